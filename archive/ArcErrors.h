@@ -1,0 +1,72 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace trovel {
+
+// Every failure of the tool is one of these kinds. The message is the text the
+// user sees; the error display adds the closing period.
+class Exception : public std::runtime_error
+{
+public:
+    explicit Exception(const std::string &message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+// "Datei %s kann nicht geöffnet werden": an existing file cannot be opened.
+class EFOpenError final : public Exception
+{
+public:
+    explicit EFOpenError(const std::string &fileName);
+};
+
+// "Datei %s kann nicht erstellt werden": an output file cannot be created.
+class EFCreateError final : public Exception
+{
+public:
+    explicit EFCreateError(const std::string &fileName);
+};
+
+// A block could not be read in full.
+class EReadError final : public Exception
+{
+public:
+    EReadError();
+};
+
+// A block could not be written in full.
+class EWriteError final : public Exception
+{
+public:
+    EWriteError();
+};
+
+// A count, length or index lies outside what the archive or a table can hold.
+class ERangeError final : public Exception
+{
+public:
+    ERangeError();
+};
+
+class EOutOfMemory final : public Exception
+{
+public:
+    EOutOfMemory();
+};
+
+// An entry name would place its file outside the target folder.
+class EPathError final : public Exception
+{
+public:
+    explicit EPathError(const std::string &entryName);
+};
+
+// A compressed part does not inflate to a valid zlib stream.
+class EDataError final : public Exception
+{
+public:
+    explicit EDataError(const std::string &entryName);
+};
+
+} // namespace trovel

@@ -1,0 +1,67 @@
+#include "ZlibInflater.h"
+
+#include "ArcErrors.h"
+
+#include <algorithm>
+#include <zlib.h>
+
+namespace trovel {
+
+namespace {
+
+constexpr std::size_t OutputChunk = 256 * 1024;
+
+} // namespace
+
+TZlibInflater::TZlibInflater()
+    : FStream(std::make_unique<z_stream>()),
+      FOutput(std::make_unique_for_overwrite<unsigned char[]>(OutputChunk))
+{
+    // The default window size and zlib wrapper are those of uncompress().
+    const int status = inflateInit(FStream.get());
+    if (status != Z_OK) {
+        FStream.reset();
+        throw EOutOfMemory();
+    }
+}
+
+TZlibInflater::~TZlibInflater()
+{
+    if (FStream)
+        inflateEnd(FStream.get());
+}
+
+bool TZlibInflater::Inflate(const unsigned char *input, std::size_t inputLength,
+                            std::uint32_t limit, const Sink &sink)
+{
+    z_stream &stream = *FStream;
+    inflateReset(&stream);
+    stream.next_in = const_cast<unsigned char *>(input);
+    stream.avail_in = static_cast<uInt>(inputLength);
+
+    std::uint64_t produced = 0;
+    for (;;) {
+        stream.next_out = FOutput.get();
+        stream.avail_out = static_cast<uInt>(OutputChunk);
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        if (status == Z_MEM_ERROR)
+            throw EOutOfMemory();
+
+        const std::size_t got = OutputChunk - stream.avail_out;
+        const std::uint64_t room = limit - std::min<std::uint64_t>(produced, limit);
+        sink(FOutput.get(), static_cast<std::size_t>(std::min<std::uint64_t>(got, room)));
+        produced += got;
+        if (produced > limit)
+            return false;
+
+        if (status == Z_STREAM_END)
+            return true;
+        // Z_BUF_ERROR with output room left means the input ran out before the
+        // stream's end; every other code is damaged data or a missing
+        // dictionary.
+        if (status != Z_OK)
+            return false;
+    }
+}
+
+} // namespace trovel

@@ -1,0 +1,146 @@
+#include "uArcReader.h"
+
+#include "ArcErrors.h"
+
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace trovel {
+
+namespace {
+
+constexpr std::uint64_t MaxLength = std::numeric_limits<std::int32_t>::max();
+
+// The records are read as raw bytes; only a big-endian host has to turn the
+// little-endian words around.
+template <typename Record>
+void wordsFromLittleEndian(Record *records, std::size_t count)
+{
+    if constexpr (std::endian::native == std::endian::big) {
+        auto *words = reinterpret_cast<std::uint32_t *>(records);
+        for (std::size_t i = 0; i < count * sizeof(Record) / 4; ++i)
+            words[i] = __builtin_bswap32(words[i]);
+    } else {
+        (void)records;
+        (void)count;
+    }
+}
+
+// A table's length in bytes must fit a signed 32-bit number, like its count.
+std::uint64_t tableLength(std::uint32_t count, std::size_t recordSize)
+{
+    const std::uint64_t length = std::uint64_t{count} * recordSize;
+    if (count > MaxLength || length > MaxLength)
+        throw ERangeError();
+    return length;
+}
+
+} // namespace
+
+TArcReader::TArcReader() = default;
+
+TArcReader::~TArcReader()
+{
+    Close();
+}
+
+void TArcReader::Open(const std::string &FileName)
+{
+    Close();
+    FFileName = FileName;
+    FStream = TFileStream::OpenShared(FileName);
+    try {
+        LoadDirectory();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void TArcReader::LoadDirectory()
+{
+    FStream->Seek(0);
+    FStream->ReadBuffer(&FHeader, sizeof FHeader);
+    wordsFromLittleEndian(&FHeader, 1);
+
+    const std::uint64_t partsLength = tableLength(FHeader.PartCount, sizeof(TArcPart));
+    const std::uint64_t entriesLength = tableLength(FHeader.FileCount, sizeof(TArcFileEntry));
+    const std::uint64_t namesLength = tableLength(FHeader.NameTableSize, 1);
+
+    // Checked before anything is allocated, so a hostile count can never make
+    // the reader ask for more memory than the file holds.
+    const std::uint64_t directoryEnd =
+        std::uint64_t{FHeader.DirectoryOffset} + partsLength + namesLength + entriesLength;
+    if (directoryEnd > static_cast<std::uint64_t>(FStream->Size()))
+        throw EReadError();
+
+    try {
+        FNames.resize(namesLength);
+        FParts.resize(FHeader.PartCount);
+        FEntries.resize(FHeader.FileCount);
+    } catch (const std::bad_alloc &) {
+        throw EOutOfMemory();
+    }
+
+    // The three tables follow one another, so they are read without seeking.
+    FStream->Seek(FHeader.DirectoryOffset);
+    FStream->ReadBuffer(FParts.data(), partsLength);
+    FStream->ReadBuffer(FNames.data(), namesLength);
+    FStream->ReadBuffer(FEntries.data(), entriesLength);
+    wordsFromLittleEndian(FParts.data(), FParts.size());
+    wordsFromLittleEndian(FEntries.data(), FEntries.size());
+
+    for (const TArcFileEntry &entry : FEntries) {
+        if (entry.NameOffset >= FNames.size())
+            throw ERangeError();
+    }
+}
+
+void TArcReader::Close()
+{
+    if (!FStream)
+        return;
+    FStream.reset();
+    // Swapping with empty containers gives the memory back at once.
+    std::vector<TArcFileEntry>().swap(FEntries);
+    std::vector<TArcPart>().swap(FParts);
+    std::vector<char>().swap(FNames);
+}
+
+std::int32_t TArcReader::GetFileCount() const
+{
+    return static_cast<std::int32_t>(FEntries.size());
+}
+
+const TArcFileEntry &TArcReader::EntryAt(std::int32_t Index) const
+{
+    if (Index < 0 || static_cast<std::size_t>(Index) >= FEntries.size())
+        throw ERangeError();
+    return FEntries[static_cast<std::size_t>(Index)];
+}
+
+void TArcReader::GetFileEntry(std::int32_t Index, TArcFileEntry &Entry) const
+{
+    Entry = EntryAt(Index);
+}
+
+std::string_view TArcReader::FileNameView(std::int32_t Index) const
+{
+    // Open made sure every name starts inside the table; a name without its
+    // 0 byte ends where the table ends.
+    const std::size_t start = EntryAt(Index).NameOffset;
+    const char *first = FNames.data() + start;
+    const std::size_t room = FNames.size() - start;
+    const void *zero = std::memchr(first, 0, room);
+    const std::size_t length = zero ? static_cast<const char *>(zero) - first : room;
+    return {first, length};
+}
+
+std::string TArcReader::GetFileName(std::int32_t Index) const
+{
+    return std::string(FileNameView(Index));
+}
+
+} // namespace trovel

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "FileLayer.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trovel {
+
+// An archive is a 28-byte header, a data area, and a directory made of the
+// part table, the name table and the file entry table, back to back. Every
+// word is a 32-bit little-endian unsigned number; the words named Reserved are
+// never interpreted but are handed out unchanged with their record.
+struct TArcHeader
+{
+    std::uint32_t Reserved0;
+    std::uint32_t Reserved4;
+    std::uint32_t FileCount;
+    std::uint32_t PartCount;
+    std::uint32_t Reserved16;
+    std::uint32_t NameTableSize;
+    std::uint32_t DirectoryOffset;
+};
+static_assert(sizeof(TArcHeader) == 28);
+
+// One zlib stream of a compressed entry.
+struct TArcPart
+{
+    std::uint32_t Offset;
+    std::uint32_t CompressedSize;
+    std::uint32_t UncompressedSize;
+};
+static_assert(sizeof(TArcPart) == 12);
+
+struct TArcFileEntry
+{
+    std::uint32_t StorageMode;
+    std::uint32_t DataOffset;
+    std::uint32_t Reserved8;
+    std::uint32_t Size;
+    std::uint32_t Reserved16;
+    std::uint32_t Reserved20;
+    std::uint32_t Reserved24;
+    std::uint32_t PartCount;
+    std::uint32_t FirstPart;
+    std::uint32_t Reserved36;
+    std::uint32_t NameOffset;
+};
+static_assert(sizeof(TArcFileEntry) == 44);
+
+// StorageMode values; every other mode has no data and extracts to an empty file.
+inline constexpr std::uint32_t smStored = 1;
+inline constexpr std::uint32_t smCompressed = 3;
+
+class TArcReader;
+
+// Called before each entry of ExtractAll with the entry's stored name
+// ("/" separators); returning true stops the run before that entry.
+using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::string &Name)>;
+
+class TExtractBuffers;
+
+// Holds one open archive: the file stays open and the whole directory stays in
+// memory, so every lookup by entry index is an array access.
+class TArcReader final
+{
+public:
+    TArcReader();
+    ~TArcReader();
+    TArcReader(const TArcReader &) = delete;
+    TArcReader &operator=(const TArcReader &) = delete;
+
+    // Closes any open archive, then opens FileName and loads its directory.
+    // A directory that does not fit the file is refused, so nothing read later
+    // can lie outside what was loaded. On failure the reader is left closed.
+    void Open(const std::string &FileName);
+    void Close();
+    bool IsOpen() const { return FStream.has_value(); }
+
+    const std::string &FileName() const { return FFileName; }
+    const TArcHeader &Header() const { return FHeader; }
+
+    // Entry indices run from 0 to GetFileCount() - 1; an index outside that
+    // range raises ERangeError.
+    std::int32_t GetFileCount() const;
+    void GetFileEntry(std::int32_t Index, TArcFileEntry &Entry) const;
+    std::string GetFileName(std::int32_t Index) const;
+    // The same bytes as GetFileName without a copy; valid until Close or Open.
+    std::string_view FileNameView(std::int32_t Index) const;
+
+    // Writes one entry to FileName, replacing any file of that name. The
+    // output file is created before anything else and is kept, as far as it
+    // was written, when a later step fails.
+    void ExtractFile(std::int32_t Index, const std::string &FileName);
+    // Writes every entry below Folder, recreating the entries' folders, and
+    // reports each entry to OnProgress first.
+    void ExtractAll(const std::string &Folder);
+
+    const TArcProgressEvent &OnProgress() const { return FOnProgress; }
+    void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }
+
+private:
+    void LoadDirectory();
+    const TArcFileEntry &EntryAt(std::int32_t Index) const;
+    void ExtractEntry(std::int32_t Index, const std::string &FileName, TExtractBuffers &Buffers);
+    void CopyStored(const TArcFileEntry &Entry, TFileStream &Output, TExtractBuffers &Buffers);
+    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
+                      TExtractBuffers &Buffers);
+
+    std::string FFileName;
+    std::optional<TFileStream> FStream;
+    TArcHeader FHeader{};
+    std::vector<TArcFileEntry> FEntries;
+    std::vector<TArcPart> FParts;
+    std::vector<char> FNames;
+    TArcProgressEvent FOnProgress;
+};
+
+} // namespace trovel
