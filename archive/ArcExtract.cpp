@@ -65,16 +65,21 @@ void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
 
 void TArcReader::ExtractAll(const std::string &Folder)
 {
-    std::string target = Folder;
-    if (!target.empty() && target.back() != PathDelim)
+    // An empty target is the current folder, spelt out: appended to "", a
+    // name that begins with "/" would become an absolute path.
+    std::string target = Folder.empty() ? std::string(".") : Folder;
+    if (target.back() != PathDelim)
         target += PathDelim;
 
     try {
         TExtractBuffers buffers;
+        // The handler may replace itself while it runs; the run keeps the one
+        // it started with.
+        const TArcProgressEvent progress = FOnProgress;
         const std::int32_t count = GetFileCount();
         for (std::int32_t index = 0; index < count; ++index) {
             const std::string name = GetFileName(index);
-            if (FOnProgress && FOnProgress(*this, name))
+            if (progress && progress(*this, name))
                 return;
             if (LeavesTargetFolder(name))
                 throw EPathError(name);
@@ -125,8 +130,8 @@ void TArcReader::CopyStored(const TArcFileEntry &Entry, TFileStream &Output,
     }
 }
 
-void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
-                              TFileStream &Output, TExtractBuffers &Buffers)
+void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
+                              TExtractBuffers &Buffers)
 {
     if (std::uint64_t{Entry.FirstPart} + Entry.PartCount > FParts.size())
         throw ERangeError();

@@ -3,6 +3,7 @@
 #include "FileLayer.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace trovel {
 
@@ -21,6 +22,16 @@ bool isFolderDelimiter(char c)
     return c == '/';
 }
 #endif
+
+// A path with nothing above it: the file-system root, or on Windows a drive.
+bool isRoot(const std::string &path)
+{
+#ifdef _WIN32
+    if (path.size() == 2 && path[1] == ':')
+        return true;
+#endif
+    return path.size() == 1 && isFolderDelimiter(path[0]);
+}
 
 } // namespace
 
@@ -61,16 +72,33 @@ bool ForceDirectories(std::string path)
     // reach the target folder itself.
     while (path.size() > 1 && path.back() == PathDelim)
         path.pop_back();
-    if (path.empty() || path == std::string(1, PathDelim) || DirectoryExists(path))
+    if (path.empty() || DirectoryExists(path))
         return true;
-#ifdef _WIN32
-    if (path.size() == 2 && path[1] == ':')
-        return true;
-#endif
-    const std::string parent = ExtractFilePath(path);
-    if (parent == path)
-        return true;
-    return ForceDirectories(parent) && CreateDir(path);
+
+    // Walk outward to the innermost level that exists, then create the missing
+    // ones from the outermost inward. The walk shortens one string in place
+    // and only remembers lengths, so a name with a great many levels costs
+    // neither stack nor copies of the path.
+    const std::string full = path;
+    std::vector<std::size_t> missing;
+    for (;;) {
+        missing.push_back(path.size());
+        std::size_t cut = path.size();
+        while (cut > 0 && !isFolderDelimiter(path[cut - 1]))
+            --cut;
+        if (cut == 0)
+            break; // a relative path's first level: nothing above it to make
+        while (cut > 1 && path[cut - 1] == PathDelim)
+            --cut;
+        path.resize(cut);
+        if (isRoot(path) || DirectoryExists(path))
+            break;
+    }
+    for (auto length = missing.rbegin(); length != missing.rend(); ++length) {
+        if (!CreateDir(full.substr(0, *length)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace trovel

@@ -55,6 +55,7 @@ private:
 
     int FHandle = -1;
     std::int64_t FPosition = 0;
+    bool FSequential = false; // written with plain writes: a pipe or terminal
 };
 
 // The identity of the file a name leads to, or none when there is no such file.

@@ -29,7 +29,7 @@ TFileStream TFileStream::OpenShared(const std::string &fileName)
     const int handle = retryOpen(fileName.c_str(), O_RDONLY);
     if (handle < 0)
         throw EFOpenError(fileName);
-    struct stat info{};
+    struct stat info = {};
     if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(handle);
         throw EFOpenError(fileName);
@@ -46,7 +46,8 @@ TFileStream TFileStream::Create(const std::string &fileName)
 }
 
 TFileStream::TFileStream(TFileStream &&other) noexcept
-    : FHandle(std::exchange(other.FHandle, -1)), FPosition(other.FPosition)
+    : FHandle(std::exchange(other.FHandle, -1)), FPosition(other.FPosition),
+      FSequential(other.FSequential)
 {
 }
 
@@ -56,6 +57,7 @@ TFileStream &TFileStream::operator=(TFileStream &&other) noexcept
         Release();
         FHandle = std::exchange(other.FHandle, -1);
         FPosition = other.FPosition;
+        FSequential = other.FSequential;
     }
     return *this;
 }
@@ -93,9 +95,15 @@ std::size_t TFileStream::Write(const void *buffer, std::size_t count)
     const auto *source = static_cast<const char *>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t put = ::pwrite(FHandle, source + done, count - done, FPosition);
+        const ssize_t put = FSequential ? ::write(FHandle, source + done, count - done)
+                                        : ::pwrite(FHandle, source + done, count - done, FPosition);
         if (put < 0 && errno == EINTR)
             continue;
+        // A pipe or terminal has no positions; output to it goes in order.
+        if (put < 0 && errno == ESPIPE && !FSequential) {
+            FSequential = true;
+            continue;
+        }
         if (put <= 0)
             break;
         done += static_cast<std::size_t>(put);
@@ -118,7 +126,7 @@ void TFileStream::WriteBuffer(const void *buffer, std::size_t count)
 
 std::int64_t TFileStream::Size() const
 {
-    struct stat info{};
+    struct stat info = {};
     if (::fstat(FHandle, &info) != 0)
         return 0;
     return info.st_size;
@@ -126,7 +134,7 @@ std::int64_t TFileStream::Size() const
 
 TFileIdentity TFileStream::Identity() const
 {
-    struct stat info{};
+    struct stat info = {};
     if (::fstat(FHandle, &info) != 0)
         return {};
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
@@ -134,7 +142,7 @@ TFileIdentity TFileStream::Identity() const
 
 std::optional<TFileIdentity> FileIdentity(const std::string &fileName)
 {
-    struct stat info{};
+    struct stat info = {};
     if (::stat(fileName.c_str(), &info) != 0)
         return std::nullopt;
     return TFileIdentity{static_cast<std::uint64_t>(info.st_dev),
@@ -143,7 +151,7 @@ std::optional<TFileIdentity> FileIdentity(const std::string &fileName)
 
 bool DirectoryExists(const std::string &path)
 {
-    struct stat info{};
+    struct stat info = {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 

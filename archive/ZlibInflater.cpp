@@ -13,9 +13,7 @@ constexpr std::size_t OutputChunk = 256 * 1024;
 
 } // namespace
 
-TZlibInflater::TZlibInflater()
-    : FStream(std::make_unique<z_stream>()),
-      FOutput(std::make_unique_for_overwrite<unsigned char[]>(OutputChunk))
+TZlibInflater::TZlibInflater() : FStream(std::make_unique<z_stream>())
 {
     // The default window size and zlib wrapper are those of uncompress().
     const int status = inflateInit(FStream.get());
@@ -39,15 +37,23 @@ bool TZlibInflater::Inflate(const unsigned char *input, std::size_t inputLength,
     stream.next_in = const_cast<unsigned char *>(input);
     stream.avail_in = static_cast<uInt>(inputLength);
 
+    // The output goes out in chunks no larger than the part itself, so memory
+    // follows the largest part and never exceeds one chunk.
+    const std::size_t chunk = std::clamp<std::size_t>(limit, 1, OutputChunk);
+    if (FOutputSize < chunk) {
+        FOutput = std::make_unique_for_overwrite<unsigned char[]>(chunk);
+        FOutputSize = chunk;
+    }
+
     std::uint64_t produced = 0;
     for (;;) {
         stream.next_out = FOutput.get();
-        stream.avail_out = static_cast<uInt>(OutputChunk);
+        stream.avail_out = static_cast<uInt>(chunk);
         const int status = inflate(&stream, Z_NO_FLUSH);
         if (status == Z_MEM_ERROR)
             throw EOutOfMemory();
 
-        const std::size_t got = OutputChunk - stream.avail_out;
+        const std::size_t got = chunk - stream.avail_out;
         const std::uint64_t room = limit - std::min<std::uint64_t>(produced, limit);
         sink(FOutput.get(), static_cast<std::size_t>(std::min<std::uint64_t>(got, room)));
         produced += got;

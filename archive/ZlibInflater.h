@@ -32,6 +32,7 @@ public:
 private:
     std::unique_ptr<z_stream_s> FStream;
     std::unique_ptr<unsigned char[]> FOutput;
+    std::size_t FOutputSize = 0;
 };
 
 } // namespace trovel
