@@ -1,45 +1,305 @@
+// Opening archives, listing entries, and refusing directories that do not fit.
 #include "ArcErrors.h"
-#include "ArchiveBuilder.h"
+#include "ArchiveTesting.h"
 #include "uArcReader.h"
 
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
-namespace fs = std::filesystem;
 using namespace trovel;
-using trovel::testing::ArchiveBuilder;
+using namespace trovel::testing;
 
 namespace {
 
-std::string readFile(const fs::path &path)
+std::uint32_t wordAt(const std::string &bytes, std::size_t at)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+void setWord(std::string &bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.at(at + i) = static_cast<char>(value >> (8 * i));
+}
+
+// Where the file entry table starts in a built archive.
+std::size_t entryTableStart(const std::string &bytes)
+{
+    return std::size_t{wordAt(bytes, 24)} + 12 * wordAt(bytes, 12) + wordAt(bytes, 20);
+}
+
+std::string twoEntryArchive()
+{
+    ArchiveBuilder b;
+    b.AddStored("a.txt", "hello");
+    b.AddCompressed("b/c.bin", {"one", "two"});
+    return b.Build();
+}
+
+std::size_t openFileCount()
+{
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
 }
 
 } // namespace
 
-TEST(ReaderSmoke, opensListsAndExtracts)
+TEST(ArchiveReader, reopeningReplacesTheFirstArchive)
 {
-    const fs::path dir = fs::temp_directory_path() / "trovel-smoke";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    ArchiveBuilder b;
-    b.AddStored("a/b/c.txt", "hello");
-    b.AddCompressed("x.bin", {"one", "two", std::string(100000, 'z')});
-    b.ScatterData(3);
-    b.WriteTo(dir / "t.arc");
+    TempDir dir;
+    ArchiveBuilder first, second;
+    first.AddStored("first/a", "1");
+    first.AddStored("first/b", "2");
+    second.AddStored("second", "3");
+    first.WriteTo(dir / "1.arc");
+    second.WriteTo(dir / "2.arc");
 
     TArcReader reader;
-    reader.Open(dir / "t.arc");
-    ASSERT_EQ(reader.GetFileCount(), 2);
-    EXPECT_EQ(reader.GetFileName(0), "a/b/c.txt");
-    reader.ExtractAll((dir / "out").string());
-    EXPECT_EQ(readFile(dir / "out/a/b/c.txt"), "hello");
-    EXPECT_EQ(readFile(dir / "out/x.bin"), b.Expected(1));
-    fs::remove_all(dir);
+    reader.Open(dir / "1.arc");
+    reader.Open(dir / "2.arc");
+    ASSERT_EQ(reader.GetFileCount(), 1);
+    EXPECT_EQ(reader.GetFileName(0), "second");
+    EXPECT_EQ(reader.FileName(), dir / "2.arc");
 }
+
+TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
+{
+    TempDir dir;
+    writeFile(dir / "good.arc", twoEntryArchive());
+    fs::create_directory(dir / "folder.arc");
+    for (const std::string &name : {dir / "missing.arc", dir / "folder.arc"}) {
+        TArcReader reader;
+        reader.Open(dir / "good.arc");
+        expectError<EFOpenError>([&] { reader.Open(name); },
+                                 "Datei " + name + " kann nicht geöffnet werden");
+        EXPECT_FALSE(reader.IsOpen());
+        EXPECT_EQ(reader.GetFileCount(), 0);
+    }
+}
+
+TEST(ArchiveReader, closeReleasesTheFileAndKeepsTheHandler)
+{
+    TempDir dir;
+    writeFile(dir / "a.arc", twoEntryArchive());
+    const std::size_t filesBefore = openFileCount();
+    int calls = 0;
+    {
+        TArcReader reader;
+        reader.Close(); // closed already: nothing happens
+        reader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
+        reader.Open(dir / "a.arc");
+        EXPECT_EQ(openFileCount(), filesBefore + 1);
+        reader.Close();
+        reader.Close();
+        EXPECT_EQ(openFileCount(), filesBefore);
+        EXPECT_EQ(reader.GetFileCount(), 0);
+
+        reader.Open(dir / "a.arc");
+        reader.ExtractAll(dir / "out");
+        EXPECT_EQ(calls, 2);
+    } // the destructor closes the open archive
+    EXPECT_EQ(openFileCount(), filesBefore);
+}
+
+TEST(ArchiveReader, opensAnArchiveWithNoEntries)
+{
+    TempDir dir;
+    ArchiveBuilder().WriteTo(dir / "empty.arc");
+    TArcReader reader;
+    reader.Open(dir / "empty.arc");
+    EXPECT_TRUE(reader.IsOpen());
+    EXPECT_EQ(reader.GetFileCount(), 0);
+}
+
+TEST(ArchiveReader, entryIndicesOutsideTheTableAreRefused)
+{
+    TempDir dir;
+    writeFile(dir / "a.arc", twoEntryArchive());
+    TArcReader reader;
+    reader.Open(dir / "a.arc");
+    for (const std::int32_t index : {-1, 2, INT32_MAX}) {
+        TArcFileEntry entry{};
+        EXPECT_THROW(reader.GetFileName(index), ERangeError) << index;
+        EXPECT_THROW(reader.GetFileEntry(index, entry), ERangeError) << index;
+    }
+}
+
+TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
+{
+    // The unexamined words carry arbitrary values; every record handed out is
+    // the 44 bytes of the file, and extraction does not care about them.
+    ArchiveBuilder b;
+    b.AddStored("s.txt", "stored");
+    b.AddCompressed("c.txt", {"compressed ", "in two parts"});
+    b.AddOther("o.txt", 7, 1234);
+    for (const int word : {0, 1, 4})
+        b.OverrideHeader(word, 0xFFFFFFF0u + word);
+    for (int entry = 0; entry < 3; ++entry) {
+        for (const int word : {2, 4, 5, 6, 9})
+            b.OverrideEntry(entry, word, 0x80000000u | (entry << 8) | word);
+    }
+    b.OverrideEntry(0, 7, 0xDEAD); // PartCount and FirstPart of a stored entry
+    b.OverrideEntry(0, 8, 0xBEEF);
+    b.OverrideEntry(1, 1, 0xFFFFFFFF); // DataOffset of a compressed entry
+    TempDir dir;
+    const std::string bytes = b.Build();
+    writeFile(dir / "a.arc", bytes);
+
+    TArcReader reader;
+    reader.Open(dir / "a.arc");
+    ASSERT_EQ(reader.GetFileCount(), 3);
+    EXPECT_EQ(std::memcmp(&reader.Header(), bytes.data(), sizeof(TArcHeader)), 0);
+    for (int i = 0; i < 3; ++i) {
+        TArcFileEntry entry{};
+        reader.GetFileEntry(i, entry);
+        EXPECT_EQ(std::memcmp(&entry, bytes.data() + entryTableStart(bytes) + 44 * i, 44), 0);
+        reader.ExtractFile(i, dir / "out");
+        EXPECT_EQ(readFile(dir / "out"), b.Expected(i)) << i;
+    }
+    TArcFileEntry other{};
+    reader.GetFileEntry(2, other);
+    EXPECT_EQ(other.StorageMode, 7u);
+    EXPECT_EQ(other.Size, 1234u);
+}
+
+TEST(ArchiveReader, namesAreTheStoredBytes)
+{
+    const std::vector<std::string> names = {"top.txt",
+                                            "a/b/c.txt",
+                                            "/lead",
+                                            "trail/",
+                                            "",
+                                            "\x80\xC4\xFF/\x01 x",
+                                            std::string(5000, 'n')};
+    ArchiveBuilder b;
+    for (const std::string &name : names)
+        b.AddStored(name, "");
+    TempDir dir;
+    b.WriteTo(dir / "a.arc");
+    TArcReader reader;
+    reader.Open(dir / "a.arc");
+    ASSERT_EQ(reader.GetFileCount(), static_cast<int>(names.size()));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(reader.GetFileName(static_cast<int>(i)), names[i]);
+}
+
+TEST(ArchiveReader, nameOffsetsMayShareAndEndWithoutTerminator)
+{
+    ArchiveBuilder b;
+    b.AddStored("shared/name", "");
+    b.AddStored("x", "");
+    b.AddStored("y", "");
+    b.AddStored("unterminated", "");
+    b.OverrideEntry(1, 10, 7);  // "name", the tail of entry 0's name
+    b.OverrideEntry(2, 10, 11); // the 0 byte ending entry 0's name
+    b.DropLastNameTerminator();
+    TempDir dir;
+    b.WriteTo(dir / "a.arc");
+    TArcReader reader;
+    reader.Open(dir / "a.arc");
+    EXPECT_EQ(reader.GetFileName(1), "name");
+    EXPECT_EQ(reader.GetFileName(2), "");
+    EXPECT_EQ(reader.GetFileName(3), "unterminated");
+}
+
+TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
+{
+    TempDir dir;
+    writeFile(dir / "a.arc", twoEntryArchive());
+    TArcReader reader;
+    reader.Open(dir / "a.arc");
+
+    const int other = ::open((dir / "a.arc").c_str(), O_RDWR);
+    ASSERT_GE(other, 0);
+    EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(::pwrite(other, "!", 1, 0), 1); // a header word nobody reads
+    ::close(other);
+    EXPECT_EQ(reader.GetFileName(0), "a.txt");
+}
+
+namespace {
+
+struct DirectoryCase
+{
+    const char *label;
+    std::function<void(std::string &)> damage;
+    bool rangeError; // otherwise a read error
+    friend void PrintTo(const DirectoryCase &c, std::ostream *out) { *out << c.label; }
+};
+
+void setHeader(std::string &bytes, int word, std::uint32_t value)
+{
+    setWord(bytes, 4 * word, value);
+}
+
+// The largest counts whose tables still fit a signed 32-bit length.
+constexpr std::uint32_t MaxEntries = 0x7FFFFFFF / 44;
+constexpr std::uint32_t MaxParts = 0x7FFFFFFF / 12;
+
+const DirectoryCase DirectoryCases[] = {
+    {"empty file", [](std::string &b) { b.clear(); }, false},
+    {"shorter than the header", [](std::string &b) { b.resize(27); }, false},
+    {"directory one byte past the end", [](std::string &b) { setHeader(b, 6, wordAt(b, 24) + 1); },
+     false},
+    {"directory far past the end", [](std::string &b) { setHeader(b, 6, 0xFFFFFFFF); }, false},
+    {"entry table cut short", [](std::string &b) { b.pop_back(); }, false},
+    {"name table past the end", [](std::string &b) { setHeader(b, 5, 100000); }, false},
+    {"entry count whose table just fits", [](std::string &b) { setHeader(b, 2, MaxEntries); },
+     false},
+    {"part count whose table just fits", [](std::string &b) { setHeader(b, 3, MaxParts); }, false},
+    {"entry count of 2^31", [](std::string &b) { setHeader(b, 2, 0x80000000); }, true},
+    {"entry count of 2^32-1", [](std::string &b) { setHeader(b, 2, 0xFFFFFFFF); }, true},
+    {"entry table longer than 2^31-1", [](std::string &b) { setHeader(b, 2, MaxEntries + 1); },
+     true},
+    {"part count of 2^31", [](std::string &b) { setHeader(b, 3, 0x80000000); }, true},
+    {"part table longer than 2^31-1", [](std::string &b) { setHeader(b, 3, MaxParts + 1); }, true},
+    {"name table of 2^31 bytes", [](std::string &b) { setHeader(b, 5, 0x80000000); }, true},
+    {"range checked before the end of the file",
+     [](std::string &b) {
+         setHeader(b, 2, 0x80000000);
+         setHeader(b, 6, 0xFFFFFFFF);
+     },
+     true},
+    {"name offset at the end of the name table",
+     [](std::string &b) { setWord(b, entryTableStart(b) + 44 + 40, wordAt(b, 20)); }, true},
+    {"name offset far outside the name table",
+     [](std::string &b) { setWord(b, entryTableStart(b) + 40, 0xFFFFFFFF); }, true},
+};
+
+class DirectoryRejection : public ::testing::TestWithParam<DirectoryCase>
+{
+};
+
+} // namespace
+
+TEST_P(DirectoryRejection, refusesTheArchiveAndStaysClosed)
+{
+    TempDir dir;
+    writeFile(dir / "good.arc", twoEntryArchive());
+    std::string bytes = twoEntryArchive();
+    GetParam().damage(bytes);
+    writeFile(dir / "bad.arc", bytes);
+
+    TArcReader reader;
+    reader.Open(dir / "good.arc");
+    const auto open = [&] { reader.Open(dir / "bad.arc"); };
+    if (GetParam().rangeError)
+        expectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
+    else
+        expectError<EReadError>(open, "Stream-Lesefehler");
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_EQ(reader.GetFileCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ArchiveReader, DirectoryRejection, ::testing::ValuesIn(DirectoryCases),
+                         [](const auto &info) {
+                             std::string name = info.param.label;
+                             for (char &c : name)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });

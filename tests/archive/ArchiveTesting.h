@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ArchiveBuilder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <set>
+#include <string>
+
+// Helpers shared by the engine's tests.
+namespace trovel::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh private folder, removed with everything in it when the test ends.
+class TempDir final
+{
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "trovel-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        FPath = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(FPath, ignored);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const fs::path &path() const { return FPath; }
+    std::string operator/(const std::string &name) const { return (FPath / name).string(); }
+
+private:
+    fs::path FPath;
+};
+
+inline std::string readFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Every file and folder below root, as relative paths; folders end in "/".
+inline std::set<std::string> treeOf(const fs::path &root)
+{
+    std::set<std::string> tree;
+    if (!fs::exists(root))
+        return tree;
+    for (const auto &item : fs::recursive_directory_iterator(root)) {
+        std::string relative = item.path().lexically_relative(root).string();
+        if (item.is_directory())
+            relative += '/';
+        tree.insert(relative);
+    }
+    return tree;
+}
+
+// Runs action and checks that it raises exactly Error with the given message.
+template <typename Error>
+void expectError(const std::function<void()> &action, const std::string &message)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no error raised, expected: " << message;
+    } catch (const Error &e) {
+        EXPECT_EQ(e.Message(), message);
+    } catch (const std::exception &e) {
+        ADD_FAILURE() << "wrong error kind: " << e.what() << ", expected: " << message;
+    }
+}
+
+} // namespace trovel::testing

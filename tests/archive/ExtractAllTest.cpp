@@ -1,0 +1,315 @@
+// Writing every entry below a target folder: folders, progress handler,
+// names that would leave the folder, and errors that end the run.
+#include "ArcErrors.h"
+#include "ArchiveTesting.h"
+#include "uArcReader.h"
+
+using namespace trovel;
+using namespace trovel::testing;
+
+namespace {
+
+using Tree = std::set<std::string>;
+
+class ExtractAllTest : public ::testing::Test
+{
+protected:
+    // The archive lies beside the target folder "t" in a private folder.
+    void open(const ArchiveBuilder &b)
+    {
+        b.WriteTo(dir / "a.arc");
+        reader.Open(dir / "a.arc");
+    }
+    std::string target() const { return dir / "t"; }
+    Tree tree() const { return treeOf(dir.path() / "t"); }
+
+    TempDir dir;
+    TArcReader reader;
+};
+
+// Changes the current folder for one test.
+class CurrentFolder final
+{
+public:
+    explicit CurrentFolder(const fs::path &path) : FPrevious(fs::current_path())
+    {
+        fs::current_path(path);
+    }
+    ~CurrentFolder() { fs::current_path(FPrevious); }
+
+private:
+    fs::path FPrevious;
+};
+
+} // namespace
+
+TEST_F(ExtractAllTest, writesEveryEntryBelowTheTarget)
+{
+    ArchiveBuilder b;
+    b.AddStored("top.txt", "top");
+    b.AddCompressed("a/b/c.txt", {"deep ", "down"});
+    b.AddStored("a/d.txt", "");
+    b.AddOther("other/mode.bin", 5, 77);
+    b.AddStored("/lead.txt", "leading separator");
+    b.AddStored("x//y.txt", "doubled separator");
+    b.ScatterData(11);
+    open(b);
+    reader.ExtractAll(target() + "/missing/levels");
+
+    const fs::path out = dir.path() / "t/missing/levels";
+    EXPECT_EQ(treeOf(out), (Tree{"top.txt", "a/", "a/b/", "a/b/c.txt", "a/d.txt", "other/",
+                                 "other/mode.bin", "lead.txt", "x/", "x/y.txt"}));
+    EXPECT_EQ(readFile(out / "top.txt"), "top");
+    EXPECT_EQ(readFile(out / "a/b/c.txt"), "deep down");
+    EXPECT_EQ(readFile(out / "other/mode.bin"), "");
+    EXPECT_EQ(readFile(out / "lead.txt"), "leading separator");
+    EXPECT_EQ(readFile(out / "x/y.txt"), "doubled separator");
+}
+
+TEST_F(ExtractAllTest, trailingSeparatorsOnTheTargetChangeNothing)
+{
+    ArchiveBuilder b;
+    b.AddStored("f.txt", "f");
+    b.AddStored("d/g.txt", "g");
+    open(b);
+    for (const std::string suffix : {"", "/", "//"}) {
+        reader.ExtractAll(target() + suffix);
+        EXPECT_EQ(tree(), (Tree{"f.txt", "d/", "d/g.txt"})) << "suffix " << suffix;
+        fs::remove_all(target());
+    }
+}
+
+TEST_F(ExtractAllTest, reportsEachEntryOnceBeforeMakingIt)
+{
+    ArchiveBuilder b;
+    b.AddStored("a/b/first.txt", "1");
+    b.AddOther("a/other", 9, 0);
+    b.AddStored("second.txt", "2");
+    open(b);
+    std::vector<std::string> seen;
+    reader.SetOnProgress([&](TArcReader &sender, const std::string &name) {
+        EXPECT_EQ(&sender, &reader);
+        EXPECT_FALSE(fs::exists(target() + "/" + name)) << name;
+        if (seen.empty()) {
+            EXPECT_FALSE(fs::exists(target()));
+        }
+        seen.push_back(name);
+        return false;
+    });
+    reader.ExtractAll(target());
+    EXPECT_EQ(seen, (std::vector<std::string>{"a/b/first.txt", "a/other", "second.txt"}));
+    EXPECT_EQ(tree(), (Tree{"a/", "a/b/", "a/b/first.txt", "a/other", "second.txt"}));
+}
+
+TEST_F(ExtractAllTest, handlerThatReturnsTrueStopsBeforeThatEntry)
+{
+    ArchiveBuilder b;
+    b.AddStored("e0", "0");
+    b.AddStored("d/e1", "1");
+    b.AddStored("e2", "2");
+    open(b);
+    const Tree written[] = {{}, {"e0"}, {"e0", "d/", "d/e1"}};
+    for (int stopAt = 0; stopAt < 3; ++stopAt) {
+        int calls = 0;
+        reader.SetOnProgress([&](TArcReader &, const std::string &) { return calls++ == stopAt; });
+        reader.ExtractAll(target());
+        EXPECT_EQ(calls, stopAt + 1);
+        EXPECT_EQ(tree(), written[stopAt]) << "stopped at " << stopAt;
+        if (stopAt == 0) {
+            EXPECT_FALSE(fs::exists(target()));
+        }
+        fs::remove_all(target());
+    }
+}
+
+TEST_F(ExtractAllTest, archiveWithNoEntriesCreatesNothing)
+{
+    open(ArchiveBuilder());
+    bool called = false;
+    reader.SetOnProgress([&](TArcReader &, const std::string &) { return called = true; });
+    reader.ExtractAll(target());
+    EXPECT_FALSE(called);
+    EXPECT_FALSE(fs::exists(target()));
+}
+
+TEST_F(ExtractAllTest, laterEntryOfTheSameNameWins)
+{
+    ArchiveBuilder b;
+    b.AddStored("same.txt", "earlier and longer");
+    b.AddCompressed("same.txt", {"later"});
+    open(b);
+    reader.ExtractAll(target());
+    EXPECT_EQ(readFile(target() + "/same.txt"), "later");
+}
+
+TEST_F(ExtractAllTest, namesEndingInSeparatorAreFolders)
+{
+    ArchiveBuilder b;
+    b.AddStored("empty/", "data of a folder entry");
+    b.AddStored("a/b/", "");
+    b.AddCompressed("", {"unnamed"});
+    b.AddStored("a/b/file", "f");
+    open(b);
+    std::vector<std::string> seen;
+    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
+        seen.push_back(name);
+        return false;
+    });
+    reader.ExtractAll(target());
+    EXPECT_EQ(seen, (std::vector<std::string>{"empty/", "a/b/", "", "a/b/file"}));
+    EXPECT_EQ(tree(), (Tree{"empty/", "a/", "a/b/", "a/b/file"}));
+
+    // Extracted one by one to a name of the caller's choice, the data is there.
+    reader.ExtractFile(0, dir / "chosen");
+    EXPECT_EQ(readFile(dir / "chosen"), "data of a folder entry");
+}
+
+TEST_F(ExtractAllTest, relativeTargetsOfAnyLength)
+{
+    ArchiveBuilder b;
+    b.AddStored("n1/x.txt", "x");
+    b.AddStored("ab/c/d.txt", "d");
+    b.AddStored("/e.txt", "e");
+    open(b);
+    CurrentFolder here(dir.path());
+    for (const char *relative : {"n1", "out", "n1/n2", "./o"}) {
+        reader.ExtractAll(relative);
+        EXPECT_EQ(treeOf(relative),
+                  (Tree{"n1/", "n1/x.txt", "ab/", "ab/c/", "ab/c/d.txt", "e.txt"}))
+            << relative;
+        fs::remove_all(*fs::path(relative).lexically_normal().begin());
+    }
+    // An empty target is the current folder; "/e.txt" stays inside it.
+    reader.ExtractAll("");
+    EXPECT_EQ(readFile("e.txt"), "e");
+    EXPECT_EQ(readFile("ab/c/d.txt"), "d");
+}
+
+namespace {
+
+class PathTraversal : public ExtractAllTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+} // namespace
+
+TEST_P(PathTraversal, isRefusedBeforeAnyFolderIsMade)
+{
+    const std::string name = GetParam();
+    ArchiveBuilder b;
+    b.AddStored("before.txt", "b");
+    b.AddStored(name, "escaped");
+    b.AddStored("after.txt", "a");
+    open(b);
+    std::vector<std::string> seen;
+    reader.SetOnProgress([&](TArcReader &, const std::string &n) {
+        seen.push_back(n);
+        return false;
+    });
+    expectError<EPathError>([&] { reader.ExtractAll(target() + "/deeper"); },
+                            "Eintrag " + name + " liegt außerhalb des Zielordners");
+    EXPECT_EQ(seen, (std::vector<std::string>{"before.txt", name}));
+    EXPECT_EQ(treeOf(dir.path()), (Tree{"a.arc", "t/", "t/deeper/", "t/deeper/before.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, PathTraversal,
+                         ::testing::Values("../a.txt", "..", "../", "../../up/x", "a/../../b.txt",
+                                           "new/../../x.txt", "new/../x.txt", "a/..", "/../a.txt",
+                                           "a//../b", "a/../"));
+
+TEST_F(ExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
+{
+    ArchiveBuilder b;
+    for (const char *name : {"..a", "a..", ".../b", "a/...", "a\\..\\b", "./c.txt", "d/./e"})
+        b.AddStored(name, name);
+    open(b);
+    reader.ExtractAll(target());
+    EXPECT_EQ(treeOf(dir.path()),
+              (Tree{"a.arc", "t/", "t/..a", "t/a..", "t/.../", "t/.../b", "t/a/", "t/a/...",
+                    "t/a\\..\\b", "t/c.txt", "t/d/", "t/d/e"}));
+    EXPECT_EQ(readFile(target() + "/a\\..\\b"), "a\\..\\b");
+}
+
+namespace {
+
+struct RunError
+{
+    const char *label;
+    std::function<void(ArchiveBuilder &)> addFailing; // adds the failing entry
+    std::string message;                              // "%t" stands for the target folder
+    friend void PrintTo(const RunError &e, std::ostream *out) { *out << e.label; }
+};
+
+class FirstErrorEndsTheRun : public ExtractAllTest, public ::testing::WithParamInterface<RunError>
+{
+};
+
+const RunError RunErrors[] = {
+    {"folder blocked by a file",
+     [](ArchiveBuilder &b) {
+         b.AddStored("blocker", "file");
+         b.AddStored("blocker/inside.txt", "x");
+     },
+     "Datei %t/blocker/inside.txt kann nicht erstellt werden"},
+    {"folder in the file's place",
+     [](ArchiveBuilder &b) {
+         b.AddStored("place/x", "x");
+         b.AddStored("place", "file");
+     },
+     "Datei %t/place kann nicht erstellt werden"},
+    {"deeply nested name",
+     [](ArchiveBuilder &b) {
+         std::string name;
+         for (int level = 0; level < 100000; ++level)
+             name += "d/";
+         b.AddStored(name + "f", "x");
+     },
+     ""},
+    {"damaged part",
+     [](ArchiveBuilder &b) {
+         b.AddCompressedRaw("bad", {{"not a zlib stream", 10}}, 10);
+     },
+     "Daten von bad sind beschädigt"},
+    {"stored data past the end",
+     [](ArchiveBuilder &b) {
+         b.AddStored("cut", "x");
+         b.OverrideEntry(b.EntryCount() - 1, 3, 1000000);
+     },
+     "Stream-Lesefehler"},
+};
+
+} // namespace
+
+TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
+{
+    ArchiveBuilder b;
+    b.AddStored("first.txt", "1");
+    GetParam().addFailing(b);
+    b.AddStored("after.txt", "2");
+    open(b);
+    int calls = 0;
+    reader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
+    try {
+        reader.ExtractAll(target());
+        ADD_FAILURE() << "no error";
+    } catch (const Exception &e) {
+        std::string expected = GetParam().message;
+        if (const auto at = expected.find("%t"); at != std::string::npos)
+            expected.replace(at, 2, target());
+        if (!expected.empty())
+            EXPECT_EQ(e.Message(), expected);
+        else
+            EXPECT_NE(dynamic_cast<const EFCreateError *>(&e), nullptr) << e.what();
+    }
+    EXPECT_EQ(calls, b.EntryCount() - 1);
+    EXPECT_EQ(readFile(target() + "/first.txt"), "1");
+    EXPECT_FALSE(fs::exists(target() + "/after.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, FirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
+                         [](const auto &info) {
+                             std::string name = info.param.label;
+                             for (char &c : name)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });

@@ -1,0 +1,353 @@
+// Writing one entry to a file: stored copies, inflated parts, damaged data,
+// and outputs that cannot be written.
+#include "ArcErrors.h"
+#include "ArchiveTesting.h"
+#include "uArcReader.h"
+
+#include <unistd.h>
+#include <zlib.h>
+
+using namespace trovel;
+using namespace trovel::testing;
+
+namespace {
+
+// A zlib-family stream made with explicit deflateInit2 settings.
+std::string deflateWith(const std::string &data, int windowBits, const std::string &dictionary = {})
+{
+    z_stream s{};
+    deflateInit2(&s, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    if (!dictionary.empty())
+        deflateSetDictionary(&s, reinterpret_cast<const Bytef *>(dictionary.data()),
+                             static_cast<uInt>(dictionary.size()));
+    std::string out(deflateBound(&s, data.size()) + 32, '\0');
+    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+    s.avail_in = static_cast<uInt>(data.size());
+    s.next_out = reinterpret_cast<Bytef *>(out.data());
+    s.avail_out = static_cast<uInt>(out.size());
+    deflate(&s, Z_FINISH);
+    out.resize(s.total_out);
+    deflateEnd(&s);
+    return out;
+}
+
+std::string sampleText(std::size_t length)
+{
+    std::string text;
+    for (int i = 0; text.size() < length; ++i)
+        text += "line " + std::to_string(i * 7919 % 1000) + " of some sample text\n";
+    text.resize(length);
+    return text;
+}
+
+class ExtractFileTest : public ::testing::Test
+{
+protected:
+    // Writes the archive, opens it, extracts entry index to "out".
+    std::string extract(const ArchiveBuilder &b, int index)
+    {
+        b.WriteTo(dir / "a.arc");
+        reader.Open(dir / "a.arc");
+        reader.ExtractFile(index, dir / "out");
+        return readFile(dir / "out");
+    }
+
+    TempDir dir;
+    TArcReader reader;
+};
+
+} // namespace
+
+TEST_F(ExtractFileTest, storedEntriesAreCopiedExactly)
+{
+    const std::string big = sampleText(3 * 61440 + 17); // several copy blocks
+    ArchiveBuilder b;
+    b.AddStored("empty", "");
+    b.AddStored("small", "hello");
+    b.AddStored("big", big);
+    b.ScatterData(5);
+    for (int i = 0; i < b.EntryCount(); ++i)
+        EXPECT_EQ(extract(b, i), b.Expected(i)) << b.Name(i);
+}
+
+TEST_F(ExtractFileTest, otherStorageModesGiveEmptyFiles)
+{
+    ArchiveBuilder b;
+    for (const std::uint32_t mode : {0u, 2u, 4u, 0xFFFFFFFFu})
+        b.AddOther("mode" + std::to_string(mode), mode, 999);
+    writeFile(dir / "out", "previous contents");
+    for (int i = 0; i < b.EntryCount(); ++i) {
+        EXPECT_EQ(extract(b, i), "") << b.Name(i);
+        TArcFileEntry entry{};
+        reader.GetFileEntry(i, entry);
+        EXPECT_EQ(entry.Size, 999u);
+    }
+}
+
+TEST_F(ExtractFileTest, existingFileIsReplaced)
+{
+    writeFile(dir / "out", std::string(100000, 'x'));
+    ArchiveBuilder b;
+    b.AddStored("s", "short");
+    EXPECT_EQ(extract(b, 0), "short");
+}
+
+TEST_F(ExtractFileTest, partsAreJoinedInPartTableOrderWhereverTheyLie)
+{
+    const std::string text = sampleText(300000);
+    for (const unsigned seed : {0u, 1u, 2u, 3u}) {
+        ArchiveBuilder b;
+        b.AddCompressed("three", {text.substr(0, 1), text.substr(1, 200000), text.substr(200001)});
+        b.AddCompressed("with empty part", {"front", "", "back"});
+        b.AddCompressed("one", {text}, 9);
+        b.AddCompressed("stored level", {text.substr(0, 70000), text.substr(5, 3)}, 0);
+        b.ScatterData(seed);
+        for (int i = 0; i < b.EntryCount(); ++i)
+            EXPECT_EQ(extract(b, i), b.Expected(i)) << b.Name(i) << " seed " << seed;
+    }
+}
+
+TEST_F(ExtractFileTest, entriesFollowTheirPartRecords)
+{
+    // Entry 0 takes the last two parts, entry 1 the first: the part table,
+    // not the entry order, decides what each entry holds.
+    ArchiveBuilder b;
+    b.AddCompressed("first", {"A"});
+    b.AddCompressed("second", {"B", "C"});
+    b.OverrideEntry(0, 7, 2);
+    b.OverrideEntry(0, 8, 1);
+    b.OverrideEntry(1, 7, 1);
+    b.OverrideEntry(1, 8, 0);
+    EXPECT_EQ(extract(b, 0), "BC");
+    EXPECT_EQ(extract(b, 1), "A");
+}
+
+TEST_F(ExtractFileTest, partCountZeroGivesAnEmptyFile)
+{
+    ArchiveBuilder b;
+    b.AddCompressedRaw("none", {}, 50);
+    EXPECT_EQ(extract(b, 0), "");
+}
+
+TEST_F(ExtractFileTest, partRangeOutsideTheTableIsRefusedOnExtraction)
+{
+    for (const auto &[first, count] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+             {2, 1}, {1, 2}, {0, 3}, {0xFFFFFFFF, 1}, {1, 0xFFFFFFFF}}) {
+        ArchiveBuilder b;
+        b.AddCompressed("c", {"x", "y"});
+        b.OverrideEntry(0, 8, first);
+        b.OverrideEntry(0, 7, count);
+        b.WriteTo(dir / "a.arc");
+        reader.Open(dir / "a.arc");
+        EXPECT_EQ(reader.GetFileName(0), "c"); // lists normally
+        expectError<ERangeError>([&] { reader.ExtractFile(0, dir / "out"); },
+                                 "Fehler bei Bereichsprüfung");
+        EXPECT_EQ(readFile(dir / "out"), "");
+    }
+}
+
+TEST_F(ExtractFileTest, partThatInflatesShortGivesWhatItHas)
+{
+    ArchiveBuilder b;
+    b.AddCompressedRaw("short", {{Deflate("abc"), 100}, {Deflate("def"), 3}}, 103);
+    EXPECT_EQ(extract(b, 0), "abcdef");
+}
+
+TEST_F(ExtractFileTest, bytesAfterTheStreamEndAreIgnored)
+{
+    ArchiveBuilder b;
+    b.AddCompressedRaw("tail", {{Deflate("abc") + "garbage", 3}}, 3);
+    EXPECT_EQ(extract(b, 0), "abc");
+}
+
+namespace {
+
+struct DamagedPart
+{
+    const char *label;
+    std::function<RawPart()> part;
+    friend void PrintTo(const DamagedPart &p, std::ostream *out) { *out << p.label; }
+};
+
+const std::string Text = sampleText(50000);
+
+std::string flipped(std::string stream, std::size_t at)
+{
+    stream.at(at) ^= 0x55;
+    return stream;
+}
+
+const DamagedPart DamagedParts[] = {
+    {"bad deflate data",
+     [] {
+         return RawPart{flipped(Deflate(Text), 40), 50000};
+     }},
+    {"bad Adler-32",
+     [] {
+         const std::string s = Deflate(Text);
+         return RawPart{flipped(s, s.size() - 1), 50000};
+     }},
+    {"preset dictionary",
+     [] {
+         return RawPart{deflateWith(Text, 15, "dictionary"), 50000};
+     }},
+    {"gzip wrapper",
+     [] {
+         return RawPart{deflateWith(Text, 31), 50000};
+     }},
+    {"raw deflate",
+     [] {
+         return RawPart{deflateWith(Text, -15), 50000};
+     }},
+    {"more output than its size",
+     [] {
+         return RawPart{Deflate(Text), 49999};
+     }},
+    {"size zero with output",
+     [] {
+         return RawPart{Deflate("x"), 0};
+     }},
+    {"truncated",
+     [] {
+         const std::string s = Deflate(Text);
+         return RawPart{s.substr(0, s.size() - 5), 50000};
+     }},
+    {"cut inside the header",
+     [] {
+         return RawPart{Deflate(Text).substr(0, 1), 50000};
+     }},
+    {"no bytes at all",
+     [] {
+         return RawPart{"", 50000};
+     }},
+    {"window over 32 KiB",
+     [] {
+         std::string s = Deflate(Text);
+         s[0] = static_cast<char>(0x88); // CINFO 8; 0x88 0x1C passes the header check
+         s[1] = 0x1C;
+         return RawPart{s, 50000};
+     }},
+};
+
+class DamagedPartTest : public ExtractFileTest, public ::testing::WithParamInterface<DamagedPart>
+{
+};
+
+} // namespace
+
+TEST_P(DamagedPartTest, raisesDataErrorAndKeepsWhatWasWritten)
+{
+    ArchiveBuilder b;
+    b.AddCompressedRaw(
+        "dir/damaged.bin",
+        {{Deflate("good first part"), 15}, GetParam().part(), {Deflate("never written"), 13}}, 0);
+    b.WriteTo(dir / "a.arc");
+    reader.Open(dir / "a.arc");
+    expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
+                            "Daten von dir/damaged.bin sind beschädigt");
+    const std::string written = readFile(dir / "out");
+    EXPECT_EQ(written.substr(0, 15), "good first part");
+    EXPECT_LE(written.size(), 15 + 50000u);
+    EXPECT_EQ(written.find("never written"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractFile, DamagedPartTest, ::testing::ValuesIn(DamagedParts),
+                         [](const auto &info) {
+                             std::string name = info.param.label;
+                             for (char &c : name)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+TEST_F(ExtractFileTest, dataBeyondTheFileIsAReadError)
+{
+    // Each case is refused with the read error; a stored entry keeps the
+    // blocks that were copied in full before the file ran out.
+    struct Case
+    {
+        const char *label;
+        std::function<void(ArchiveBuilder &)> damage;
+        std::size_t kept;
+    };
+    const Case cases[] = {
+        {"stored data past the end", [](ArchiveBuilder &b) { b.OverrideEntry(0, 3, 5000000); },
+         2 * 61440},
+        {"stored offset past the end", [](ArchiveBuilder &b) { b.OverrideEntry(0, 1, 0xFFFFFF00); },
+         0},
+        {"part past the end", [](ArchiveBuilder &b) { b.OverridePart(0, 1, 0x7FFFFFFF); }, 0},
+        {"part offset past the end", [](ArchiveBuilder &b) { b.OverridePart(0, 0, 0xFFFFFFF0); },
+         0},
+    };
+    for (const Case &c : cases) {
+        ArchiveBuilder b;
+        b.AddStored("s", std::string(150000, 's'));
+        b.AddCompressed("c", {"part"});
+        c.damage(b);
+        b.WriteTo(dir / "a.arc");
+        reader.Open(dir / "a.arc");
+        const int index = std::string(c.label).starts_with("part") ? 1 : 0;
+        expectError<EReadError>([&] { reader.ExtractFile(index, dir / "out"); },
+                                "Stream-Lesefehler");
+        EXPECT_EQ(readFile(dir / "out").size(), c.kept) << c.label;
+    }
+}
+
+TEST_F(ExtractFileTest, shortWritesAreWriteErrors)
+{
+    // /dev/full accepts nothing: every write comes back short.
+    ArchiveBuilder b;
+    b.AddStored("s", "stored");
+    b.AddCompressed("c", {"compressed"});
+    b.WriteTo(dir / "a.arc");
+    reader.Open(dir / "a.arc");
+    for (int i = 0; i < 2; ++i)
+        expectError<EWriteError>([&] { reader.ExtractFile(i, "/dev/full"); },
+                                 "Stream-Schreibfehler");
+}
+
+TEST_F(ExtractFileTest, writesToAPipe)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ArchiveBuilder b;
+    b.AddCompressed("c", {"through ", "a pipe"});
+    b.WriteTo(dir / "a.arc");
+    reader.Open(dir / "a.arc");
+    reader.ExtractFile(0, "/proc/self/fd/" + std::to_string(ends[1]));
+    ::close(ends[1]);
+    char got[64] = {};
+    EXPECT_EQ(::read(ends[0], got, sizeof got), 14);
+    EXPECT_STREQ(got, "through a pipe");
+    ::close(ends[0]);
+}
+
+TEST_F(ExtractFileTest, outputThatCannotBeCreatedIsACreateError)
+{
+    ArchiveBuilder b;
+    b.AddStored("s", "data");
+    b.WriteTo(dir / "a.arc");
+    reader.Open(dir / "a.arc");
+    fs::create_directory(dir / "folder");
+    for (const std::string &name : {dir / "missing/out", dir / "folder", dir / "folder/"})
+        expectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
+                                   "Datei " + name + " kann nicht erstellt werden");
+    EXPECT_EQ(treeOf(dir.path()), (std::set<std::string>{"a.arc", "folder/"}));
+}
+
+TEST_F(ExtractFileTest, refusesToOverwriteTheOpenArchive)
+{
+    ArchiveBuilder b;
+    b.AddStored("s", "data");
+    const std::string bytes = b.Build();
+    writeFile(dir / "a.arc", bytes);
+    fs::create_hard_link(dir / "a.arc", dir / "hard.arc");
+    fs::create_symlink(dir / "a.arc", dir / "soft.arc");
+    reader.Open(dir / "a.arc");
+    for (const std::string &name : {dir / "a.arc", dir / "hard.arc", dir / "soft.arc",
+                                    dir / "../" + dir.path().filename().string() + "/a.arc"}) {
+        expectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
+                                   "Datei " + name + " kann nicht erstellt werden");
+        EXPECT_EQ(readFile(dir / "a.arc"), bytes);
+    }
+    EXPECT_EQ(reader.GetFileName(0), "s");
+}
