@@ -1,0 +1,124 @@
+#include "ProgressLine.h"
+
+#include <cerrno>
+#include <cwchar>
+#include <cwctype>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace trovel {
+
+namespace {
+
+constexpr auto RedrawInterval = std::chrono::milliseconds(100);
+constexpr int DefaultWidth = 80;
+
+// Appends text to line, replacing what the terminal cannot show, as long as
+// it fits in the columns left. Returns the columns used.
+int appendFitting(std::string &line, std::string_view text, int columns)
+{
+    std::mbstate_t state{};
+    int used = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        wchar_t wide = 0;
+        const std::size_t length = std::mbrtowc(&wide, text.data() + at, text.size() - at, &state);
+        int width = -1;
+        if (length != static_cast<std::size_t>(-1) && length != static_cast<std::size_t>(-2) &&
+            length != 0 && std::iswprint(static_cast<wint_t>(wide)))
+            width = ::wcwidth(wide);
+        std::string_view piece;
+        if (width < 0) {
+            // An invalid or unprintable byte: one column, and a fresh start
+            // after it.
+            state = std::mbstate_t{};
+            piece = "?";
+            width = 1;
+            ++at;
+        } else {
+            piece = text.substr(at, length);
+            at += length;
+        }
+        if (used + width > columns)
+            break;
+        line += piece;
+        used += width;
+    }
+    return used;
+}
+
+} // namespace
+
+TProgressLine::TProgressLine(int fd) : FFd(fd), FActive(::isatty(fd) == 1) {}
+
+std::string TProgressLine::Format(std::int32_t index, std::int32_t count, std::string_view name,
+                                  int width)
+{
+    const long long percent = count > 0 ? 100LL * index / count : 100;
+    const std::string head = std::to_string(index + 1) + "/" + std::to_string(count) + " " +
+                             std::to_string(percent) + "% ";
+    std::string line;
+    const int used = appendFitting(line, head, width);
+    appendFitting(line, name, width - used);
+    return line;
+}
+
+void TProgressLine::Show(std::int32_t index, std::int32_t count, std::string_view name)
+{
+    if (!FActive)
+        return;
+    FIndex = index;
+    FCount = count;
+    FName.assign(name);
+    const auto now = std::chrono::steady_clock::now();
+    if (FDrawn && now - FLastDraw < RedrawInterval)
+        return;
+    FLastDraw = now;
+    Draw();
+}
+
+void TProgressLine::Draw()
+{
+    // One column stays free: writing into the last one wraps on some terminals.
+    Put("\r" + Format(FIndex, FCount, FName, Width() - 1) + "\033[K");
+    FDrawn = true;
+}
+
+void TProgressLine::Clear()
+{
+    if (FActive && FDrawn)
+        Put("\r\033[K");
+    FDrawn = false;
+}
+
+void TProgressLine::Keep()
+{
+    if (!FActive || !FDrawn)
+        return;
+    Draw();
+    Put("\n");
+    FDrawn = false;
+}
+
+int TProgressLine::Width() const
+{
+    winsize size{};
+    if (::ioctl(FFd, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
+        return size.ws_col;
+    return DefaultWidth;
+}
+
+void TProgressLine::Put(const std::string &text) const
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t put = ::write(FFd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return; // the display is a courtesy; a failing terminal stops nothing
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+} // namespace trovel
