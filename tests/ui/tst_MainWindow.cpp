@@ -1,0 +1,513 @@
+// The main window driven as a person would: File > Open with archives made by
+// the test-archive writer, folders selected, commands chosen by menu, shortcut
+// and mouse, every dialog answered through the window's seam.
+#include "ArchiveBuilder.h"
+#include "MessageBoxes.h"
+#include "WindowDriver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace trovel;
+using trovel::testing::ArchiveBuilder;
+using trovel::testing::TWindowDriver;
+
+namespace {
+
+const QString NoArchive = QStringLiteral("Please open an archive first!");
+
+ArchiveBuilder sampleArchive()
+{
+    ArchiveBuilder archive;
+    archive.AddStored("readme.txt", "hello");
+    archive.AddStored("textures/grass.tex", std::string(300, 'g'));
+    archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
+    archive.AddStored("maps/b.txt", "bb");
+    archive.AddStored("maps/A.txt", "A");
+    archive.AddStored("maps/a.txt", "a");
+    archive.AddStored("config.ini", "");
+    return archive;
+}
+
+} // namespace
+
+class TMainWindowTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowHasDesignComponents_data();
+    void windowHasDesignComponents();
+    void windowHasDesignLayout();
+    void menusShowAccessKeysAndGermanShortcutTexts();
+    void loadBuildsExpandedTreeAndSelectsRoot();
+    void selectingFolderListsItsFiles_data();
+    void selectingFolderListsItsFiles();
+    void selectedFolderIconFollowsExpansion();
+    void statusTextsFollowTheLoad();
+    void entryCountIsStatusText_data();
+    void entryCountIsStatusText();
+    void failedOpenShowsErrorWithPeriodAndEmptiesTree();
+    void cancelledOpenKeepsEverything();
+    void secondOpenStartsWithPreviousPath();
+    void openWorksThroughRealDialog();
+    void extractCommandsNeedLoadedArchive_data();
+    void extractCommandsNeedLoadedArchive();
+    void doubleClickWithoutRowDoesNothing();
+    void aboutBoxCarriesApplicationTitle();
+    void plainMessageBoxCopiesWithCtrlC();
+    void openIsRefusedWhileLoading();
+    void closingDuringLoadEndsAfterLoad();
+    void reopenWithSubfolderSelectedReadsNoReleasedList();
+    void exitWithoutArchiveClosesSilently();
+};
+
+void TMainWindowTest::windowHasDesignComponents_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    const QList<std::pair<const char *, const char *>> components = {
+        {"MainMenu1", "QMenuBar"},
+        {"Datei1", "QMenu"},
+        {"ffnen1", "QAction"},
+        {"N1", "QAction"},
+        {"Beenden1", "QAction"},
+        {"tvDirectories", "QTreeView"},
+        {"lvFiles", "QTreeView"},
+        {"pnExtract", "QFrame"},
+        {"pbProgress", "QProgressBar"},
+        {"lbExtract", "QLabel"},
+        {"btCancel", "QPushButton"},
+        {"Splitter1", "QSplitter"},
+        {"Extract1", "QMenu"},
+        {"Selectedfile1", "QAction"},
+        {"Allfiles1", "QAction"},
+        {"StatusBar1", "trovel::TStatusBar"},
+        {"Help1", "QMenu"},
+        {"AboutTrovel1", "QAction"},
+    };
+    for (const auto &[name, className] : components)
+        QTest::newRow(name) << name << className;
+}
+
+void TMainWindowTest::windowHasDesignComponents()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    TWindowDriver driver;
+    QObject *component = driver.Window().findChild<QObject *>(name);
+    QVERIFY(component);
+    QVERIFY(component->inherits(className.toLatin1()));
+}
+
+void TMainWindowTest::windowHasDesignLayout()
+{
+    TWindowDriver driver;
+    TfrmMain &window = driver.Window();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Trovel 1.0"));
+    QVERIFY(!window.windowIcon().isNull());
+    const int menuHeight = window.findChild<QMenuBar *>("MainMenu1")->height();
+    QCOMPARE(window.size(), QSize(736, 487 + menuHeight));
+    QCOMPARE(driver.Tree()->width(), 201);
+    QCOMPARE(driver.List()->width(), 534);
+    QCOMPARE(driver.List()->header()->sectionSize(0), 300);
+    QCOMPARE(driver.List()->header()->sectionSize(1), 80);
+    QCOMPARE(driver.Tree()->indentation(), 19);
+
+    auto *panel = window.findChild<QFrame *>("pnExtract");
+    QVERIFY(panel->isHidden());
+    QCOMPARE(panel->geometry(), QRect(240, 184, 281, 89));
+    QCOMPARE(window.findChild<QLabel *>("lbExtract")->geometry(), QRect(16, 8, 257, 13));
+    QCOMPARE(window.findChild<QProgressBar *>("pbProgress")->geometry(), QRect(24, 32, 241, 16));
+    auto *cancel = window.findChild<QPushButton *>("btCancel");
+    QCOMPARE(cancel->geometry(), QRect(103, 56, 75, 25));
+    QCOMPARE(cancel->text(), QStringLiteral("Abbrechen"));
+    QCOMPARE(driver.Status(), QString());
+
+    // A column released narrower than its minimum gets its minimum.
+    driver.List()->header()->resizeSection(0, 10);
+    QCOMPARE(driver.List()->header()->sectionSize(0), 50);
+    driver.List()->header()->resizeSection(1, 5);
+    QCOMPARE(driver.List()->header()->sectionSize(1), 20);
+}
+
+void TMainWindowTest::menusShowAccessKeysAndGermanShortcutTexts()
+{
+    TWindowDriver driver;
+    const QList<std::tuple<const char *, QString, QString>> items = {
+        {"ffnen1", "&Open", "Strg+O"},
+        {"Beenden1", "E&xit", ""},
+        {"Selectedfile1", "&Selected file...", "Strg+X"},
+        {"Allfiles1", "&All files...", "Strg+A"},
+        {"AboutTrovel1", "&About Trovel...", ""},
+    };
+    for (const auto &[name, text, shortcut] : items) {
+        QAction *action = driver.Action(name);
+        QCOMPARE(action->text(), text);
+        QCOMPARE(action->shortcut().toString(QKeySequence::NativeText), shortcut);
+    }
+    const QStringList titles = {driver.Window().findChild<QMenu *>("Datei1")->title(),
+                                driver.Window().findChild<QMenu *>("Extract1")->title(),
+                                driver.Window().findChild<QMenu *>("Help1")->title()};
+    QCOMPARE(titles, (QStringList{"&File", "&Extract", "&Help"}));
+}
+
+void TMainWindowTest::loadBuildsExpandedTreeAndSelectsRoot()
+{
+    TWindowDriver driver;
+    const QString path = driver.Write(sampleArchive(), "Sample.Arc");
+    driver.Open(path);
+    QVERIFY(driver.Unexpected.isEmpty());
+    QVERIFY(driver.Window().ArchiveLoaded());
+    // Nodes with children are expanded, the root is current and selected,
+    // every node shows the open folder.
+    QCOMPARE(driver.TreeDump(), QStringLiteral("0:Sample.Arc*#|1:textures*|2:sky|1:maps"));
+    QCOMPARE(driver.Tree()->selectionModel()->selectedIndexes(),
+             QModelIndexList{driver.Tree()->model()->index(0, 0)});
+    QVERIFY(driver.Tree()->hasFocus());
+    QCOMPARE(driver.Rows(), (QStringList{"config.ini:0", "readme.txt:5"}));
+    QVERIFY(driver.List()->selectionModel()->selectedRows().isEmpty());
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+}
+
+void TMainWindowTest::selectingFolderListsItsFiles_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<quint32>>("sizes");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("file in a folder")
+        << QStringList{"textures/grass.tex", "textures/sky/x"} << QList<quint32>{7, 1} << "textures"
+        << QStringList{"grass.tex:7"};
+    QTest::newRow("name ending in slash")
+        << QStringList{"x/"} << QList<quint32>{3} << "x" << QStringList{":3"};
+    QTest::newRow("sizes are unsigned")
+        << QStringList{"d/zero", "d/max"} << QList<quint32>{0, 4294967295u} << "d"
+        << QStringList{"max:4294967295", "zero:0"};
+    QTest::newRow("case order") << QStringList{"m/b.txt", "m/A.txt", "m/a.txt"}
+                                << QList<quint32>{1, 2, 3} << "m"
+                                << QStringList{"a.txt:3", "A.txt:2", "b.txt:1"};
+    QTest::newRow("digits as characters")
+        << QStringList{"m/9.txt", "m/10.txt"} << QList<quint32>{9, 10} << "m"
+        << QStringList{"10.txt:10", "9.txt:9"};
+    QTest::newRow("co-op next to coop")
+        << QStringList{"m/coop", "m/copper", "m/co-op", "m/cook"} << QList<quint32>{1, 2, 3, 4}
+        << "m" << QStringList{"cook:4", "co-op:3", "coop:1", "copper:2"};
+    QTest::newRow("folder with only folders")
+        << QStringList{"a/b/c", "x"} << QList<quint32>{1, 2} << "a" << QStringList{};
+    QTest::newRow("empty folder text")
+        << QStringList{"/x", "a//y"} << QList<quint32>{1, 2} << "a/" << QStringList{"y:2"};
+}
+
+void TMainWindowTest::selectingFolderListsItsFiles()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QList<quint32>, sizes);
+    QFETCH(QString, folder);
+    QFETCH(QStringList, rows);
+    ArchiveBuilder archive;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        archive.AddOther(names[i].toStdString(), 0, sizes[i]);
+    TWindowDriver driver;
+    driver.Open(driver.Write(archive));
+    driver.SelectFolder(folder);
+    QCOMPARE(driver.Rows(), rows);
+    QVERIFY(driver.List()->selectionModel()->selectedRows().isEmpty());
+
+    // Selecting another folder replaces every row.
+    driver.List()->setCurrentIndex(driver.List()->model()->index(0, 0));
+    driver.SelectFolder("");
+    QVERIFY(driver.List()->selectionModel()->selectedRows().isEmpty());
+}
+
+void TMainWindowTest::selectedFolderIconFollowsExpansion()
+{
+    TWindowDriver driver;
+    driver.Open(driver.Write(sampleArchive()));
+    // A leaf folder shows the closed folder once it was selected.
+    driver.SelectFolder("maps");
+    driver.SelectFolder("textures");
+    QCOMPARE(driver.TreeDump(), QStringLiteral("0:test.arc*|1:textures*#|2:sky|1:maps~1"));
+    // Collapsing changes no icon; the next selection chooses again.
+    driver.Tree()->collapse(driver.Tree()->currentIndex());
+    QCOMPARE(driver.TreeDump(), QStringLiteral("0:test.arc*|1:textures#|2:sky|1:maps~1"));
+    driver.SelectFolder("");
+    driver.SelectFolder("textures");
+    QCOMPARE(driver.TreeDump(), QStringLiteral("0:test.arc*|1:textures#~1|2:sky|1:maps~1"));
+}
+
+void TMainWindowTest::statusTextsFollowTheLoad()
+{
+    TWindowDriver driver;
+    QCOMPARE(driver.Status(), QString());
+    QStringList during;
+    // The load lets pending events run when it makes its first entry list.
+    QTimer::singleShot(0, &driver.Window(), [&] {
+        during << driver.Status() << (driver.Window().ArchiveLoaded() ? "loaded" : "loading");
+    });
+    driver.Open(driver.Write(sampleArchive()));
+    QCOMPARE(during, (QStringList{"Reading archive...", "loading"}));
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+}
+
+void TMainWindowTest::entryCountIsStatusText_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("tree");
+    // A root without folders cannot be expanded, so it shows the closed folder.
+    QTest::newRow("none") << 0 << "0 files"
+                          << "0:test.arc#~1";
+    QTest::newRow("one") << 1 << "1 files"
+                         << "0:test.arc#~1";
+    QTest::newRow("many") << 1234 << "1234 files"
+                          << "0:test.arc#~1";
+}
+
+void TMainWindowTest::entryCountIsStatusText()
+{
+    QFETCH(int, entries);
+    QFETCH(QString, status);
+    QFETCH(QString, tree);
+    ArchiveBuilder archive;
+    for (int i = 0; i < entries; ++i)
+        archive.AddStored("f" + std::to_string(i), "");
+    TWindowDriver driver;
+    driver.Open(driver.Write(archive));
+    QCOMPARE(driver.Status(), status);
+    QCOMPARE(driver.TreeDump(), tree);
+    QCOMPARE(driver.Rows().size(), entries);
+}
+
+void TMainWindowTest::failedOpenShowsErrorWithPeriodAndEmptiesTree()
+{
+    TWindowDriver driver;
+    driver.Open(driver.Write(sampleArchive()));
+    driver.SelectFolder("maps");
+    const QString missing = driver.MissingPath();
+    driver.OpenFailing(missing);
+
+    QCOMPARE(driver.Seen.size(), 3);
+    const auto &error = driver.Seen.last();
+    QCOMPARE(error.Kind, QStringLiteral("message"));
+    QCOMPARE(error.Text, QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(missing));
+    QCOMPARE(error.Icon, QMessageBox::Critical);
+    QCOMPARE(error.Title, ApplicationTitle());
+    QCOMPARE(driver.TreeDump(), QString());
+    QCOMPARE(driver.Status(), QStringLiteral("Reading archive..."));
+    QVERIFY(!driver.Window().ArchiveLoaded());
+    // The list of the closed archive stays until the next selection.
+    QCOMPARE(driver.Rows(), (QStringList{"a.txt:1", "A.txt:1", "b.txt:2"}));
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TMainWindowTest::cancelledOpenKeepsEverything()
+{
+    TWindowDriver driver;
+    driver.Open(driver.Write(sampleArchive()));
+    driver.SelectFolder("textures/sky");
+    const QString tree = driver.TreeDump();
+    const QStringList rows = driver.Rows();
+    driver.CancelFileDialog();
+    driver.Action("ffnen1")->trigger();
+    QCOMPARE(driver.Seen.size(), 2);
+    QCOMPARE(driver.TreeDump(), tree);
+    QCOMPARE(driver.Rows(), rows);
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+    QVERIFY(driver.Window().ArchiveLoaded());
+}
+
+void TMainWindowTest::secondOpenStartsWithPreviousPath()
+{
+    TWindowDriver driver;
+    const QString first = driver.Write(sampleArchive(), "first.arc");
+    const QString second = driver.Write(sampleArchive(), "second.arc");
+    driver.Open(first);
+    driver.Open(second);
+    QCOMPARE(driver.Seen.size(), 2);
+    for (const auto &seen : driver.Seen) {
+        QCOMPARE(seen.Kind, QStringLiteral("file"));
+        QCOMPARE(seen.NameFilters, QStringList{"Morvanth Archives (*.arc)"});
+        QVERIFY(seen.AnyFile);
+    }
+    QVERIFY(driver.Seen[0].InitialFile != first);
+    QCOMPARE(driver.Seen[1].InitialFile, first);
+    QCOMPARE(driver.TreeDump().section(u'|', 0, 0), QStringLiteral("0:second.arc*#"));
+}
+
+// The second way of the seam: the real dialog runs and is answered from a
+// zero-delay timer, as a person would type the name and press Open.
+void TMainWindowTest::openWorksThroughRealDialog()
+{
+    TWindowDriver driver;
+    const QString path = driver.Write(sampleArchive(), "real.arc");
+    driver.Seam().AnswerOthers({});
+    bool answered = false;
+    QTimer::singleShot(0, &driver.Window(), [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+        QVERIFY(name);
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+        answered = true;
+    });
+    driver.Action("ffnen1")->trigger();
+    QVERIFY(answered);
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+    QCOMPARE(driver.TreeDump().section(u'|', 0, 0), QStringLiteral("0:real.arc*#"));
+}
+
+void TMainWindowTest::extractCommandsNeedLoadedArchive_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("afterFailedOpen");
+    for (const char *how : {"Selectedfile1", "Allfiles1", "Ctrl+X", "Ctrl+A", "double-click"}) {
+        QTest::addRow("%s at start-up", how) << how << false;
+        QTest::addRow("%s after failed open", how) << how << true;
+    }
+}
+
+void TMainWindowTest::extractCommandsNeedLoadedArchive()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, afterFailedOpen);
+    TWindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
+    if (afterFailedOpen) {
+        driver.OpenFailing(driver.MissingPath());
+        driver.Seen.clear();
+    }
+    driver.AnswerMessageBox();
+    driver.List()->setFocus();
+    if (how == u"Ctrl+X" || how == u"Ctrl+A") {
+        // The menu's shortcut wins over the list's own use of the key.
+        QTest::keyClick(driver.List(), how.back().toLatin1(), Qt::ControlModifier);
+    } else if (how == u"double-click") {
+        QTest::mouseDClick(driver.List()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    } else {
+        driver.Action(how.toLatin1())->trigger();
+    }
+    QCOMPARE(driver.Seen.size(), 1);
+    QCOMPARE(driver.Seen[0].Text, NoArchive);
+    QCOMPARE(driver.Seen[0].Icon, QMessageBox::NoIcon);
+    QCOMPARE(driver.Seen[0].Title, ApplicationTitle());
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TMainWindowTest::doubleClickWithoutRowDoesNothing()
+{
+    TWindowDriver driver;
+    driver.Open(driver.Write(sampleArchive()));
+    const int runs = driver.Seam().RunCount();
+    QTest::mouseDClick(driver.List()->viewport(), Qt::LeftButton, {},
+                       driver.List()->viewport()->rect().bottomRight() - QPoint(5, 5));
+    QCOMPARE(driver.Seam().RunCount(), runs);
+}
+
+void TMainWindowTest::aboutBoxCarriesApplicationTitle()
+{
+    TWindowDriver driver;
+    driver.AnswerMessageBox();
+    driver.Action("AboutTrovel1")->trigger();
+    QCOMPARE(driver.Seen.size(), 1);
+    const auto &about = driver.Seen[0];
+    QCOMPARE(about.Title, ApplicationTitle());
+    QCOMPARE(about.Icon, QMessageBox::NoIcon);
+    const QStringList lines = about.Text.split(u'\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[0].contains(u"Trovel"));
+    QVERIFY(lines[1].contains(u"Morvanth"));
+    QCOMPARE(lines[2], QString());
+    QCOMPARE(lines[3], QStringLiteral("For more information see readme.txt!"));
+}
+
+void TMainWindowTest::plainMessageBoxCopiesWithCtrlC()
+{
+    TWindowDriver driver;
+    driver.Seam().AnswerOthers({});
+    QString buttons;
+    bool escapeIsOk = false;
+    QTimer::singleShot(0, &driver.Window(), [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        escapeIsOk = box->escapeButton() == box->defaultButton() && box->defaultButton();
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        buttons = box->defaultButton()->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY(escapeIsOk);
+    const QString rule = QStringLiteral("---------------------------\n");
+    QCOMPARE(QGuiApplication::clipboard()->text(), rule + ApplicationTitle() + u'\n' + rule +
+                                                       NoArchive + u'\n' + rule +
+                                                       QStringLiteral("OK   \n") + rule);
+    QCOMPARE(buttons.remove(u'&'), QStringLiteral("OK"));
+}
+
+void TMainWindowTest::openIsRefusedWhileLoading()
+{
+    TWindowDriver driver;
+    const QString first = driver.Write(sampleArchive(), "first.arc");
+    int runsDuringLoad = -1;
+    QTimer::singleShot(0, &driver.Window(), [&] {
+        const int before = driver.Seam().RunCount();
+        driver.Action("ffnen1")->trigger();
+        runsDuringLoad = driver.Seam().RunCount() - before;
+    });
+    driver.Open(first);
+    QCOMPARE(runsDuringLoad, 0);
+    QVERIFY(driver.Unexpected.isEmpty());
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+}
+
+void TMainWindowTest::closingDuringLoadEndsAfterLoad()
+{
+    TWindowDriver driver;
+    bool visibleAfterClose = false;
+    QTimer::singleShot(0, &driver.Window(), [&] {
+        driver.Window().close();
+        visibleAfterClose = driver.Window().isVisible();
+    });
+    driver.Open(driver.Write(sampleArchive()));
+    QVERIFY(visibleAfterClose);
+    QVERIFY(driver.Window().ArchiveLoaded());
+    QVERIFY(!driver.Window().isVisible());
+}
+
+void TMainWindowTest::reopenWithSubfolderSelectedReadsNoReleasedList()
+{
+    TWindowDriver driver;
+    ArchiveBuilder other;
+    other.AddStored("only.txt", "x");
+    driver.Open(driver.Write(sampleArchive(), "first.arc"));
+    driver.SelectFolder("textures/sky");
+    driver.Open(driver.Write(other, "second.arc"));
+    QCOMPARE(driver.TreeDump(), QStringLiteral("0:second.arc#~1"));
+    QCOMPARE(driver.Rows(), QStringList{"only.txt:1"});
+}
+
+void TMainWindowTest::exitWithoutArchiveClosesSilently()
+{
+    TWindowDriver driver;
+    driver.Action("Beenden1")->trigger();
+    QVERIFY(!driver.Window().isVisible());
+    QCOMPARE(driver.Seam().RunCount(), 0);
+}
+
+QTEST_MAIN(TMainWindowTest)
+#include "tst_MainWindow.moc"

@@ -1,0 +1,219 @@
+// The window's small rules: names, titles, messages, menus, filters, ordering.
+#include "ArcErrors.h"
+#include "Collation.h"
+#include "CommandGuard.h"
+#include "FileDialog.h"
+#include "Main.h"
+#include "MenuKeys.h"
+#include "MessageBoxes.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+using namespace trovel;
+
+class TUiHelpersTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void extractArcFileNameKeepsTextAfterLastSlash_data();
+    void extractArcFileNameKeepsTextAfterLastSlash();
+    void errorMessagesGetClosingPeriod_data();
+    void errorMessagesGetClosingPeriod();
+    void applicationTitleComesFromExecutableName_data();
+    void applicationTitleComesFromExecutableName();
+    void accessKeysTakeFirstFreeLetterOrDigit_data();
+    void accessKeysTakeFirstFreeLetterOrDigit();
+    void filtersBecomeQtNameFilters_data();
+    void filtersBecomeQtNameFilters();
+    void guardTurnsEveryExceptionIntoItsMessage_data();
+    void guardTurnsEveryExceptionIntoItsMessage();
+    void collationSortsLikeDesktopFileLists_data();
+    void collationSortsLikeDesktopFileLists();
+};
+
+void TUiHelpersTest::extractArcFileNameKeepsTextAfterLastSlash_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("no folder") << QByteArray("readme.txt") << QByteArray("readme.txt");
+    QTest::newRow("folders") << QByteArray("textures/sky/clouds.tex") << QByteArray("clouds.tex");
+    QTest::newRow("ends in slash") << QByteArray("x/") << QByteArray("");
+    QTest::newRow("leading slash") << QByteArray("/x") << QByteArray("x");
+    QTest::newRow("backslash is ordinary") << QByteArray("a\\b/c\\d") << QByteArray("c\\d");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("");
+    QTest::newRow("8-bit bytes") << QByteArray("d\xe4ten/\xfc\xff.bin")
+                                 << QByteArray("\xfc\xff.bin");
+}
+
+void TUiHelpersTest::extractArcFileNameKeepsTextAfterLastSlash()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(QByteArray::fromStdString(ExtractArcFileName(name.toStdString())), expected);
+}
+
+void TUiHelpersTest::errorMessagesGetClosingPeriod_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Stream-Lesefehler"
+                            << "Stream-Lesefehler.";
+    QTest::newRow("digit") << "Fehler 7"
+                           << "Fehler 7.";
+    QTest::newRow("question mark") << "Wie?"
+                                   << "Wie?.";
+    QTest::newRow("slash") << "a/"
+                           << "a/.";
+    QTest::newRow("umlaut") << "Prüfung ä"
+                            << "Prüfung ä.";
+    QTest::newRow("period") << "Done."
+                            << "Done.";
+    QTest::newRow("exclamation") << "Please open an archive first!"
+                                 << "Please open an archive first!";
+    QTest::newRow("parenthesis") << "(x)"
+                                 << "(x)";
+    QTest::newRow("comma") << "a,"
+                           << "a,";
+    QTest::newRow("space") << "a "
+                           << "a ";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TUiHelpersTest::errorMessagesGetClosingPeriod()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(WithClosingPeriod(message), shown);
+}
+
+void TUiHelpersTest::applicationTitleComesFromExecutableName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("plain") << "/usr/bin/Trovel"
+                           << "Trovel";
+    QTest::newRow("upper case with extension") << "C:/Tools/TROVEL.EXE"
+                                               << "Trovel";
+    QTest::newRow("first letter kept") << "/opt/trovel"
+                                       << "trovel";
+    QTest::newRow("cut at first dot") << "/opt/Trovel.new.bin"
+                                      << "Trovel";
+    QTest::newRow("one letter") << "/x/T"
+                                << "T";
+}
+
+void TUiHelpersTest::applicationTitleComesFromExecutableName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    QCOMPARE(ApplicationTitleFor(path), title);
+}
+
+void TUiHelpersTest::accessKeysTakeFirstFreeLetterOrDigit_data()
+{
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("keyed");
+    QTest::newRow("extract menu") << QStringList{"Selected file...", "All files..."}
+                                  << QStringList{"&Selected file...", "&All files..."};
+    QTest::newRow("help menu") << QStringList{"About Trovel..."} << QStringList{"&About Trovel..."};
+    QTest::newRow("explicit keys kept, separator skipped")
+        << QStringList{"&Open", "-", "E&xit"} << QStringList{"&Open", "-", "E&xit"};
+    QTest::newRow("explicit key taken first")
+        << QStringList{"Open", "&Options"} << QStringList{"O&pen", "&Options"};
+    QTest::newRow("earlier item wins, case-insensitive")
+        << QStringList{"save", "Search", "SS"} << QStringList{"&save", "S&earch", "SS"};
+    QTest::newRow("digits count, punctuation does not")
+        << QStringList{"...1 more", "1st"} << QStringList{"...&1 more", "1&st"};
+    QTest::newRow("escaped ampersand is no key") << QStringList{"A&&B"} << QStringList{"&A&&B"};
+}
+
+void TUiHelpersTest::accessKeysTakeFirstFreeLetterOrDigit()
+{
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, keyed);
+    QCOMPARE(WithAccessKeys(captions), keyed);
+}
+
+void TUiHelpersTest::filtersBecomeQtNameFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("nameFilters");
+    QTest::newRow("archives") << "Morvanth Archives (*.arc)|*.arc"
+                              << QStringList{"Morvanth Archives (*.arc)"};
+    QTest::newRow("patterns added")
+        << "Text|*.txt;*.ini|All|*" << QStringList{"Text (*.txt *.ini)", "All (*)"};
+    QTest::newRow("empty") << "" << QStringList{};
+}
+
+void TUiHelpersTest::filtersBecomeQtNameFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, nameFilters);
+    QCOMPARE(NameFiltersFromFilter(filter), nameFilters);
+}
+
+void TUiHelpersTest::guardTurnsEveryExceptionIntoItsMessage_data()
+{
+    QTest::addColumn<std::function<void()>>("command");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("no failure") << std::function<void()>([] {}) << QStringList{};
+    QTest::newRow("open error") << std::function<void()>([] { throw EFOpenError("/x/a.arc"); })
+                                << QStringList{"Datei /x/a.arc kann nicht geöffnet werden"};
+    QTest::newRow("read error") << std::function<void()>([] { throw EReadError(); })
+                                << QStringList{"Stream-Lesefehler"};
+    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
+                                   << QStringList{"Zu wenig Arbeitsspeicher"};
+    QTest::newRow("other") << std::function<void()>([] { throw std::runtime_error("x y"); })
+                           << QStringList{"x y"};
+}
+
+void TUiHelpersTest::guardTurnsEveryExceptionIntoItsMessage()
+{
+    QFETCH(std::function<void()>, command);
+    QFETCH(QStringList, shown);
+    QStringList messages;
+    TCommandGuard guard([&](const QString &message) { messages.append(message); });
+    guard.Run(command);
+    QCOMPARE(messages, shown);
+}
+
+void TUiHelpersTest::collationSortsLikeDesktopFileLists_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("sorted");
+    const QList<QStringList> orders = {
+        {"a.txt", "A.txt", "b.txt"}, {"10.txt", "9.txt"},       {"cook", "co-op", "coop", "coops"},
+        {"can't", "cant", "cant2"},  {"file.txt", "file2.txt"}, {"a.txt", "alpha", "Alpha", "beta"},
+        {"_x", "1", "a", "Z"},       {"ab", "aB", "Ab", "AB"},  {"", "a"},
+    };
+    for (const char *locale : {"C", "en_US", "de_DE", "sv_SE"}) {
+        for (const QStringList &order : orders)
+            QTest::addRow("%s: %s", locale, qPrintable(order.join(u' '))) << locale << order;
+    }
+}
+
+void TUiHelpersTest::collationSortsLikeDesktopFileLists()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, sorted);
+    const TCollator collator{QLocale(locale)};
+    if (locale == u"C")
+        QCOMPARE(collator.LocaleId(), std::string());
+    QStringList shuffled = sorted;
+    std::reverse(shuffled.begin(), shuffled.end());
+    std::stable_sort(shuffled.begin(), shuffled.end(), [&](const QString &a, const QString &b) {
+        return collator.Compare(a, b) < 0;
+    });
+    QCOMPARE(shuffled, sorted);
+    for (qsizetype i = 1; i < sorted.size(); ++i)
+        QVERIFY2(collator.Compare(sorted[i - 1], sorted[i]) < 0, qPrintable(sorted[i]));
+}
+
+QTEST_MAIN(TUiHelpersTest)
+#include "tst_UiHelpers.moc"

@@ -1,0 +1,244 @@
+// The folder tree and the file list, without the window, under Qt's model checker.
+#include "FileListModel.h"
+#include "FolderTreeModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace trovel;
+
+namespace {
+
+// The tree as "depth:text" in pre-order, "|" between nodes.
+QString dumpTree(const TFolderTreeModel &tree)
+{
+    QStringList nodes;
+    std::function<void(TFolderNode, int)> walk = [&](TFolderNode node, int depth) {
+        nodes.append(QStringLiteral("%1:%2").arg(depth).arg(
+            QString::fromStdString(std::string(tree.Text(node)))));
+        for (int i = 0; i < tree.ChildCount(node); ++i)
+            walk(tree.Child(node, i), depth + 1);
+    };
+    for (TFolderNode root : tree.TopLevel())
+        walk(root, 0);
+    return nodes.join(u'|');
+}
+
+// The path of a node below the root, "/" between texts.
+QString pathOf(const TFolderTreeModel &tree, TFolderNode node)
+{
+    QStringList texts;
+    for (; tree.ParentOf(node) != NoFolderNode; node = tree.ParentOf(node))
+        texts.prepend(QString::fromStdString(std::string(tree.Text(node))));
+    return texts.join(u'/');
+}
+
+QStringList rowsOf(const TFileListModel &list)
+{
+    QStringList rows;
+    for (int row = 0; row < list.rowCount(); ++row)
+        rows.append(list.index(row, 0).data().toString() + u':' +
+                    list.index(row, 1).data().toString());
+    return rows;
+}
+
+} // namespace
+
+class TUiModelsTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void folderNodesFollowEntryNames_data();
+    void folderNodesFollowEntryNames();
+    void hashedLookupFindsWhatLinearSearchFinds();
+    void treeIndexesAreConsistent();
+    void fileRowsAreSortedOnce_data();
+    void fileRowsAreSortedOnce();
+    void fileListShowsColumnsAndEntryIndices();
+    void editedCaptionResortsAndKeepsEntry();
+};
+
+void TUiModelsTest::folderNodesFollowEntryNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("tree");
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("no slash lies in the root")
+        << QStringList{"readme.txt"} << "0:x.arc" << QStringList{""};
+    QTest::newRow("first mention decides the order")
+        << QStringList{"a/b/c.txt", "b/d.txt"} << "0:x.arc|1:a|2:b|1:b" << QStringList{"a/b", "b"};
+    QTest::newRow("same text below itself")
+        << QStringList{"a/a/x.txt"} << "0:x.arc|1:a|2:a" << QStringList{"a/a"};
+    QTest::newRow("case-sensitive")
+        << QStringList{"Data/x", "data/y", "Data/z"} << "0:x.arc|1:Data|1:data"
+        << QStringList{"Data", "data", "Data"};
+    QTest::newRow("never sorted") << QStringList{"z/1", "a/2"} << "0:x.arc|1:z|1:a"
+                                  << QStringList{"z", "a"};
+    QTest::newRow("trailing slash") << QStringList{"x/"} << "0:x.arc|1:x" << QStringList{"x"};
+    QTest::newRow("empty components")
+        << QStringList{"/x", "a//x", "//"} << "0:x.arc|1:|2:|1:a|2:" << QStringList{"", "a/", "/"};
+    QTest::newRow("backslash is no separator")
+        << QStringList{"a\\b/c"} << "0:x.arc|1:a\\b" << QStringList{"a\\b"};
+}
+
+void TUiModelsTest::folderNodesFollowEntryNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, tree);
+    QFETCH(QStringList, folders);
+    TFolderTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const TFolderNode root = model.AddRoot("x.arc");
+    QStringList found;
+    for (const QString &name : names)
+        found.append(pathOf(model, model.GetFolderNode(root, name.toStdString())));
+    QCOMPARE(dumpTree(model), tree);
+    QCOMPARE(found, folders);
+    model.Clear();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.NodeCount(), 0);
+}
+
+// Long sibling lists go through the hash index; every lookup, hit or miss,
+// must give what going through the children in order gives.
+void TUiModelsTest::hashedLookupFindsWhatLinearSearchFinds()
+{
+    TFolderTreeModel model;
+    const TFolderNode root = model.AddRoot("r");
+    std::mt19937 random(11);
+    std::vector<std::string> texts = {"", "a", "A", "b", "ab", "a/", "x"};
+    for (int i = 0; i < 40; ++i)
+        texts.push_back("f" + std::to_string(i));
+    std::vector<TFolderNode> nodes = {root};
+    for (int i = 0; i < 3000; ++i) {
+        // Most nodes go to a few parents, so some sibling lists get long.
+        const TFolderNode parent =
+            nodes[random() % std::min<std::size_t>(nodes.size(), 6 + i / 200)];
+        const std::string &text = texts[random() % texts.size()];
+        if (model.FindFolderNode(parent, text) == NoFolderNode)
+            nodes.push_back(model.AddChild(parent, text));
+    }
+    int longLists = 0;
+    for (TFolderNode parent : nodes) {
+        longLists += model.ChildCount(parent) > 8;
+        for (const std::string &text : texts) {
+            TFolderNode linear = NoFolderNode;
+            for (int i = 0; i < model.ChildCount(parent); ++i) {
+                if (model.Text(model.Child(parent, i)) == text) {
+                    linear = model.Child(parent, i);
+                    break;
+                }
+            }
+            QCOMPARE(model.FindFolderNode(parent, text), linear);
+        }
+    }
+    QVERIFY(longLists > 3);
+}
+
+void TUiModelsTest::treeIndexesAreConsistent()
+{
+    TFolderTreeModel model;
+    model.SetImages({QIcon(), QIcon()});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (int round = 0; round < 2; ++round) {
+        const TFolderNode root = model.AddRoot("sample.arc");
+        for (int i = 0; i < 200; ++i)
+            model.GetFolderNode(
+                root,
+                QStringLiteral("d%1/e%2/f%3/file").arg(i % 7).arg(i % 13).arg(i % 3).toStdString());
+        const TFolderNode leaf = model.GetFolderNode(root, "d1/e1/f1/x");
+        model.SetImageIndex(leaf, 1);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("sample.arc"));
+        QCOMPARE(model.NodeAt(model.IndexOf(leaf)), leaf);
+        QCOMPARE(model.IndexOf(leaf).parent(), model.IndexOf(model.ParentOf(leaf)));
+        QCOMPARE(model.ImageIndex(leaf), 1);
+        QCOMPARE(model.ImageIndex(root), 0);
+        model.Clear();
+    }
+}
+
+void TUiModelsTest::fileRowsAreSortedOnce_data()
+{
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("sorted");
+    QTest::newRow("case") << QStringList{"b.txt", "A.txt", "a.txt"}
+                          << QStringList{"a.txt", "A.txt", "b.txt"};
+    QTest::newRow("digits as characters")
+        << QStringList{"9.txt", "10.txt"} << QStringList{"10.txt", "9.txt"};
+    QTest::newRow("hyphen counts for less") << QStringList{"coop", "cooler", "co-op", "copper"}
+                                            << QStringList{"cooler", "co-op", "coop", "copper"};
+    QTest::newRow("punctuation before digits and letters")
+        << QStringList{"file2.txt", "alpha", "file.txt", "a.txt"}
+        << QStringList{"a.txt", "alpha", "file.txt", "file2.txt"};
+    QTest::newRow("equal captions keep entry order")
+        << QStringList{"same", "same", "Same"} << QStringList{"same", "same", "Same"};
+    QTest::newRow("empty caption first") << QStringList{"x", ""} << QStringList{"", "x"};
+}
+
+void TUiModelsTest::fileRowsAreSortedOnce()
+{
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, sorted);
+    TFileListModel model{TCollator(QLocale::c())};
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    std::vector<TFileRow> rows;
+    for (int i = 0; i < captions.size(); ++i)
+        rows.push_back({i, 0, captions[i]});
+    model.Fill(std::move(rows));
+    QStringList shown;
+    for (int row = 0; row < model.rowCount(); ++row)
+        shown.append(model.Row(row).Caption);
+    QCOMPARE(shown, sorted);
+    for (int row = 1; row < model.rowCount(); ++row) {
+        if (model.Row(row - 1).Caption == model.Row(row).Caption)
+            QVERIFY(model.Row(row - 1).EntryIndex < model.Row(row).EntryIndex);
+    }
+}
+
+void TUiModelsTest::fileListShowsColumnsAndEntryIndices()
+{
+    TFileListModel model{TCollator(QLocale::c())};
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.Fill({{7, 4294967295u, "big"}, {3, 0, "empty"}, {5, 12345, ""}});
+    QCOMPARE(rowsOf(model), (QStringList{":12345", "big:4294967295", "empty:0"}));
+    QCOMPARE(model.index(1, 0).data(TFileListModel::EntryIndexRole).toInt(), 7);
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Filename"));
+    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Size"));
+    const auto alignment = [](const QVariant &value) {
+        return value.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+    };
+    QCOMPARE(alignment(model.index(0, 1).data(Qt::TextAlignmentRole)), Qt::AlignRight);
+    QCOMPARE(alignment(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignRight);
+    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+    QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsEditable));
+    model.Clear();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void TUiModelsTest::editedCaptionResortsAndKeepsEntry()
+{
+    TFileListModel model{TCollator(QLocale::c())};
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.Fill({{0, 1, "a"}, {1, 2, "b"}, {2, 3, "c"}});
+    const QPersistentModelIndex edited(model.index(0, 0));
+    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+
+    QVERIFY(model.setData(edited, QStringLiteral("zz")));
+    QCOMPARE(rowsOf(model), (QStringList{"b:2", "c:3", "zz:1"}));
+    QCOMPARE(edited.row(), 2);
+    QCOMPARE(edited.data(TFileListModel::EntryIndexRole).toInt(), 0);
+    QCOMPARE(layouts.count(), 1);
+
+    // An unchanged caption does not sort.
+    QVERIFY(model.setData(edited, QStringLiteral("zz")));
+    QCOMPARE(layouts.count(), 1);
+    QVERIFY(!model.setData(model.index(0, 1), QStringLiteral("9")));
+}
+
+QTEST_MAIN(TUiModelsTest)
+#include "tst_UiModels.moc"

@@ -1,0 +1,398 @@
+#include "Main.h"
+
+#include "Collation.h"
+#include "FileListModel.h"
+#include "FolderTreeModel.h"
+#include "MenuKeys.h"
+#include "MessageBoxes.h"
+#include "ViewSupport.h"
+#include "uArcReader.h"
+#include "ui_Main.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopeGuard>
+#include <QScreen>
+
+namespace trovel {
+
+namespace {
+
+const char *const ArchiveFilter = "Morvanth Archives (*.arc)|*.arc";
+const char *const NoArchiveText = "Please open an archive first!";
+const char *const AboutText = "Trovel 1.0, a viewer for game archives, by the Trovel authors.\n"
+                              "Morvanth is published by Brannock Interactive and developed by "
+                              "Ulmstead Games.\n"
+                              "\n"
+                              "For more information see readme.txt!";
+
+// Design sizes, in pixels at 96 pixels per inch.
+constexpr int ClientWidth = 736;
+constexpr int ClientHeight = 487;
+constexpr int TreeWidth = 201;
+constexpr int FilenameWidth = 300;
+constexpr int FilenameMinimumWidth = 50;
+constexpr int SizeWidth = 80;
+// A tree dragged this narrow or narrower snaps shut.
+constexpr int TreeSnapWidth = 30;
+// Pending events run at most this often while an archive loads.
+constexpr qint64 PendingEventsInterval = 30;
+
+// The text of the root node: the archive's file name without its folder.
+std::string_view FileNamePart(std::string_view Path)
+{
+    const std::size_t slash = Path.rfind('/');
+    return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
+}
+
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/art/trovel-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+std::string ExtractArcFileName(std::string_view Name)
+{
+    const std::size_t slash = Name.rfind('/');
+    return std::string(slash == std::string_view::npos ? Name : Name.substr(slash + 1));
+}
+
+// Marks what the window is running for as long as the object lives.
+class TfrmMain::TRunningScope final
+{
+public:
+    TRunningScope(TfrmMain &Window, TRunning Running) : FWindow(Window)
+    {
+        FWindow.FRunning = Running;
+    }
+    ~TRunningScope() { FWindow.FRunning = TRunning::Nothing; }
+    TRunningScope(const TRunningScope &) = delete;
+    TRunningScope &operator=(const TRunningScope &) = delete;
+
+private:
+    TfrmMain &FWindow;
+};
+
+TfrmMain::TfrmMain(QWidget *Parent)
+    : QMainWindow(Parent), ui(std::make_unique<Ui::TfrmMain>()),
+      FGuard([this](const QString &Message) { ShowErrorMessage(FModalSeam, Message); }),
+      FShortcutTexts(new TShortcutTexts(this)), imFolders(FolderImages()),
+      OpenDialog1(TFileDialog::TKind::Open, FModalSeam),
+      SaveDialog1(TFileDialog::TKind::Save, FModalSeam), FTree(new TFolderTreeModel(this)),
+      FFiles(new TFileListModel(TCollator::ForSystem(), this))
+{
+    QCoreApplication::installTranslator(FShortcutTexts);
+    ui->setupUi(this);
+    setWindowIcon(ApplicationIcon());
+    SetUpViews();
+    ConnectHandlers();
+
+    // The design's client area lies below the menu bar.
+    resize(ClientWidth, ClientHeight + ui->MainMenu1->sizeHint().height());
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FGuard.Run([this] { FormDestroy(); });
+}
+
+void TfrmMain::SetUpViews()
+{
+    // The separator of the File menu carries its design name.
+    for (QAction *action : ui->Datei1->actions()) {
+        if (action->isSeparator())
+            action->setObjectName(QStringLiteral("N1"));
+    }
+    for (QMenu *menu : {ui->Datei1, ui->Extract1, ui->Help1}) {
+        AssignAccessKeys(menu);
+        connect(menu, &QMenu::aboutToShow, this, [menu] { AssignAccessKeys(menu); });
+    }
+    AssignAccessKeys(ui->MainMenu1);
+
+    QTreeView *tree = ui->tvDirectories;
+    tree->setModel(FTree);
+    FTree->SetImages(imFolders);
+    tree->setIconSize(QSize(16, 16));
+    tree->viewport()->setAttribute(Qt::WA_Hover);
+    HideSelectionWhenUnfocused(tree);
+
+    QTreeView *list = ui->lvFiles;
+    list->setModel(FFiles);
+    QHeaderView *header = list->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->resizeSection(0, FilenameWidth);
+    header->resizeSection(1, SizeWidth);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(header, &QHeaderView::sectionResized, this, [header](int Section, int, int NewSize) {
+        if (Section == 0 && NewSize < FilenameMinimumWidth)
+            header->resizeSection(0, FilenameMinimumWidth);
+    });
+    HideSelectionWhenUnfocused(list);
+
+    QSplitter *splitter = ui->Splitter1;
+    splitter->setCollapsible(0, true);
+    splitter->setCollapsible(1, false);
+    splitter->setSizes({TreeWidth, ClientWidth - TreeWidth - splitter->handleWidth()});
+    connect(splitter, &QSplitter::splitterMoved, this, [splitter](int, int) {
+        const QList<int> sizes = splitter->sizes();
+        if (sizes[0] > 0 && sizes[0] <= TreeSnapWidth)
+            splitter->setSizes({0, sizes[0] + sizes[1]});
+    });
+
+    ui->pnExtract->raise();
+    qApp->installEventFilter(this);
+}
+
+void TfrmMain::ConnectHandlers()
+{
+    connect(ui->ffnen1, &QAction::triggered, this, [this] { Guarded([this] { ffnen1Click(); }); });
+    connect(ui->Beenden1, &QAction::triggered, this,
+            [this] { Guarded([this] { Beenden1Click(); }); });
+    connect(ui->AboutTrovel1, &QAction::triggered, this,
+            [this] { Guarded([this] { AboutTrovel1Click(); }); });
+    connect(ui->Selectedfile1, &QAction::triggered, this,
+            [this] { Guarded([this] { Selectedfile1Click(); }); });
+    connect(ui->Allfiles1, &QAction::triggered, this,
+            [this] { Guarded([this] { Allfiles1Click(); }); });
+    connect(ui->btCancel, &QPushButton::clicked, this,
+            [this] { Guarded([this] { btCancelClick(); }); });
+    connect(ui->tvDirectories->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &Current) {
+                Guarded([this, &Current] { tvDirectoriesChange(Current); });
+            });
+}
+
+void TfrmMain::FormCreate()
+{
+    FArchiveLoaded = false;
+    FReader = std::make_unique<TArcReader>();
+}
+
+void TfrmMain::FormDestroy()
+{
+    CloseArchive();
+    FReader.reset();
+}
+
+void TfrmMain::ShowMessage(const QString &Text)
+{
+    ShowPlainMessage(FModalSeam, Text);
+}
+
+void TfrmMain::CloseIfRequested()
+{
+    if (FCloseRequested && FRunning == TRunning::Nothing) {
+        FCloseRequested = false;
+        close();
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent *Event)
+{
+    if (FRunning != TRunning::Nothing) {
+        // The running operation ends first (All files at its next entry); the
+        // guard that runs it closes the window when it has returned.
+        FCloseRequested = true;
+        if (FRunning == TRunning::ExtractAll)
+            FCancelled = true;
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+}
+
+bool TfrmMain::IsMenuShortcut(const QKeyEvent &Key) const
+{
+    const QKeySequence pressed(Key.keyCombination());
+    for (const QAction *action : {ui->ffnen1, ui->Selectedfile1, ui->Allfiles1}) {
+        if (action->shortcut() == pressed)
+            return true;
+    }
+    return false;
+}
+
+bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
+{
+    switch (Event->type()) {
+    case QEvent::ShortcutOverride: {
+        // Menu shortcuts come before the focused control's own use of the key:
+        // Ctrl+A in the file list starts All files instead of selecting rows.
+        const auto *widget = qobject_cast<QWidget *>(Watched);
+        if (widget && widget->window() == this &&
+            IsMenuShortcut(*static_cast<QKeyEvent *>(Event))) {
+            Event->ignore();
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        // A double-click anywhere in the list, on a row or not.
+        if (Watched == ui->lvFiles->viewport() &&
+            static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
+            Guarded([this] { Selectedfile1Click(); });
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TfrmMain::UpdateStatus()
+{
+    ui->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
+}
+
+void TfrmMain::LetPendingEventsRun()
+{
+    if (FLastPendingRun.isValid() && FLastPendingRun.elapsed() < PendingEventsInterval)
+        return;
+    QCoreApplication::processEvents();
+    FLastPendingRun.start();
+}
+
+void TfrmMain::LoadArchive(const std::string &FileName)
+{
+    CloseArchive();
+    ui->StatusBar1->SetText(QStringLiteral("Reading archive..."));
+    FReader->Open(FileName);
+
+    QTreeView *tree = ui->tvDirectories;
+    TFolderNode root = NoFolderNode;
+    {
+        TUpdateBatch batch(tree);
+        root = FTree->AddRoot(FileNamePart(FileName));
+        FLastPendingRun.invalidate();
+        const std::int32_t count = FReader->GetFileCount();
+        for (std::int32_t index = 0; index < count; ++index) {
+            const TFolderNode node = FTree->GetFolderNode(root, FReader->FileNameView(index));
+            std::int32_t list = FTree->Data(node);
+            if (list == TFolderTreeModel::NoData) {
+                list = static_cast<std::int32_t>(FEntryLists.size());
+                FEntryLists.emplace_back();
+                FTree->SetData(node, list);
+                // Selecting a folder now lists the entries collected so far.
+                LetPendingEventsRun();
+            }
+            FEntryLists[list].push_back(index);
+        }
+        tree->expandAll();
+    }
+
+    if (tree->isVisible() && tree->isEnabled() && isEnabled())
+        tree->setFocus();
+    const QModelIndex rootIndex = FTree->IndexOf(root);
+    // The root may have become current while the load let events run; then no
+    // change is reported, but its list is complete only now.
+    const bool wasCurrent = tree->currentIndex() == rootIndex;
+    tree->selectionModel()->setCurrentIndex(rootIndex, QItemSelectionModel::ClearAndSelect);
+    if (wasCurrent)
+        tvDirectoriesChange(rootIndex);
+    UpdateStatus();
+    FArchiveLoaded = true;
+}
+
+void TfrmMain::CloseArchive()
+{
+    FArchiveLoaded = false;
+    FReader->Close();
+    TUpdateBatch batch(ui->tvDirectories);
+    FEmptyingTree = true;
+    const auto emptied = qScopeGuard([this] { FEmptyingTree = false; });
+    std::vector<std::vector<std::int32_t>>().swap(FEntryLists);
+    FTree->Clear();
+}
+
+void TfrmMain::tvDirectoriesChange(const QModelIndex &Node)
+{
+    const TFolderNode node = FTree->NodeAt(Node);
+    if (FEmptyingTree || node == NoFolderNode)
+        return;
+    // A node without children counts as collapsed, whatever the view keeps for it.
+    const bool expanded = FTree->ChildCount(node) > 0 && ui->tvDirectories->isExpanded(Node);
+    FTree->SetImageIndex(node, expanded ? 0 : 1);
+
+    TUpdateBatch batch(ui->lvFiles);
+    std::vector<TFileRow> rows;
+    if (const std::int32_t list = FTree->Data(node); list != TFolderTreeModel::NoData) {
+        const std::vector<std::int32_t> &entries = FEntryLists[list];
+        rows.reserve(entries.size());
+        TArcFileEntry entry{};
+        for (const std::int32_t index : entries) {
+            FReader->GetFileEntry(index, entry);
+            const std::string name = ExtractArcFileName(FReader->FileNameView(index));
+            rows.push_back(
+                TFileRow{index, entry.Size, QString::fromLocal8Bit(name.data(), std::ssize(name))});
+        }
+    }
+    FFiles->Fill(std::move(rows));
+}
+
+void TfrmMain::ffnen1Click()
+{
+    // A running load or extraction uses the reader while it lets events run;
+    // a load started from there would close the archive under it.
+    if (FRunning != TRunning::Nothing)
+        return;
+    OpenDialog1.SetFilter(QString::fromLatin1(ArchiveFilter));
+    if (!OpenDialog1.Execute(this))
+        return;
+    TRunningScope running(*this, TRunning::Load);
+    LoadArchive(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+}
+
+void TfrmMain::Beenden1Click()
+{
+    close();
+}
+
+void TfrmMain::AboutTrovel1Click()
+{
+    ShowMessage(QString::fromUtf8(AboutText));
+}
+
+void TfrmMain::Selectedfile1Click()
+{
+    ExtractSelected();
+}
+
+void TfrmMain::Allfiles1Click()
+{
+    ExtractAllFiles();
+}
+
+void TfrmMain::btCancelClick()
+{
+    FCancelled = true;
+}
+
+void TfrmMain::ExtractSelected()
+{
+    if (!FArchiveLoaded) {
+        ShowMessage(QString::fromLatin1(NoArchiveText));
+        return;
+    }
+}
+
+void TfrmMain::ExtractAllFiles()
+{
+    if (!FArchiveLoaded) {
+        ShowMessage(QString::fromLatin1(NoArchiveText));
+        return;
+    }
+}
+
+} // namespace trovel

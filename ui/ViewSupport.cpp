@@ -1,0 +1,79 @@
+#include "ViewSupport.h"
+
+#include <QAbstractItemView>
+#include <QEvent>
+#include <QPixmap>
+
+namespace trovel {
+
+TUpdateBatch::TUpdateBatch(QWidget *Widget) : FWidget(Widget), FWasEnabled(Widget->updatesEnabled())
+{
+    FWidget->setUpdatesEnabled(false);
+}
+
+TUpdateBatch::~TUpdateBatch()
+{
+    FWidget->setUpdatesEnabled(FWasEnabled);
+}
+
+namespace {
+
+// Draws the selection in the colours of unselected text while the view has no
+// focus, and in the normal colours while it has.
+class TSelectionHider final : public QObject
+{
+public:
+    explicit TSelectionHider(QAbstractItemView *View) : QObject(View), FView(View)
+    {
+        View->installEventFilter(this);
+        Apply();
+    }
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Watched == FView &&
+            (Event->type() == QEvent::FocusIn || Event->type() == QEvent::FocusOut))
+            Apply();
+        return false;
+    }
+
+private:
+    void Apply()
+    {
+        QPalette palette =
+            FView->parentWidget() ? FView->parentWidget()->palette() : FView->palette();
+        if (!FView->hasFocus()) {
+            for (auto group : {QPalette::Active, QPalette::Inactive}) {
+                palette.setBrush(group, QPalette::Highlight, palette.brush(group, QPalette::Base));
+                palette.setBrush(group, QPalette::HighlightedText,
+                                 palette.brush(group, QPalette::Text));
+            }
+        }
+        FView->setPalette(palette);
+    }
+
+    QAbstractItemView *FView;
+};
+
+} // namespace
+
+void HideSelectionWhenUnfocused(QAbstractItemView *View)
+{
+    new TSelectionHider(View);
+}
+
+QList<QIcon> FolderImages()
+{
+    const QPixmap open(QStringLiteral(":/art/folder-open.png"));
+    const QPixmap closed(QStringLiteral(":/art/folder-closed.png"));
+    QIcon openIcon;
+    openIcon.addPixmap(open, QIcon::Normal);
+    openIcon.addPixmap(open, QIcon::Selected);
+    QIcon closedIcon;
+    closedIcon.addPixmap(closed, QIcon::Normal);
+    closedIcon.addPixmap(open, QIcon::Selected);
+    return {openIcon, closedIcon};
+}
+
+} // namespace trovel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+
+class QAbstractItemView;
+class QWidget;
+
+namespace trovel {
+
+// Suspends drawing of a widget for the life of the object. Batches nest: the
+// widget draws again when the outermost one ends.
+class TUpdateBatch final
+{
+public:
+    explicit TUpdateBatch(QWidget *Widget);
+    ~TUpdateBatch();
+    TUpdateBatch(const TUpdateBatch &) = delete;
+    TUpdateBatch &operator=(const TUpdateBatch &) = delete;
+
+private:
+    QWidget *FWidget;
+    bool FWasEnabled;
+};
+
+// The view draws its selection only while it has the keyboard focus.
+void HideSelectionWhenUnfocused(QAbstractItemView *View);
+
+// The folder images of the tree, 16 x 16: image 0 the open folder, image 1 the
+// closed one. Each icon shows the open folder while its node is selected.
+QList<QIcon> FolderImages();
+
+} // namespace trovel
