@@ -1,0 +1,120 @@
+// libFuzzer target: every input is a whole archive file. It is opened, every
+// entry is listed, and everything is extracted into a fresh folder; nothing may
+// land outside that folder.
+#include "ArcErrors.h"
+#include "uArcReader.h"
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sys/resource.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// root holds the input archive and box; after a run, box may hold the target
+// folder and nothing else.
+struct Workspace
+{
+    fs::path root;
+    fs::path archive;
+    fs::path box;
+    fs::path target;
+};
+
+fs::path scratchBase()
+{
+    if (fs::is_directory("/dev/shm"))
+        return "/dev/shm";
+    return fs::temp_directory_path();
+}
+
+Workspace &workspace()
+{
+    static Workspace space = [] {
+        std::string pattern = (scratchBase() / "trovel-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        Workspace w;
+        w.root = pattern;
+        w.archive = w.root / "input.arc";
+        w.box = w.root / "box";
+        w.target = w.box / "t";
+        fs::create_directory(w.box);
+        std::atexit([] { fs::remove_all(workspace().root); });
+        return w;
+    }();
+    return space;
+}
+
+void requireOnly(const fs::path &folder, const std::set<std::string> &allowed)
+{
+    for (const auto &item : fs::directory_iterator(folder)) {
+        if (!allowed.contains(item.path().filename().string())) {
+            std::fprintf(stderr, "written outside the target folder: %s\n", item.path().c_str());
+            std::abort();
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // A small archive can inflate to a great deal; capping the size of any
+    // one file makes such runs end with a write error instead of filling the
+    // disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = 4 << 20;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    workspace();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const Workspace &w = workspace();
+    {
+        std::ofstream out(w.archive, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
+    }
+
+    trovel::TArcReader reader;
+    try {
+        reader.Open(w.archive.string());
+    } catch (const trovel::Exception &) {
+        return 0;
+    }
+    std::size_t nameBytes = 0;
+    for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
+        trovel::TArcFileEntry entry{};
+        reader.GetFileEntry(i, entry);
+        nameBytes += reader.GetFileName(i).size() + entry.Size % 2;
+    }
+    (void)nameBytes;
+
+    std::int32_t calls = 0;
+    reader.SetOnProgress([&](trovel::TArcReader &, const std::string &) {
+        ++calls;
+        return false;
+    });
+    try {
+        reader.ExtractAll(w.target.string());
+    } catch (const trovel::Exception &) {
+    }
+    if (calls > reader.GetFileCount())
+        std::abort();
+
+    requireOnly(w.root, {"input.arc", "box"});
+    requireOnly(w.box, {"t"});
+    fs::remove_all(w.target);
+    return 0;
+}
