@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace trovel {
+
+// The folder at the top of the browse tree.
+enum TSHFolders : std::uint8_t
+{
+    foDesktop,
+    foDesktopExpanded, // no top folder: the whole file system
+    foPrograms,
+    foControlPanel,
+    foPrinters,
+    foPersonal,
+    foFavorites,
+    foStartup,
+    foRecent,
+    foSendto,
+    foRecycleBin,
+    foStartMenu,
+    foDesktopFolder,
+    foMyComputer,
+    foNetwork,
+    foNetworkNeighborhood,
+    foFonts,
+    foTemplates,
+};
+
+// The special folder's shell number, for callers that talk to a shell.
+int ShellFolderNumber(TSHFolders Folder);
+
+// The existing directory that stands for Folder on this desktop: the user's
+// desktop, documents, applications (for programs and the start menu), fonts or
+// templates folder, or "/" for the computer. None for the folders this desktop
+// does not have, and when the directory does not exist; the browse tree then
+// shows the whole file system.
+std::optional<QString> SpecialFolderLocation(TSHFolders Folder);
+
+} // namespace trovel

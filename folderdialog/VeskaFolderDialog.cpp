@@ -1,0 +1,338 @@
+#include "VeskaFolderDialog.h"
+
+#include "LanguageKey.h"
+#include "NewFolderButtonLayout.h"
+#include "QtFolderBrowser.h"
+#include "ShortenPath.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <array>
+
+namespace trovel {
+
+namespace {
+
+struct TDefaultCaption
+{
+    const char16_t *Name;
+    const char16_t *NewFolder;
+    const char16_t *Label;
+};
+
+constexpr std::array<TDefaultCaption, 29> DefaultCaptions{{
+    {u"Default", u"New folder", u"Current folder:"},
+    {u"0009", u"New folder", u"Current folder:"},
+    {u"0406", u"Ny mappe", u"Valgt mappe:"},
+    {u"0407", u"Neuer Ordner", u"Ausgewählter Ordner:"},
+    {u"0409", u"New folder", u"Current folder:"},
+    {u"040C", u"Nouveau Dossier", u"Dossier Courant:"},
+    {u"0410", u"Nuova Cartella", u"Cartella selezionata:"},
+    {u"0413", u"Nieuwe map", u"Huidige map:"},
+    {u"0415", u"Nowy folder", u"Bieżący folder"},
+    {u"0416", u"Nova Pasta", u"Pasta Atual:"},
+    {u"0807", u"Neuer Ordner", u"Ausgewählter Ordner:"},
+    {u"0809", u"New folder", u"Current folder:"},
+    {u"080C", u"Nouveau Dossier", u"Dossier Courant:"},
+    {u"0810", u"Nuova Cartella", u"Cartella selezionata:"},
+    {u"0C07", u"Neuer Ordner", u"Ausgewählter Ordner:"},
+    {u"0C09", u"New folder", u"Current folder:"},
+    {u"0C0C", u"Nouveau Dossier", u"Dossier Courant:"},
+    {u"1007", u"Neuer Ordner", u"Ausgewählter Ordner:"},
+    {u"1009", u"New folder", u"Current folder:"},
+    {u"100C", u"Nouveau Dossier", u"Dossier Courant:"},
+    {u"1407", u"Neuer Ordner", u"Ausgewählter Ordner:"},
+    {u"1409", u"New folder", u"Current folder:"},
+    {u"140C", u"Nouveau Dossier", u"Dossier Courant:"},
+    {u"1809", u"New folder", u"Current folder:"},
+    {u"180C", u"Nouveau Dossier", u"Dossier Courant:"},
+    {u"1C09", u"New folder", u"Current folder:"},
+    {u"2009", u"New folder", u"Current folder:"},
+    {u"2809", u"New folder", u"Current folder:"},
+    {u"2C09", u"New folder", u"Current folder:"},
+}};
+
+QStringList DefaultLines(const char16_t *TDefaultCaption::*Value)
+{
+    QStringList Lines;
+    for (const TDefaultCaption &Caption : DefaultCaptions)
+        Lines.append(QString::fromUtf16(Caption.Name) + u'=' + QString::fromUtf16(Caption.*Value));
+    return Lines;
+}
+
+// The system's text for "cannot make directory entry".
+const QString CannotMakeText = QStringLiteral("The directory or file cannot be created.");
+
+// The status line's length limit.
+constexpr int StatusMaxLen = 50;
+
+// Tests find the new-folder button by this name.
+const QString NewFolderButtonName = QStringLiteral("newFolderButton");
+
+} // namespace
+
+unsigned ShellFlags(TBrowseInfoFlagSet Flags)
+{
+    static constexpr std::array<unsigned, 6> Bits{bifBrowseForComputer, bifBrowseForPrinter,
+                                                  bifDontGoBelowDomain, bifReturnFsAncestors,
+                                                  bifReturnOnlyFsDirs,  bifStatusText};
+    unsigned Result = 0;
+    for (std::size_t Ordinal = 0; Ordinal < Bits.size(); ++Ordinal) {
+        if (Flags.Contains(TBrowseInfoFlags(Ordinal)))
+            Result |= Bits[Ordinal];
+    }
+    return Result;
+}
+
+TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner)
+    : TVeskaFolderDialog(Owner, QLocale::system())
+{
+}
+
+TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner, const QLocale &SystemLocale)
+    : QObject(Owner), FLanguageKey(LanguageKeyOf(SystemLocale)),
+      FBrowser(std::make_unique<TQtFolderBrowser>())
+{
+    connect(&FNewFolderCaptions, &TCaptionList::Changed, this,
+            &TVeskaFolderDialog::NewFolderCaptionsChanged);
+    FNewFolderCaptions.SetLines(DefaultLines(&TDefaultCaption::NewFolder));
+    connect(&FLabelCaptions, &TCaptionList::Changed, this,
+            &TVeskaFolderDialog::LabelCaptionsChanged);
+    FLabelCaptions.SetLines(DefaultLines(&TDefaultCaption::Label));
+}
+
+TVeskaFolderDialog::~TVeskaFolderDialog() = default;
+
+void TVeskaFolderDialog::SetBrowser(std::unique_ptr<TFolderBrowser> Browser)
+{
+    FBrowser = std::move(Browser);
+}
+
+void TVeskaFolderDialog::SetNewFolderVisible(bool Value)
+{
+    if (Value == FNewFolderVisible)
+        return;
+    FNewFolderVisible = Value;
+    if (FNewFolderButton)
+        FNewFolderButton->setVisible(Value);
+}
+
+void TVeskaFolderDialog::SetNewFolderEnabled(bool Value)
+{
+    FNewFolderEnabled = Value;
+    EnableNewFolderButton();
+}
+
+void TVeskaFolderDialog::SetLabelCaptions(const QStringList &Value)
+{
+    if (TCaptionList::TextOf(Value) != FLabelCaptions.Text())
+        FLabelCaptions.SetLines(Value);
+}
+
+void TVeskaFolderDialog::SetNewFolderCaptions(const QStringList &Value)
+{
+    if (TCaptionList::TextOf(Value) != FNewFolderCaptions.Text())
+        FNewFolderCaptions.SetLines(Value);
+}
+
+void TVeskaFolderDialog::NewFolderCaptionsChanged()
+{
+    FNewFolderCaption = PickCaption(FNewFolderCaptions);
+    // The button keeps its size: it was measured for the caption it was made with.
+    if (FNewFolderButton)
+        FNewFolderButton->setText(FNewFolderCaption);
+}
+
+void TVeskaFolderDialog::LabelCaptionsChanged()
+{
+    FLabelCaption = PickCaption(FLabelCaptions);
+}
+
+QString TVeskaFolderDialog::PickCaption(const TCaptionList &List) const
+{
+    if (List.Count() == 0)
+        return {};
+    for (int Index = 0; Index < List.Count(); ++Index) {
+        if (List.Name(Index).compare(FLanguageKey, Qt::CaseInsensitive) == 0)
+            return List.Value(Index);
+    }
+    for (int Index = 0; Index < List.Count(); ++Index) {
+        if (List.Name(Index) == u"Default")
+            return List.Value(Index);
+    }
+    return List.Value(0);
+}
+
+bool TVeskaFolderDialog::Execute()
+{
+    FSelectedPath = FFolder;
+
+    TBrowseInfo Info;
+    Info.Owner = OwnerWindow();
+    if (FRootFolder != foDesktopExpanded)
+        Info.Root = SpecialFolderLocation(FRootFolder);
+    Info.Title = FLabelCaption;
+    Info.Flags = ShellFlags(FFlags);
+    Info.Callback = [this](TBrowserWindow &Wnd, TBrowseMessage Msg, const TBrowseItem *Item) {
+        BrowseCallback(Wnd, Msg, Item);
+    };
+
+    FLastSelection.reset();
+    std::optional<TBrowseItem> Chosen;
+    // The new-folder command closes the browser to show the new folder in a
+    // fresh tree; each pass starts at the working path.
+    do {
+        FInitialized = false;
+        FReopen = false;
+        FFolder = FSelectedPath;
+        Chosen = FBrowser->BrowseForFolder(Info);
+    } while (FReopen);
+
+    if (!Chosen)
+        return false;
+    FFolder = Chosen->Path;
+    FSelectedPath = FFolder;
+    return true;
+}
+
+QWidget *TVeskaFolderDialog::OwnerWindow() const
+{
+    if (auto *OwnerWidget = qobject_cast<QWidget *>(parent()))
+        return OwnerWidget->window();
+    return QApplication::activeWindow();
+}
+
+void TVeskaFolderDialog::BrowseCallback(TBrowserWindow &Wnd, TBrowseMessage Msg,
+                                        const TBrowseItem *Item)
+{
+    switch (Msg) {
+    case TBrowseMessage::Initialized:
+        BrowserInitialized(Wnd);
+        break;
+    case TBrowseMessage::SelectionChanged:
+        if (Item)
+            BrowserSelectionChanged(Wnd, *Item);
+        break;
+    }
+}
+
+void TVeskaFolderDialog::BrowserInitialized(TBrowserWindow &Wnd)
+{
+    FDialogHandle = &Wnd;
+    CentreOnScreen(Wnd);
+    CreateNewFolderButton(Wnd);
+    if (FNewFolderButton) {
+        EnableNewFolderButton();
+        FNewFolderButton->setVisible(FNewFolderVisible);
+    }
+
+    if (QFileInfo(FFolder).isDir())
+        SelectStartFolder(Wnd, FFolder);
+    else if (FLastSelection)
+        Wnd.SetSelection(*FLastSelection);
+
+    FInitialized = true;
+    if (FOnInitialized)
+        FOnInitialized(*this, &Wnd);
+}
+
+void TVeskaFolderDialog::BrowserSelectionChanged(TBrowserWindow &Wnd, const TBrowseItem &Item)
+{
+    // Selections made while the browser sets itself up are not the user's.
+    if (FInitialized)
+        FLastSelection = Item;
+    FSelectedPath = Item.Path;
+
+    if (FFlags.Contains(TBrowseInfoFlags::ShowPath)) {
+        QString Status = ShortenPath(Item.Path, StatusMaxLen, u'/');
+        // An item outside the file system is shown, and worked with, by name.
+        if (Status.isEmpty()) {
+            Status = Item.DisplayName;
+            FSelectedPath = Item.DisplayName;
+        }
+        Wnd.SetStatusText(Status);
+    }
+
+    FPathValid = !FSelectedPath.isEmpty();
+    Wnd.EnableOk(FFlags.Contains(TBrowseInfoFlags::OnlyFileSystem) ? FPathValid : true);
+    EnableNewFolderButton();
+
+    if (FOnSelectionChanged)
+        FOnSelectionChanged(*this, &Wnd, Item, FSelectedPath);
+}
+
+void TVeskaFolderDialog::SelectStartFolder(TBrowserWindow &Wnd, const QString &Path)
+{
+    if (QFileInfo(Path).isDir())
+        Wnd.SetSelection(TBrowseItem::FromPath(Path));
+}
+
+void TVeskaFolderDialog::CentreOnScreen(QWidget &Dialog) const
+{
+    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect Frame = Dialog.frameGeometry();
+    Dialog.move(Screen.x() + Screen.width() / 2 - Frame.width() / 2,
+                Screen.y() + Screen.height() / 2 - Frame.height() / 2);
+}
+
+void TVeskaFolderDialog::CreateNewFolderButton(TBrowserWindow &Dialog)
+{
+    const int Ppi = qRound(Dialog.screen()->logicalDotsPerInch());
+    const int CaptionHeight = Dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QRect Place = NewFolderButtonRect(Ppi, Dialog.rect().height(), CaptionHeight);
+
+    auto *Button = new QPushButton(FNewFolderCaption, &Dialog);
+    Button->setObjectName(NewFolderButtonName);
+    // An ordinary push button: Enter still means OK.
+    Button->setAutoDefault(false);
+    Button->setGeometry(Place);
+    Button->show();
+
+    const QFont Font = QApplication::font();
+    Button->setFont(Font);
+    const int TextWidth = QFontMetrics(Font).horizontalAdvance(FNewFolderCaption);
+    Button->resize(NewFolderButtonWidth(TextWidth, Ppi), Place.height());
+    Button->setEnabled(FNewFolderEnabled);
+
+    connect(Button, &QPushButton::clicked, this, &TVeskaFolderDialog::NewFolderCommand);
+    FNewFolderButton = Button;
+}
+
+void TVeskaFolderDialog::EnableNewFolderButton()
+{
+    if (FNewFolderButton)
+        FNewFolderButton->setEnabled(FPathValid && FNewFolderEnabled);
+}
+
+void TVeskaFolderDialog::NewFolderCommand()
+{
+    QString Name = FBrowser->InputBox(FDialogHandle, FNewFolderCaption, QString(), QString());
+    if (Name.isEmpty())
+        return;
+
+    FReopen = true;
+    if (!Name.startsWith(u'/') && !FSelectedPath.endsWith(u'/'))
+        Name.prepend(u'/');
+    const QString NewPath = QDir::cleanPath(FSelectedPath + Name);
+    // A working path that is a display name, not a folder, would put the new
+    // folder below the program's current directory.
+    const bool Made =
+        QDir::isAbsolutePath(FSelectedPath) && QDir().mkpath(NewPath) && QFileInfo(NewPath).isDir();
+    if (Made) {
+        FSelectedPath = NewPath;
+    } else {
+        FInitialized = false;
+        FBrowser->ShowWarning(FDialogHandle, FNewFolderCaption, CannotMakeText);
+    }
+    // The browser opens again, at the new folder or at the old selection.
+    if (FDialogHandle)
+        FDialogHandle->Cancel();
+}
+
+} // namespace trovel
