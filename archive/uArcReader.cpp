@@ -104,9 +104,9 @@ void TArcReader::Close()
         return;
     FStream.reset();
     // Swapping with empty containers gives the memory back at once.
-    std::vector<TArcFileEntry>().swap(FEntries);
-    std::vector<TArcPart>().swap(FParts);
-    std::vector<char>().swap(FNames);
+    decltype(FEntries)().swap(FEntries);
+    decltype(FParts)().swap(FParts);
+    decltype(FNames)().swap(FNames);
 }
 
 std::int32_t TArcReader::GetFileCount() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BulkMemory.h"
 #include "FileLayer.h"
 
 #include <cstdint>
@@ -114,9 +115,9 @@ private:
     std::string FFileName;
     std::optional<TFileStream> FStream;
     TArcHeader FHeader{};
-    std::vector<TArcFileEntry> FEntries;
-    std::vector<TArcPart> FParts;
-    std::vector<char> FNames;
+    std::vector<TArcFileEntry, TBulkAllocator<TArcFileEntry>> FEntries;
+    std::vector<TArcPart, TBulkAllocator<TArcPart>> FParts;
+    std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
 };
 

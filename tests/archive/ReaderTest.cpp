@@ -188,6 +188,28 @@ TEST(ArchiveReader, namesAreTheStoredBytes)
         EXPECT_EQ(reader.GetFileName(static_cast<int>(i)), names[i]);
 }
 
+TEST(ArchiveReader, largeDirectoriesLoadWhole)
+{
+    // Tables of several megabytes take the engine's bulk memory path.
+    constexpr int Count = 60000;
+    ArchiveBuilder b;
+    for (int i = 0; i < Count; ++i)
+        b.AddOther("folder/entry" + std::to_string(i), 2, static_cast<std::uint32_t>(i));
+    TempDir dir;
+    b.WriteTo(dir / "a.arc");
+    TArcReader reader;
+    for (int round = 0; round < 2; ++round) {
+        reader.Open(dir / "a.arc");
+        ASSERT_EQ(reader.GetFileCount(), Count);
+        for (const int i : {0, Count / 2, Count - 1}) {
+            TArcFileEntry entry{};
+            reader.GetFileEntry(i, entry);
+            EXPECT_EQ(entry.Size, static_cast<std::uint32_t>(i));
+            EXPECT_EQ(reader.GetFileName(i), "folder/entry" + std::to_string(i));
+        }
+    }
+}
+
 TEST(ArchiveReader, nameOffsetsMayShareAndEndWithoutTerminator)
 {
     ArchiveBuilder b;
