@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDialog;
+class QObject;
 
 namespace trovel {
 
@@ -16,12 +17,16 @@ namespace trovel {
 //   - let the real dialog run and answer it from a zero-delay timer that finds
 //     it through QApplication::activeModalWidget(). For that, file dialogs must
 //     be Qt's own widgets: SetNativeDialogs(false).
-// A component that lives outside this library (the folder chooser) plugs in
-// through ExecFunction(), a plain std::function that runs a QDialog.
+// A modal component that is no QDialog of its own (the folder chooser) runs
+// through Run with the function that shows it; an answer then gets the
+// component itself, fills it in (its Folder, say) and returns what showing it
+// would have returned.
 class TModalSeam final
 {
 public:
-    using TAnswer = std::function<int(QDialog &Dialog)>;
+    // Gets the dialog (a QDialog, or the component given to Run) and returns
+    // its result code.
+    using TAnswer = std::function<int(QObject &Dialog)>;
     using TExecFunction = std::function<int(QDialog &Dialog)>;
 
     void AnswerNext(TAnswer Answer) { FAnswers.push_back(std::move(Answer)); }
@@ -39,6 +44,9 @@ public:
 
     // Runs Dialog modally, or hands it to the next queued answer.
     int Exec(QDialog &Dialog);
+    // Shows Dialog by calling Show, or hands it to the next queued answer.
+    int Run(QObject &Dialog, const std::function<int()> &Show);
+    // Exec as a plain function, for components that take one.
     TExecFunction ExecFunction();
 
 private:

@@ -13,10 +13,11 @@ namespace trovel::testing {
 
 namespace {
 
-TSeenDialog seeDialog(QDialog &dialog)
+TSeenDialog seeDialog(QObject &dialog)
 {
     TSeenDialog seen;
-    seen.Title = dialog.windowTitle();
+    if (auto *widget = qobject_cast<QWidget *>(&dialog))
+        seen.Title = widget->windowTitle();
     if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
         seen.Kind = QStringLiteral("message");
         seen.Text = box->text();
@@ -36,7 +37,7 @@ TSeenDialog seeDialog(QDialog &dialog)
 TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())
 {
     Seam().SetNativeDialogs(false);
-    Seam().AnswerOthers([this](QDialog &dialog) {
+    Seam().AnswerOthers([this](QObject &dialog) {
         Unexpected.append(seeDialog(dialog));
         return int(QDialog::Rejected);
     });
@@ -74,7 +75,7 @@ QString TWindowDriver::Write(const ArchiveBuilder &Archive, const QString &FileN
 
 void TWindowDriver::AnswerFileDialog(const QString &Path)
 {
-    Seam().AnswerNext([this, Path](QDialog &dialog) {
+    Seam().AnswerNext([this, Path](QObject &dialog) {
         auto *files = qobject_cast<QFileDialog *>(&dialog);
         if (!files) {
             Unexpected.append(seeDialog(dialog));
@@ -88,7 +89,7 @@ void TWindowDriver::AnswerFileDialog(const QString &Path)
 
 void TWindowDriver::CancelFileDialog()
 {
-    Seam().AnswerNext([this](QDialog &dialog) {
+    Seam().AnswerNext([this](QObject &dialog) {
         Seen.append(seeDialog(dialog));
         return int(QDialog::Rejected);
     });
@@ -96,7 +97,7 @@ void TWindowDriver::CancelFileDialog()
 
 void TWindowDriver::AnswerMessageBox()
 {
-    Seam().AnswerNext([this](QDialog &dialog) {
+    Seam().AnswerNext([this](QObject &dialog) {
         Seen.append(seeDialog(dialog));
         return int(QMessageBox::Ok);
     });

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
+#include "ModalSeam.h"
 
 #include <QtTest>
 
@@ -32,6 +33,7 @@ private slots:
     void filtersBecomeQtNameFilters();
     void guardTurnsEveryExceptionIntoItsMessage_data();
     void guardTurnsEveryExceptionIntoItsMessage();
+    void seamAnswersInOrderThenFallsBack();
     void collationSortsLikeDesktopFileLists_data();
     void collationSortsLikeDesktopFileLists();
 };
@@ -181,6 +183,39 @@ void TUiHelpersTest::guardTurnsEveryExceptionIntoItsMessage()
     TCommandGuard guard([&](const QString &message) { messages.append(message); });
     guard.Run(command);
     QCOMPARE(messages, shown);
+}
+
+// A component that is no QDialog (the folder chooser) runs through the same
+// queue as the dialogs; with nothing queued it is shown.
+void TUiHelpersTest::seamAnswersInOrderThenFallsBack()
+{
+    TModalSeam seam;
+    QObject chooser;
+    chooser.setObjectName("chooser");
+    QStringList log;
+    seam.AnswerNext([&](QObject &dialog) {
+        log << "first:" + dialog.objectName();
+        return 7;
+    });
+    seam.AnswerNext([&](QObject &dialog) {
+        log << "second:" + dialog.objectName();
+        return 8;
+    });
+    const auto show = [&] {
+        log << QStringLiteral("shown");
+        return 1;
+    };
+    QCOMPARE(seam.Run(chooser, show), 7);
+    QCOMPARE(seam.Run(chooser, show), 8);
+    QCOMPARE(seam.PendingAnswers(), 0);
+    QCOMPARE(seam.Run(chooser, show), 1);
+    seam.AnswerOthers([&](QObject &) {
+        log << QStringLiteral("other");
+        return 0;
+    });
+    QCOMPARE(seam.Run(chooser, show), 0);
+    QCOMPARE(log, (QStringList{"first:chooser", "second:chooser", "shown", "other"}));
+    QCOMPARE(seam.RunCount(), 4);
 }
 
 void TUiHelpersTest::collationSortsLikeDesktopFileLists_data()
