@@ -33,11 +33,16 @@ public:
         return FCopy.get();
     }
 
+    // Its old contents are never needed, so growing it copies nothing and
+    // never holds the old and the new block at once.
     unsigned char *Input(std::size_t length)
     {
-        if (FInput.size() < length)
-            FInput.resize(length);
-        return FInput.data();
+        if (FInputSize < length) {
+            FInput.reset();
+            FInput = std::make_unique_for_overwrite<unsigned char[]>(length);
+            FInputSize = length;
+        }
+        return FInput.get();
     }
 
     TZlibInflater &Inflater()
@@ -49,7 +54,8 @@ public:
 
 private:
     std::unique_ptr<char[]> FCopy;
-    std::vector<unsigned char> FInput;
+    std::unique_ptr<unsigned char[]> FInput;
+    std::size_t FInputSize = 0;
     std::unique_ptr<TZlibInflater> FInflater;
 };
 

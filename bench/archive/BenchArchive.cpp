@@ -1,0 +1,369 @@
+// Benchmarks of the archive engine, each printed beside its target:
+//  1. Open plus GetFileName of every entry of a 1,000,000-entry archive.
+//  2. ExtractAll of a ~400 MB mixed archive into a scratch folder, against the
+//     bare work of the same run: zlib's one-shot uncompress of every part and
+//     a plain copy of every stored entry, written to the same files.
+//  3. The peak memory of that ExtractAll, against its largest part plus the
+//     61,440-byte copy buffer.
+// Usage: bench-archive [SCRATCH-FOLDER]   (default /dev/shm)
+#include "BenchArchiveWriter.h"
+#include "uArcReader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+extern char **environ;
+
+namespace fs = std::filesystem;
+using namespace trovel;
+using namespace trovel::bench;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int OpenEntries = 1000000;
+constexpr std::uint64_t MixedArchiveBytes = 400ull << 20;
+constexpr int Folders = 240;
+constexpr int Rounds = 3;
+
+// Keeps the compiler from dropping work whose result is not used.
+template <typename T>
+void keep(const T &value)
+{
+    asm volatile("" : : "r"(&value) : "memory");
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A field of /proc/self/status in KiB ("VmHWM", "VmRSS").
+long statusKib(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(field) + ":";
+    while (std::getline(status, line)) {
+        if (line.starts_with(prefix))
+            return std::stol(line.substr(prefix.size()));
+    }
+    return -1;
+}
+
+// ---- 1. a very large directory ------------------------------------------
+
+void benchOpen(const fs::path &scratch)
+{
+    const fs::path archive = scratch / "million.arc";
+    {
+        TBenchArchiveWriter writer(archive.string());
+        char name[64];
+        for (int i = 0; i < OpenEntries; ++i) {
+            std::snprintf(name, sizeof name, "folder%03d/sub%02d/file%07d.dat", i % 997, i % 31, i);
+            writer.AddStored(name, "");
+        }
+        writer.Finish();
+    }
+    std::vector<double> times;
+    for (int round = 0; round < 5; ++round) {
+        const auto start = Clock::now();
+        TArcReader reader;
+        reader.Open(archive.string());
+        for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
+            const std::string name = reader.GetFileName(i);
+            keep(name);
+        }
+        times.push_back(secondsSince(start));
+    }
+    const double first = times.front();
+    std::sort(times.begin(), times.end());
+    std::printf("Open + GetFileName of %d entries (%.1f MB archive): first %.3f s, best %.3f s, "
+                "median of %zu %.3f s (target < 0.3 s)\n",
+                OpenEntries, fs::file_size(archive) / 1e6, first, times.front(), times.size(),
+                times[times.size() / 2]);
+    fs::remove(archive);
+}
+
+// ---- 2./3. a large mixed archive ----------------------------------------
+
+// Text-like data (compresses about 3:1) or noisy binary data (about 1.3:1).
+std::string makeData(std::mt19937_64 &random, std::size_t size, bool text)
+{
+    static const std::vector<std::string> words = [] {
+        std::mt19937 wordRandom(1);
+        std::vector<std::string> list;
+        for (int i = 0; i < 400; ++i) {
+            std::string word;
+            const int length = 2 + static_cast<int>(wordRandom() % 9);
+            for (int c = 0; c < length; ++c)
+                word += static_cast<char>('a' + wordRandom() % 26);
+            list.push_back(word);
+        }
+        return list;
+    }();
+    std::string data;
+    data.reserve(size + 16);
+    while (data.size() < size) {
+        if (text) {
+            data += words[random() % words.size()];
+            data += random() % 12 == 0 ? '\n' : ' ';
+        } else {
+            const std::uint64_t value = random();
+            const int run = static_cast<int>(value % 8);
+            data.append(run, static_cast<char>(value >> 8));
+            data += static_cast<char>(value >> 16);
+            data += static_cast<char>(value >> 24);
+        }
+    }
+    data.resize(size);
+    return data;
+}
+
+CompressedPart compress(const std::string &data)
+{
+    uLongf length = compressBound(data.size());
+    CompressedPart part;
+    part.Stream.resize(length);
+    compress2(reinterpret_cast<Bytef *>(part.Stream.data()), &length,
+              reinterpret_cast<const Bytef *>(data.data()), data.size(), 6);
+    part.Stream.resize(length);
+    part.Size = static_cast<std::uint32_t>(data.size());
+    return part;
+}
+
+struct MixedArchive
+{
+    std::uint64_t bytes = 0;
+    int stored = 0, compressed = 0, parts = 0;
+    std::uint64_t outputBytes = 0;
+    std::uint64_t largestPart = 0; // compressed plus inflated bytes of one part
+};
+
+MixedArchive writeMixedArchive(const fs::path &path)
+{
+    std::mt19937_64 random(2024);
+    // A pool of parts from 8 KiB to 512 KiB; each entry writes its own copies.
+    std::vector<CompressedPart> pool;
+    for (int i = 0; i < 64; ++i) {
+        const auto size = static_cast<std::size_t>(8192 * std::pow(64.0, (i % 16) / 15.0));
+        pool.push_back(compress(makeData(random, size + random() % 4096, i % 4 != 0)));
+    }
+    const std::string storedSource = makeData(random, 1 << 20, false);
+
+    MixedArchive info;
+    TBenchArchiveWriter writer(path.string());
+    std::uint64_t written = 28;
+    char name[64];
+    for (int file = 0; written < MixedArchiveBytes; ++file) {
+        const int folder = static_cast<int>(random() % Folders);
+        std::snprintf(name, sizeof name, "area%02d/zone%02d/file%05d.bin", folder / 20, folder % 20,
+                      file);
+        if (random() % 2 == 0) {
+            const auto size =
+                static_cast<std::size_t>(256 * std::pow(2048.0, (random() % 1000) / 999.0));
+            const std::size_t from = random() % (storedSource.size() - size + 1);
+            writer.AddStored(name, std::string_view(storedSource).substr(from, size));
+            written += size;
+            info.outputBytes += size;
+            ++info.stored;
+        } else {
+            std::vector<const CompressedPart *> parts;
+            const int count = 1 + static_cast<int>(random() % 6);
+            for (int p = 0; p < count; ++p) {
+                const CompressedPart *part = &pool[random() % pool.size()];
+                parts.push_back(part);
+                written += part->Stream.size();
+                info.outputBytes += part->Size;
+                info.largestPart =
+                    std::max<std::uint64_t>(info.largestPart, part->Stream.size() + part->Size);
+            }
+            writer.AddCompressed(name, parts);
+            info.parts += count;
+            ++info.compressed;
+        }
+    }
+    info.bytes = writer.Finish();
+    return info;
+}
+
+// The directory as bare records, for the reference run.
+struct Directory
+{
+    std::vector<TArcPart> parts;
+    std::vector<TArcFileEntry> entries;
+    std::string names;
+};
+
+Directory readDirectory(int fd)
+{
+    TArcHeader header{};
+    ::pread(fd, &header, sizeof header, 0);
+    Directory d;
+    d.parts.resize(header.PartCount);
+    d.names.resize(header.NameTableSize);
+    d.entries.resize(header.FileCount);
+    off_t at = header.DirectoryOffset;
+    at += ::pread(fd, d.parts.data(), d.parts.size() * sizeof(TArcPart), at);
+    at += ::pread(fd, d.names.data(), d.names.size(), at);
+    ::pread(fd, d.entries.data(), d.entries.size() * sizeof(TArcFileEntry), at);
+    return d;
+}
+
+void writeAll(int fd, const void *data, std::size_t size)
+{
+    if (::write(fd, data, size) != static_cast<ssize_t>(size))
+        throw std::runtime_error("reference run: short write");
+}
+
+// The bare work: whole entries and whole parts in memory, one uncompress per
+// part, one write per part or stored entry.
+double referenceRun(const fs::path &archive, const fs::path &target)
+{
+    const auto start = Clock::now();
+    const int in = ::open(archive.c_str(), O_RDONLY);
+    const Directory d = readDirectory(in);
+    std::vector<unsigned char> input, output;
+    for (const TArcFileEntry &entry : d.entries) {
+        const fs::path file = target / (d.names.c_str() + entry.NameOffset);
+        fs::create_directories(file.parent_path());
+        const int out = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (entry.StorageMode == 1) {
+            output.resize(entry.Size);
+            ::pread(in, output.data(), entry.Size, entry.DataOffset);
+            writeAll(out, output.data(), entry.Size);
+        } else if (entry.StorageMode == 3) {
+            for (std::uint32_t p = 0; p < entry.PartCount; ++p) {
+                const TArcPart &part = d.parts[entry.FirstPart + p];
+                input.resize(part.CompressedSize);
+                output.resize(part.UncompressedSize);
+                ::pread(in, input.data(), part.CompressedSize, part.Offset);
+                uLongf length = part.UncompressedSize;
+                if (uncompress(output.data(), &length, input.data(), part.CompressedSize) != Z_OK)
+                    throw std::runtime_error("reference run: part does not inflate");
+                writeAll(out, output.data(), length);
+            }
+        }
+        ::close(out);
+    }
+    ::close(in);
+    return secondsSince(start);
+}
+
+struct EngineRun
+{
+    double seconds = 0;
+    long startKib = 0; // resident before Open
+    long openKib = 0;  // resident with the directory loaded
+    long peakKib = 0;  // VmHWM after ExtractAll
+    long growth() const { return peakKib - openKib; }
+};
+
+// ExtractAll runs in a fresh process of this program, so that its peak
+// memory is its own and not the generator's.
+EngineRun engineRun(const fs::path &archive, const fs::path &target)
+{
+    const fs::path report = target.string() + ".report";
+    std::string self = fs::read_symlink("/proc/self/exe").string();
+    std::vector<std::string> args = {self, "--extract", archive.string(), target.string(),
+                                     report.string()};
+    std::vector<char *> argv;
+    for (std::string &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start the extraction process");
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("the extraction process failed");
+    EngineRun run;
+    std::ifstream(report) >> run.seconds >> run.startKib >> run.openKib >> run.peakKib;
+    fs::remove(report);
+    return run;
+}
+
+int extractChild(const std::string &archive, const std::string &target, const std::string &report)
+{
+    const long startKib = statusKib("VmRSS");
+    const auto start = Clock::now();
+    TArcReader reader;
+    reader.Open(archive);
+    const long openKib = statusKib("VmRSS");
+    reader.ExtractAll(target);
+    const double seconds = secondsSince(start);
+    std::ofstream(report) << seconds << ' ' << startKib << ' ' << openKib << ' '
+                          << statusKib("VmHWM") << '\n';
+    return 0;
+}
+
+void benchExtract(const fs::path &scratch)
+{
+    const fs::path archive = scratch / "mixed.arc";
+    const MixedArchive info = writeMixedArchive(archive);
+    std::printf("Mixed archive: %.1f MB, %d stored and %d compressed entries (%d parts) in %d "
+                "folders, %.1f MB when extracted\n",
+                info.bytes / 1e6, info.stored, info.compressed, info.parts, Folders,
+                info.outputBytes / 1e6);
+
+    double bestReference = 1e9, bestEngine = 1e9;
+    EngineRun peak;
+    for (int round = 0; round < Rounds; ++round) {
+        const fs::path reference = scratch / "reference-out";
+        const fs::path engine = scratch / "engine-out";
+        bestReference = std::min(bestReference, referenceRun(archive, reference));
+        fs::remove_all(reference);
+        const EngineRun run = engineRun(archive, engine);
+        fs::remove_all(engine);
+        bestEngine = std::min(bestEngine, run.seconds);
+        if (run.growth() > peak.growth())
+            peak = run;
+    }
+    std::printf("ExtractAll: best of %d %.3f s (%.0f MB/s written); uncompress + copy: %.3f s; "
+                "ratio %.2f (target >= 0.85)\n",
+                Rounds, bestEngine, info.outputBytes / 1e6 / bestEngine, bestReference,
+                bestReference / bestEngine);
+    const long bound = static_cast<long>((info.largestPart + 61440 + 1023) / 1024);
+    std::printf("ExtractAll memory: VmHWM %ld KiB (%ld KiB at start, %ld KiB with the directory "
+                "loaded); extraction added %ld KiB against %ld KiB for the largest part "
+                "(compressed + inflated) plus the copy buffer: %s\n",
+                peak.peakKib, peak.startKib, peak.openKib, peak.growth(), bound,
+                peak.growth() <= bound ? "within" : "over");
+    fs::remove(archive);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        if (argc == 5 && std::strcmp(argv[1], "--extract") == 0)
+            return extractChild(argv[2], argv[3], argv[4]);
+        if (argc > 2) {
+            std::fprintf(stderr, "usage: bench-archive [SCRATCH-FOLDER]\n");
+            return 2;
+        }
+        const fs::path base = argc == 2 ? fs::path(argv[1]) : fs::path("/dev/shm");
+        const fs::path scratch = base / ("trovel-bench-" + std::to_string(::getpid()));
+        fs::create_directories(scratch);
+        benchOpen(scratch);
+        benchExtract(scratch);
+        fs::remove_all(scratch);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench-archive: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
