@@ -2,6 +2,7 @@
 
 #include "ArchiveBuilder.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,6 +68,19 @@ inline std::set<std::string> treeOf(const fs::path &root)
     }
     return tree;
 }
+
+// A table row's label as a test name: "bad Adler-32" gives "bad_Adler_32".
+struct LabelName
+{
+    template <typename Info>
+    std::string operator()(const Info &info) const
+    {
+        std::string name = info.param.label;
+        for (char &c : name)
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    }
+};
 
 // Runs action and checks that it raises exactly Error with the given message.
 template <typename Error>

@@ -307,9 +307,4 @@ TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, FirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
-                         [](const auto &info) {
-                             std::string name = info.param.label;
-                             for (char &c : name)
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+                         LabelName());
