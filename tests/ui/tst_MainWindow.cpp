@@ -67,6 +67,7 @@ private slots:
     void openWorksThroughRealDialog();
     void extractCommandsNeedLoadedArchive_data();
     void extractCommandsNeedLoadedArchive();
+    void shortcutsWinOverCaptionEditor();
     void doubleClickWithoutRowDoesNothing();
     void aboutBoxCarriesApplicationTitle();
     void plainMessageBoxCopiesWithCtrlC();
@@ -407,6 +408,27 @@ void TMainWindowTest::extractCommandsNeedLoadedArchive()
     QCOMPARE(driver.Seen[0].Icon, QMessageBox::NoIcon);
     QCOMPARE(driver.Seen[0].Title, ApplicationTitle());
     QVERIFY(driver.Unexpected.isEmpty());
+}
+
+// Even the in-place editor of a caption does not keep Ctrl+X for itself. The
+// rows of a closed archive stay in sight, so one can be edited while no
+// archive is loaded and the command answers with its message.
+void TMainWindowTest::shortcutsWinOverCaptionEditor()
+{
+    TWindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
+    driver.Open(driver.Write(sampleArchive()));
+    driver.OpenFailing(driver.MissingPath());
+    const QModelIndex row = driver.List()->model()->index(0, 0);
+    driver.List()->setCurrentIndex(row);
+    driver.List()->edit(row);
+    auto *editor = driver.List()->findChild<QLineEdit *>();
+    QVERIFY(editor && editor->hasFocus());
+    editor->selectAll();
+    driver.AnswerMessageBox();
+    QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(driver.Seen.last().Text, NoArchive);
+    QVERIFY(!editor->text().isEmpty());
 }
 
 void TMainWindowTest::doubleClickWithoutRowDoesNothing()

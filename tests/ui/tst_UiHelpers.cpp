@@ -2,7 +2,6 @@
 #include "ArcErrors.h"
 #include "Collation.h"
 #include "CommandGuard.h"
-#include "FileDialog.h"
 #include "Main.h"
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
@@ -29,8 +28,6 @@ private slots:
     void applicationTitleComesFromExecutableName();
     void accessKeysTakeFirstFreeLetterOrDigit_data();
     void accessKeysTakeFirstFreeLetterOrDigit();
-    void filtersBecomeQtNameFilters_data();
-    void filtersBecomeQtNameFilters();
     void guardTurnsEveryExceptionIntoItsMessage_data();
     void guardTurnsEveryExceptionIntoItsMessage();
     void seamAnswersInOrderThenFallsBack();
@@ -140,24 +137,6 @@ void TUiHelpersTest::accessKeysTakeFirstFreeLetterOrDigit()
     QFETCH(QStringList, captions);
     QFETCH(QStringList, keyed);
     QCOMPARE(WithAccessKeys(captions), keyed);
-}
-
-void TUiHelpersTest::filtersBecomeQtNameFilters_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QStringList>("nameFilters");
-    QTest::newRow("archives") << "Morvanth Archives (*.arc)|*.arc"
-                              << QStringList{"Morvanth Archives (*.arc)"};
-    QTest::newRow("patterns added")
-        << "Text|*.txt;*.ini|All|*" << QStringList{"Text (*.txt *.ini)", "All (*)"};
-    QTest::newRow("empty") << "" << QStringList{};
-}
-
-void TUiHelpersTest::filtersBecomeQtNameFilters()
-{
-    QFETCH(QString, filter);
-    QFETCH(QStringList, nameFilters);
-    QCOMPARE(NameFiltersFromFilter(filter), nameFilters);
 }
 
 void TUiHelpersTest::guardTurnsEveryExceptionIntoItsMessage_data()

@@ -56,7 +56,6 @@ private slots:
     void folderNodesFollowEntryNames_data();
     void folderNodesFollowEntryNames();
     void hashedLookupFindsWhatLinearSearchFinds();
-    void treeIndexesAreConsistent();
     void fileRowsAreSortedOnce_data();
     void fileRowsAreSortedOnce();
     void fileListShowsColumnsAndEntryIndices();
@@ -138,28 +137,6 @@ void TUiModelsTest::hashedLookupFindsWhatLinearSearchFinds()
         }
     }
     QVERIFY(longLists > 3);
-}
-
-void TUiModelsTest::treeIndexesAreConsistent()
-{
-    TFolderTreeModel model;
-    model.SetImages({QIcon(), QIcon()});
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    for (int round = 0; round < 2; ++round) {
-        const TFolderNode root = model.AddRoot("sample.arc");
-        for (int i = 0; i < 200; ++i)
-            model.GetFolderNode(
-                root,
-                QStringLiteral("d%1/e%2/f%3/file").arg(i % 7).arg(i % 13).arg(i % 3).toStdString());
-        const TFolderNode leaf = model.GetFolderNode(root, "d1/e1/f1/x");
-        model.SetImageIndex(leaf, 1);
-        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("sample.arc"));
-        QCOMPARE(model.NodeAt(model.IndexOf(leaf)), leaf);
-        QCOMPARE(model.IndexOf(leaf).parent(), model.IndexOf(model.ParentOf(leaf)));
-        QCOMPARE(model.ImageIndex(leaf), 1);
-        QCOMPARE(model.ImageIndex(root), 0);
-        model.Clear();
-    }
 }
 
 void TUiModelsTest::fileRowsAreSortedOnce_data()
