@@ -3,7 +3,6 @@
 #include "FileLayer.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace trovel {
 
@@ -22,16 +21,6 @@ bool isFolderDelimiter(char c)
     return c == '/';
 }
 #endif
-
-// A path with nothing above it: the file-system root, or on Windows a drive.
-bool isRoot(const std::string &path)
-{
-#ifdef _WIN32
-    if (path.size() == 2 && path[1] == ':')
-        return true;
-#endif
-    return path.size() == 1 && isFolderDelimiter(path[0]);
-}
 
 } // namespace
 
@@ -75,27 +64,24 @@ bool ForceDirectories(std::string path)
     if (path.empty() || DirectoryExists(path))
         return true;
 
-    // Walk outward to the innermost level that exists, then create the missing
-    // ones from the outermost inward. The walk shortens one string in place
-    // and only remembers lengths, so a name with a great many levels costs
-    // neither stack nor copies of the path.
-    const std::string full = path;
-    std::vector<std::size_t> missing;
-    for (;;) {
-        missing.push_back(path.size());
-        std::size_t cut = path.size();
-        while (cut > 0 && !isFolderDelimiter(path[cut - 1]))
-            --cut;
-        if (cut == 0)
-            break; // a relative path's first level: nothing above it to make
-        while (cut > 1 && path[cut - 1] == PathDelim)
-            --cut;
-        path.resize(cut);
-        if (isRoot(path) || DirectoryExists(path))
-            break;
-    }
-    for (auto length = missing.rbegin(); length != missing.rend(); ++length) {
-        if (!CreateDir(full.substr(0, *length)))
+    // Levels are made from the outermost inward, and the first level the file
+    // system refuses ends the walk: a name with a great many levels costs work
+    // only for the levels that can exist, and the path is built up once.
+    std::string level;
+    bool creating = false; // below a level just made, nothing exists yet
+    std::size_t end = 0;
+    while (end < path.size()) {
+        const std::size_t start = end;
+        while (end < path.size() && isFolderDelimiter(path[end]))
+            ++end;
+        while (end < path.size() && !isFolderDelimiter(path[end]))
+            ++end;
+        level.append(path, start, end - start);
+        if (!creating && DirectoryExists(level))
+            continue;
+        if (CreateDir(level))
+            creating = true;
+        else if (!DirectoryExists(level)) // "." or a folder made meanwhile is fine
             return false;
     }
     return true;
