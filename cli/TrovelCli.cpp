@@ -18,15 +18,18 @@ namespace trovel {
 
 namespace {
 
-constexpr const char *Usage = "usage: trovel-cli list ARCHIVE\n"
-                              "       trovel-cli extract ARCHIVE INDEX OUTFILE\n"
-                              "       trovel-cli extract-all ARCHIVE DIR\n"
-                              "       trovel-cli --help\n"
-                              "\n"
-                              "  list         one line per entry: index, storage mode, size and\n"
-                              "               name, separated by tabs\n"
-                              "  extract      writes entry INDEX (0 to count - 1) to OUTFILE\n"
-                              "  extract-all  writes every entry below DIR, creating its folders\n";
+constexpr const char *Usage =
+    "usage: trovel-cli list ARCHIVE\n"
+    "       trovel-cli extract ARCHIVE INDEX OUTFILE\n"
+    "       trovel-cli extract-all ARCHIVE DIR\n"
+    "       trovel-cli --help\n"
+    "\n"
+    "  list         one line per entry: index, storage mode, size and\n"
+    "               name, separated by tabs\n"
+    "  extract      writes entry INDEX (0 to count - 1) to OUTFILE\n"
+    "  extract-all  writes every entry below DIR, creating its folders\n"
+    "\n"
+    "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 
 enum ExitCode
 {

@@ -132,7 +132,9 @@ std::string usage()
            "  list         one line per entry: index, storage mode, size and\n"
            "               name, separated by tabs\n"
            "  extract      writes entry INDEX (0 to count - 1) to OUTFILE\n"
-           "  extract-all  writes every entry below DIR, creating its folders\n";
+           "  extract-all  writes every entry below DIR, creating its folders\n"
+           "\n"
+           "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 }
 
 ArchiveBuilder mixedArchive()
