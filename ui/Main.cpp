@@ -24,8 +24,8 @@ namespace {
 const char *const ArchiveFilter = "Morvanth Archives (*.arc)|*.arc";
 const char *const NoArchiveText = "Please open an archive first!";
 const char *const AboutText = "Trovel 1.0, a viewer for game archives, by the Trovel authors.\n"
-                              "Morvanth is published by Brannock Interactive and developed by "
-                              "Ulmstead Games.\n"
+                              "Morvanth is published by Quorvex Interactive and developed by "
+                              "Hollowfen Softworks.\n"
                               "\n"
                               "For more information see readme.txt!";
 
@@ -104,6 +104,7 @@ TfrmMain::TfrmMain(QWidget *Parent)
 
 TfrmMain::~TfrmMain()
 {
+    qApp->removeEventFilter(this);
     FGuard.Run([this] { FormDestroy(); });
 }
 

@@ -50,6 +50,7 @@ class TMainWindowTest final : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void windowHasDesignComponents_data();
     void windowHasDesignComponents();
     void windowHasDesignLayout();
@@ -76,6 +77,12 @@ private slots:
     void reopenWithSubfolderSelectedReadsNoReleasedList();
     void exitWithoutArchiveClosesSilently();
 };
+
+void TMainWindowTest::initTestCase()
+{
+    // Windows closed by a test must not end the application's event loops.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
 
 void TMainWindowTest::windowHasDesignComponents_data()
 {
