@@ -124,6 +124,12 @@ public:
     }
 
     int Rows() const { return FList->model()->rowCount(); }
+    // Folders directly below the root.
+    int Folders() const
+    {
+        const QAbstractItemModel *model = FTree->model();
+        return model->rowCount(model->index(0, 0));
+    }
 
 private:
     TfrmMain FWindow;
@@ -159,7 +165,17 @@ int main(int argc, char **argv)
     std::vector<double> loadMillion, loadFlat, selectBig;
     for (int round = 0; round < rounds; ++round) {
         loadMillion.push_back(bench.Open(million));
+        if (bench.Folders() != 100) {
+            std::fprintf(stderr, "bench-window: the million archive shows %d folders\n",
+                         bench.Folders());
+            return 1;
+        }
         loadFlat.push_back(bench.Open(flat));
+        if (bench.Folders() != 100000) {
+            std::fprintf(stderr, "bench-window: the flat archive shows %d folders\n",
+                         bench.Folders());
+            return 1;
+        }
         bench.Open(big);
         selectBig.push_back(bench.Select(QStringLiteral("big")));
     }
