@@ -48,7 +48,6 @@ Workspace &workspace()
         w.box = w.root / "box";
         w.target = w.box / "t";
         fs::create_directory(w.box);
-        std::atexit([] { fs::remove_all(workspace().root); });
         return w;
     }();
     return space;
@@ -75,7 +74,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = 4 << 20;
     setrlimit(RLIMIT_FSIZE, &limit);
+    // Registered once the workspace exists, so it runs before the workspace
+    // itself is destroyed at exit.
     workspace();
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(workspace().root, ignored);
+    });
     return 0;
 }
 
