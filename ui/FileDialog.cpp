@@ -1,8 +1,11 @@
 #include "FileDialog.h"
 
+#include "MessageBoxes.h"
 #include "ModalSeam.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace trovel {
 
@@ -32,16 +35,44 @@ bool TFileDialog::Execute(QWidget *Parent)
     const QStringList filters = NameFiltersFromFilter(FFilter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
-    if (!FFileName.isEmpty())
+    if (!FFileName.isEmpty()) {
+        if (QFileInfo(FFileName).isRelative() && !FDirectory.isEmpty())
+            dialog.setDirectory(FDirectory);
         dialog.selectFile(FFileName);
+    }
 
-    if (FSeam.Exec(dialog) != QDialog::Accepted)
+    // Qt's own save dialog takes a name in any folder, and a native dialog
+    // cannot be kept open from here, so the folder is checked once the dialog
+    // has been confirmed, and the dialog runs again as the user left it.
+    for (;;) {
+        if (FSeam.Exec(dialog) != QDialog::Accepted)
+            return false;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty())
+            return false;
+        const QString &name = chosen.first();
+        if (FKind == TKind::Save && RefusedForMissingFolder(name))
+            continue;
+        FFileName = name;
+        FDirectory = QFileInfo(name).absolutePath();
+        return true;
+    }
+}
+
+bool TFileDialog::RefusedForMissingFolder(const QString &FileName)
+{
+    const QString folder = QFileInfo(FileName).absolutePath();
+    if (QFileInfo(folder).isDir())
         return false;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty())
-        return false;
-    FFileName = chosen.first();
+    TMessageBox box(QMessageBox::Warning, ApplicationTitle(), MissingFolderText(folder));
+    FSeam.Exec(box);
     return true;
+}
+
+QString MissingFolderText(const QString &Folder)
+{
+    return QStringLiteral("The folder %1 does not exist.\nCheck the name and try again.")
+        .arg(QDir::toNativeSeparators(Folder));
 }
 
 } // namespace trovel

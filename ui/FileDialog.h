@@ -11,7 +11,9 @@ class TModalSeam;
 
 // The open and save dialogs of the window. Like the desktop's own file dialog
 // components they keep their file name between runs: after a confirmed run it
-// holds the chosen full path, and the next run starts with it filled in.
+// holds the chosen full path, and the next run starts with it filled in. A
+// bare name set in between is proposed in the folder of the last confirmed
+// file.
 class TFileDialog final
 {
 public:
@@ -30,15 +32,24 @@ public:
     const QString &Filter() const { return FFilter; }
     void SetFilter(const QString &Filter) { FFilter = Filter; }
 
-    // True when the user confirmed a file name; FileName then holds it.
+    // True when the user confirmed a file name; FileName then holds it. A save
+    // dialog confirmed with a name in a folder that does not exist says so and
+    // asks again.
     bool Execute(QWidget *Parent);
 
 private:
+    // Tells the user, and is true, when the folder of FileName does not exist.
+    bool RefusedForMissingFolder(const QString &FileName);
+
     TKind FKind;
     TModalSeam &FSeam;
     QString FFileName;
     QString FFilter;
+    QString FDirectory;
 };
+
+// What the save dialog says when the folder of the chosen name does not exist.
+QString MissingFolderText(const QString &Folder);
 
 // The name filters of a QFileDialog for a "description|patterns|..." filter.
 // A description that already ends in its patterns in parentheses is taken as

@@ -5,6 +5,7 @@
 #include "FolderTreeModel.h"
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
+#include "VeskaFolderDialog.h"
 #include "ViewSupport.h"
 #include "uArcReader.h"
 #include "ui_Main.h"
@@ -14,8 +15,11 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QProgressBar>
 #include <QScopeGuard>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace trovel {
 
@@ -38,14 +42,23 @@ constexpr int FilenameMinimumWidth = 50;
 constexpr int SizeWidth = 80;
 // A tree dragged this narrow or narrower snaps shut.
 constexpr int TreeSnapWidth = 30;
-// Pending events run at most this often while an archive loads.
-constexpr qint64 PendingEventsInterval = 30;
+// Pending events run at most this often while an archive loads or All files
+// runs: often enough for the window to follow, rarely enough that a run over
+// many small entries does not spend its time in the event loop.
+constexpr std::chrono::milliseconds PendingEventsInterval{30};
+constexpr int ExtractPanelHeight = 89;
 
 // The text of the root node: the archive's file name without its folder.
 std::string_view FileNamePart(std::string_view Path)
 {
     const std::size_t slash = Path.rfind('/');
     return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
+}
+
+// Entry names are bytes in the system's 8-bit encoding.
+QString FromBytes(std::string_view Bytes)
+{
+    return QString::fromLocal8Bit(Bytes.data(), std::ssize(Bytes));
 }
 
 QIcon ApplicationIcon()
@@ -85,8 +98,10 @@ TfrmMain::TfrmMain(QWidget *Parent)
       FGuard([this](const QString &Message) { ShowErrorMessage(FModalSeam, Message); }),
       FShortcutTexts(new TShortcutTexts(this)), imFolders(FolderImages()),
       OpenDialog1(TFileDialog::TKind::Open, FModalSeam),
-      SaveDialog1(TFileDialog::TKind::Save, FModalSeam), FTree(new TFolderTreeModel(this)),
-      FFiles(new TFileListModel(TCollator::ForSystem(), this))
+      SaveDialog1(TFileDialog::TKind::Save, FModalSeam),
+      VeskaFolderDialog1(new TVeskaFolderDialog(this)), FTree(new TFolderTreeModel(this)),
+      FFiles(new TFileListModel(TCollator::ForSystem(), this)),
+      FPendingEvents(PendingEventsInterval)
 {
     QCoreApplication::installTranslator(FShortcutTexts);
     ui->setupUi(this);
@@ -153,6 +168,8 @@ void TfrmMain::SetUpViews()
     });
 
     ui->pnExtract->raise();
+    VeskaFolderDialog1->setObjectName(QStringLiteral("VeskaFolderDialog1"));
+    VeskaFolderDialog1->SetFlags({TBrowseInfoFlags::OnlyFileSystem, TBrowseInfoFlags::ShowPath});
     qApp->installEventFilter(this);
 }
 
@@ -259,10 +276,10 @@ void TfrmMain::UpdateStatus()
 
 void TfrmMain::LetPendingEventsRun()
 {
-    if (FLastPendingRun.isValid() && FLastPendingRun.elapsed() < PendingEventsInterval)
+    if (!FPendingEvents.Due())
         return;
     QCoreApplication::processEvents();
-    FLastPendingRun.start();
+    FPendingEvents.Ran();
 }
 
 void TfrmMain::LoadArchive(const std::string &FileName)
@@ -276,7 +293,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     {
         TUpdateBatch batch(tree);
         root = FTree->AddRoot(FileNamePart(FileName));
-        FLastPendingRun.invalidate();
+        FPendingEvents.Restart();
         const std::int32_t count = FReader->GetFileCount();
         for (std::int32_t index = 0; index < count; ++index) {
             const TFolderNode node = FTree->GetFolderNode(root, FReader->FileNameView(index));
@@ -335,8 +352,7 @@ void TfrmMain::tvDirectoriesChange(const QModelIndex &Node)
         for (const std::int32_t index : entries) {
             FReader->GetFileEntry(index, entry);
             const std::string name = ExtractArcFileName(FReader->FileNameView(index));
-            rows.push_back(
-                TFileRow{index, entry.Size, QString::fromLocal8Bit(name.data(), std::ssize(name))});
+            rows.push_back(TFileRow{index, entry.Size, FromBytes(name)});
         }
     }
     FFiles->Fill(std::move(rows));
@@ -365,13 +381,19 @@ void TfrmMain::AboutTrovel1Click()
     ShowMessage(QString::fromUtf8(AboutText));
 }
 
+// While All files runs, its progress reports let events run with the reader
+// in the middle of the run; extracting again from there is refused silently.
 void TfrmMain::Selectedfile1Click()
 {
+    if (FRunning == TRunning::ExtractAll)
+        return;
     ExtractSelected();
 }
 
 void TfrmMain::Allfiles1Click()
 {
+    if (FRunning == TRunning::ExtractAll)
+        return;
     ExtractAllFiles();
 }
 
@@ -380,12 +402,46 @@ void TfrmMain::btCancelClick()
     FCancelled = true;
 }
 
+std::optional<std::int32_t> TfrmMain::SelectedEntry() const
+{
+    const QModelIndexList rows = ui->lvFiles->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return FFiles->Row(rows.first().row()).EntryIndex;
+}
+
 void TfrmMain::ExtractSelected()
 {
     if (!FArchiveLoaded) {
         ShowMessage(QString::fromLatin1(NoArchiveText));
         return;
     }
+    const std::optional<std::int32_t> index = SelectedEntry();
+    if (!index)
+        return;
+    const std::string name = FReader->GetFileName(*index);
+    SaveDialog1.SetFileName(FromBytes(ExtractArcFileName(name)));
+    if (!SaveDialog1.Execute(this))
+        return;
+    ui->StatusBar1->SetText(QStringLiteral("Extracting ") + FromBytes(name) +
+                            QStringLiteral("..."));
+    FReader->ExtractFile(*index, QFile::encodeName(SaveDialog1.FileName()).toStdString());
+    UpdateStatus();
+}
+
+bool TfrmMain::ExtractProgress(TArcReader &, const std::string &Name)
+{
+    FProgressName = Name;
+    ++FProgressPosition;
+    // The panel is brought up to date only when it can be drawn, right before
+    // events run: a cancel handled then stops the run before the entry that
+    // the label shows.
+    if (FPendingEvents.Due()) {
+        ShowExtractProgress();
+        emit ExtractProgressShown(ui->pbProgress->value(), ui->lbExtract->text());
+        LetPendingEventsRun();
+    }
+    return FCancelled;
 }
 
 void TfrmMain::ExtractAllFiles()
@@ -394,6 +450,54 @@ void TfrmMain::ExtractAllFiles()
         ShowMessage(QString::fromLatin1(NoArchiveText));
         return;
     }
+    if (!ExecuteFolderDialog() || VeskaFolderDialog1->Folder().isEmpty())
+        return;
+    const std::string folder = QFile::encodeName(VeskaFolderDialog1->Folder()).toStdString();
+
+    TRunningScope running(*this, TRunning::ExtractAll);
+    FCancelled = false;
+    ShowExtractPanel();
+    // However the run ends, the panel is gone before a failure reaches the
+    // error display.
+    const auto hidePanel = qScopeGuard([this] {
+        ShowExtractProgress();
+        ui->pnExtract->hide();
+    });
+    FReader->SetOnProgress([this](TArcReader &Sender, const std::string &Name) {
+        return ExtractProgress(Sender, Name);
+    });
+    FReader->ExtractAll(folder);
+}
+
+bool TfrmMain::ExecuteFolderDialog()
+{
+    return FModalSeam.Run(*VeskaFolderDialog1,
+                          [this] { return int(VeskaFolderDialog1->Execute()); }) != 0;
+}
+
+void TfrmMain::ShowExtractPanel()
+{
+    FProgressName.clear();
+    FProgressPosition = 0;
+    FPendingEvents.Restart();
+
+    ui->lbExtract->clear();
+    QProgressBar *bar = ui->pbProgress;
+    bar->setMinimum(0);
+    bar->setMaximum(FReader->GetFileCount());
+    bar->setValue(0);
+    // Centred on the window's outer size, title bar and borders included, and
+    // placed in client coordinates: a little right of and below the middle.
+    QWidget *panel = ui->pnExtract;
+    panel->resize(panel->width(), ExtractPanelHeight);
+    panel->move(CentredPosition(frameGeometry().size(), panel->size()));
+    panel->show();
+}
+
+void TfrmMain::ShowExtractProgress()
+{
+    ui->lbExtract->setText(FromBytes(FProgressName));
+    ui->pbProgress->setValue(std::min(FProgressPosition, ui->pbProgress->maximum()));
 }
 
 } // namespace trovel

@@ -1,16 +1,18 @@
 #pragma once
 
 #include "CommandGuard.h"
+#include "EventPacer.h"
 #include "FileDialog.h"
 #include "ModalSeam.h"
 
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,7 @@ class TArcReader;
 class TFileListModel;
 class TFolderTreeModel;
 class TShortcutTexts;
+class TVeskaFolderDialog;
 
 // The part of an entry name after its last "/": the whole name when it has
 // none, empty when it ends in "/". Only "/" separates.
@@ -47,6 +50,18 @@ public:
     TModalSeam &ModalSeam() { return FModalSeam; }
     // True only after a load has run to its end.
     bool ArchiveLoaded() const { return FArchiveLoaded; }
+    // How often a load or All files lets pending events run, at most; 0 lets
+    // them run at every folder list or entry.
+    void SetPendingEventsInterval(std::chrono::milliseconds Interval)
+    {
+        FPendingEvents.SetInterval(Interval);
+    }
+
+signals:
+    // All files has brought its progress panel up to date (the bar stands at
+    // Position, the label shows Name) and is about to let pending events run:
+    // a cancel handled now keeps the entry Name from being written.
+    void ExtractProgressShown(int Position, const QString &Name);
 
 protected:
     void closeEvent(QCloseEvent *Event) override;
@@ -67,6 +82,7 @@ private:
     void LoadArchive(const std::string &FileName);
     void CloseArchive();
     void ExtractSelected();
+    bool ExtractProgress(TArcReader &Sender, const std::string &Name);
     void ExtractAllFiles();
 
     void tvDirectoriesChange(const QModelIndex &Node);
@@ -93,6 +109,10 @@ private:
     void SetUpViews();
     bool IsMenuShortcut(const QKeyEvent &Key) const;
     void LetPendingEventsRun();
+    std::optional<std::int32_t> SelectedEntry() const;
+    bool ExecuteFolderDialog();
+    void ShowExtractPanel();
+    void ShowExtractProgress();
 
     std::unique_ptr<Ui::TfrmMain> ui;
     TModalSeam FModalSeam;
@@ -101,6 +121,7 @@ private:
     QList<QIcon> imFolders;
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
+    TVeskaFolderDialog *VeskaFolderDialog1;
     TFolderTreeModel *FTree;
     TFileListModel *FFiles;
 
@@ -113,7 +134,11 @@ private:
     bool FCloseRequested = false;
     // Set while the tree is emptied, when its selection reports mean nothing.
     bool FEmptyingTree = false;
-    QElapsedTimer FLastPendingRun;
+    TEventPacer FPendingEvents;
+    // The latest progress report of All files, shown on the panel whenever
+    // pending events run.
+    std::string FProgressName;
+    int FProgressPosition = 0;
 };
 
 } // namespace trovel

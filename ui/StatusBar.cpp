@@ -21,6 +21,7 @@ QString TStatusBar::Text() const
 void TStatusBar::SetText(const QString &Text)
 {
     FText->setText(Text);
+    emit TextChanged(Text);
 }
 
 } // namespace trovel

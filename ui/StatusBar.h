@@ -19,6 +19,10 @@ public:
     QString Text() const;
     void SetText(const QString &Text);
 
+signals:
+    // Every text set, in order, also when it equals the one shown.
+    void TextChanged(const QString &Text);
+
 private:
     QLabel *FText;
 };

@@ -16,6 +16,12 @@ TUpdateBatch::~TUpdateBatch()
     FWidget->setUpdatesEnabled(FWasEnabled);
 }
 
+QPoint CentredPosition(const QSize &Outer, const QSize &Inner)
+{
+    // Integer division in C++ truncates toward zero.
+    return QPoint((Outer.width() - Inner.width()) / 2, (Outer.height() - Inner.height()) / 2);
+}
+
 namespace {
 
 // Draws the selection in the colours of unselected text while the view has no

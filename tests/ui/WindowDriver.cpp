@@ -3,9 +3,15 @@
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
 #include "StatusBar.h"
+#include "VeskaFolderDialog.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -28,9 +34,35 @@ TSeenDialog seeDialog(QObject &dialog)
         seen.InitialFile = selected.isEmpty() ? QString() : selected.first();
         seen.NameFilters = files->nameFilters();
         seen.AnyFile = files->fileMode() == QFileDialog::AnyFile;
+    } else if (auto *chooser = qobject_cast<TVeskaFolderDialog *>(&dialog)) {
+        seen.Kind = QStringLiteral("folder");
+        seen.InitialFile = chooser->Folder();
+        seen.FolderFlags = chooser->Flags().Bits();
     }
     return seen;
 }
+
+// Hands the show and hide events of a widget to a function.
+class TVisibilityWatcher final : public QObject
+{
+public:
+    TVisibilityWatcher(QWidget *Widget, std::function<void(bool Shown)> Report)
+        : QObject(Widget), FReport(std::move(Report))
+    {
+        Widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *Event) override
+    {
+        if (Event->type() == QEvent::Show || Event->type() == QEvent::Hide)
+            FReport(Event->type() == QEvent::Show);
+        return false;
+    }
+
+private:
+    std::function<void(bool Shown)> FReport;
+};
 
 } // namespace
 
@@ -41,6 +73,11 @@ TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())
         Unexpected.append(seeDialog(dialog));
         return int(QDialog::Rejected);
     });
+    new TVisibilityWatcher(Panel(), [this](bool Shown) {
+        Trace.append(Shown ? QStringLiteral("panel shown") : QStringLiteral("panel hidden"));
+    });
+    QObject::connect(FWindow->findChild<TStatusBar *>("StatusBar1"), &TStatusBar::TextChanged,
+                     FWindow.get(), [this](const QString &Text) { StatusTexts.append(Text); });
     FWindow->show();
 }
 
@@ -66,6 +103,33 @@ QAction *TWindowDriver::Action(const char *Name) const
     return FWindow->findChild<QAction *>(Name);
 }
 
+QFrame *TWindowDriver::Panel() const
+{
+    return FWindow->findChild<QFrame *>("pnExtract");
+}
+
+QLabel *TWindowDriver::Label() const
+{
+    return FWindow->findChild<QLabel *>("lbExtract");
+}
+
+QProgressBar *TWindowDriver::Bar() const
+{
+    return FWindow->findChild<QProgressBar *>("pbProgress");
+}
+
+QPushButton *TWindowDriver::CancelButton() const
+{
+    return FWindow->findChild<QPushButton *>("btCancel");
+}
+
+void TWindowDriver::See(QObject &Dialog)
+{
+    const TSeenDialog seen = seeDialog(Dialog);
+    Seen.append(seen);
+    Trace.append(seen.Kind == u"message" ? seen.Kind + u':' + seen.Text : seen.Kind);
+}
+
 QString TWindowDriver::Write(const ArchiveBuilder &Archive, const QString &FileName)
 {
     const QString path = FFolder.filePath(FileName);
@@ -81,8 +145,12 @@ void TWindowDriver::AnswerFileDialog(const QString &Path)
             Unexpected.append(seeDialog(dialog));
             return int(QDialog::Rejected);
         }
-        Seen.append(seeDialog(dialog));
+        See(dialog);
         files->selectFile(Path);
+        // selectFile() takes a path in a folder that does not exist for a name
+        // below the dialog's folder; such a name can only be typed.
+        if (!QFileInfo(Path).absoluteDir().exists())
+            files->findChild<QLineEdit *>("fileNameEdit")->setText(Path);
         return int(QDialog::Accepted);
     });
 }
@@ -90,7 +158,7 @@ void TWindowDriver::AnswerFileDialog(const QString &Path)
 void TWindowDriver::CancelFileDialog()
 {
     Seam().AnswerNext([this](QObject &dialog) {
-        Seen.append(seeDialog(dialog));
+        See(dialog);
         return int(QDialog::Rejected);
     });
 }
@@ -98,8 +166,30 @@ void TWindowDriver::CancelFileDialog()
 void TWindowDriver::AnswerMessageBox()
 {
     Seam().AnswerNext([this](QObject &dialog) {
-        Seen.append(seeDialog(dialog));
+        See(dialog);
         return int(QMessageBox::Ok);
+    });
+}
+
+void TWindowDriver::AnswerFolderChooser(const QString &Folder)
+{
+    Seam().AnswerNext([this, Folder](QObject &dialog) {
+        auto *chooser = qobject_cast<TVeskaFolderDialog *>(&dialog);
+        if (!chooser) {
+            Unexpected.append(seeDialog(dialog));
+            return 0;
+        }
+        See(dialog);
+        chooser->SetFolder(Folder);
+        return 1;
+    });
+}
+
+void TWindowDriver::CancelFolderChooser()
+{
+    Seam().AnswerNext([this](QObject &dialog) {
+        See(dialog);
+        return 0;
     });
 }
 
@@ -162,6 +252,37 @@ void TWindowDriver::SelectFolder(const QString &Path)
         }
     }
     Tree()->setCurrentIndex(index);
+}
+
+QModelIndex TWindowDriver::Row(const QString &Caption) const
+{
+    const QAbstractItemModel *model = List()->model();
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, Caption, 1,
+                                               Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        QTest::qFail(qPrintable(QStringLiteral("no row ") + Caption), __FILE__, __LINE__);
+    return found.value(0);
+}
+
+QPoint TWindowDriver::RowCentre(const QString &Caption) const
+{
+    // A list filled a moment ago lays out its rows when events next run.
+    List()->doItemsLayout();
+    return List()->visualRect(Row(Caption)).center();
+}
+
+void TWindowDriver::SelectRow(const QString &Caption)
+{
+    List()->setCurrentIndex(Row(Caption));
+}
+
+void TWindowDriver::DoubleClickList(const QPoint &At)
+{
+    QWidget *viewport = List()->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, At);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, At);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, At);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, At);
 }
 
 } // namespace trovel::testing

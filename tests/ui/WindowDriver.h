@@ -11,6 +11,10 @@
 #include <functional>
 #include <memory>
 
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QTreeView;
 
 namespace trovel::testing {
@@ -20,18 +24,21 @@ class ArchiveBuilder;
 // What a person saw in a dialog that the seam answered.
 struct TSeenDialog
 {
-    QString Kind; // "file" or "message"
+    QString Kind; // "file", "message" or "folder"
     QString Title;
     QString Text;             // message text
     QMessageBox::Icon Icon{}; // message icon
-    QString InitialFile;      // file name box when the file dialog opened
+    QString InitialFile;      // file name box when the file dialog opened; the chooser's Folder
     QStringList NameFilters;  // file dialog filters
     bool AnyFile = false;     // file dialog accepts names of files that do not exist
+    unsigned FolderFlags = 0; // the folder chooser's flag bits
 };
 
 // Drives a TfrmMain the way a person would, with every modal dialog answered
 // through the window's seam. A dialog nobody expected is recorded and
-// cancelled instead of waiting for a person.
+// cancelled instead of waiting for a person. Everything a person would see
+// happen is traced in order: the dialogs answered, the progress panel shown
+// and hidden, the status texts.
 class TWindowDriver final
 {
 public:
@@ -44,6 +51,10 @@ public:
     QTreeView *List() const;
     QString Status() const;
     QAction *Action(const char *Name) const;
+    QFrame *Panel() const;
+    QLabel *Label() const;
+    QProgressBar *Bar() const;
+    QPushButton *CancelButton() const;
 
     // Writes the archive to a file of the given name in a temporary folder.
     QString Write(const ArchiveBuilder &Archive, const QString &FileName = "test.arc");
@@ -54,6 +65,10 @@ public:
     void CancelFileDialog();
     // The next message box is closed with OK.
     void AnswerMessageBox();
+    // The next folder chooser is confirmed with Folder (empty: an item without
+    // a path), or cancelled.
+    void AnswerFolderChooser(const QString &Folder);
+    void CancelFolderChooser();
 
     // File > Open with the dialog answered with Path.
     void Open(const QString &Path);
@@ -63,6 +78,10 @@ public:
     // Everything the seam answered, in order, and what it did not expect.
     QList<TSeenDialog> Seen;
     QList<TSeenDialog> Unexpected;
+    // "file", "folder", "message:<text>", "panel shown", "panel hidden".
+    QStringList Trace;
+    // Every text the status bar was given.
+    QStringList StatusTexts;
 
     // The tree as "depth:text" in pre-order; "*" marks an expanded node,
     // "#" the current node, "~1" a node showing the closed folder.
@@ -71,8 +90,17 @@ public:
     QStringList Rows() const;
     // Selects the node at the path of texts below the root ("" is the root).
     void SelectFolder(const QString &Path);
+    // The list's row with that caption, and where it is drawn in the viewport.
+    QModelIndex Row(const QString &Caption) const;
+    QPoint RowCentre(const QString &Caption) const;
+    void SelectRow(const QString &Caption);
+    // Presses, releases, presses again and releases the left button at At in
+    // the list's viewport: the first press selects the row there.
+    void DoubleClickList(const QPoint &At);
 
 private:
+    void See(QObject &Dialog);
+
     std::unique_ptr<TfrmMain> FWindow;
     QTemporaryDir FFolder;
 };

@@ -69,7 +69,6 @@ private slots:
     void extractCommandsNeedLoadedArchive_data();
     void extractCommandsNeedLoadedArchive();
     void shortcutsWinOverCaptionEditor();
-    void doubleClickWithoutRowDoesNothing();
     void aboutBoxCarriesApplicationTitle();
     void plainMessageBoxCopiesWithCtrlC();
     void openIsRefusedWhileLoading();
@@ -406,7 +405,7 @@ void TMainWindowTest::extractCommandsNeedLoadedArchive()
         // The menu's shortcut wins over the list's own use of the key.
         QTest::keyClick(driver.List(), how.back().toLatin1(), Qt::ControlModifier);
     } else if (how == u"double-click") {
-        QTest::mouseDClick(driver.List()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        driver.DoubleClickList(QPoint(20, 20));
     } else {
         driver.Action(how.toLatin1())->trigger();
     }
@@ -436,16 +435,6 @@ void TMainWindowTest::shortcutsWinOverCaptionEditor()
     QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(driver.Seen.last().Text, NoArchive);
     QVERIFY(!editor->text().isEmpty());
-}
-
-void TMainWindowTest::doubleClickWithoutRowDoesNothing()
-{
-    TWindowDriver driver;
-    driver.Open(driver.Write(sampleArchive()));
-    const int runs = driver.Seam().RunCount();
-    QTest::mouseDClick(driver.List()->viewport(), Qt::LeftButton, {},
-                       driver.List()->viewport()->rect().bottomRight() - QPoint(5, 5));
-    QCOMPARE(driver.Seam().RunCount(), runs);
 }
 
 void TMainWindowTest::aboutBoxCarriesApplicationTitle()

@@ -2,10 +2,12 @@
 #include "ArcErrors.h"
 #include "Collation.h"
 #include "CommandGuard.h"
+#include "EventPacer.h"
 #include "Main.h"
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
 #include "ModalSeam.h"
+#include "ViewSupport.h"
 
 #include <QtTest>
 
@@ -33,6 +35,9 @@ private slots:
     void seamAnswersInOrderThenFallsBack();
     void collationSortsLikeDesktopFileLists_data();
     void collationSortsLikeDesktopFileLists();
+    void panelCentresOnOuterSize_data();
+    void panelCentresOnOuterSize();
+    void pacerIsDueFirstThenAfterInterval();
 };
 
 void TUiHelpersTest::extractArcFileNameKeepsTextAfterLastSlash_data()
@@ -227,6 +232,38 @@ void TUiHelpersTest::collationSortsLikeDesktopFileLists()
     QCOMPARE(shuffled, sorted);
     for (qsizetype i = 1; i < sorted.size(); ++i)
         QVERIFY2(collator.Compare(sorted[i - 1], sorted[i]) < 0, qPrintable(sorted[i]));
+}
+
+void TUiHelpersTest::panelCentresOnOuterSize_data()
+{
+    QTest::addColumn<QSize>("outer");
+    QTest::addColumn<QPoint>("place");
+    QTest::newRow("design outer size") << QSize(744, 541) << QPoint(231, 226);
+    QTest::newRow("design client size") << QSize(736, 487) << QPoint(227, 199);
+    QTest::newRow("odd differences round down") << QSize(282, 90) << QPoint(0, 0);
+    // Truncated toward zero, not rounded down: -181 / 2 is -90.
+    QTest::newRow("smaller than the panel") << QSize(100, 50) << QPoint(-90, -19);
+}
+
+void TUiHelpersTest::panelCentresOnOuterSize()
+{
+    QFETCH(QSize, outer);
+    QFETCH(QPoint, place);
+    QCOMPARE(CentredPosition(outer, QSize(281, 89)), place);
+}
+
+void TUiHelpersTest::pacerIsDueFirstThenAfterInterval()
+{
+    using namespace std::chrono_literals;
+    TEventPacer pacer(1h);
+    QVERIFY(pacer.Due());
+    pacer.Ran();
+    QVERIFY(!pacer.Due());
+    pacer.Restart();
+    QVERIFY(pacer.Due());
+    pacer.Ran();
+    pacer.SetInterval(0ms);
+    QVERIFY(pacer.Due());
 }
 
 QTEST_MAIN(TUiHelpersTest)

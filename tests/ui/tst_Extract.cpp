@@ -1,0 +1,691 @@
+// The extraction commands driven as a person would: a file saved through the
+// save dialog, all files written below a folder from the folder chooser while
+// the progress panel follows the run, cancelled from its button or by closing
+// the window. Every dialog is answered through the window's seam, or, where
+// the real dialog's own behaviour matters, from the event loop.
+#include "ArchiveBuilder.h"
+#include "FileDialog.h"
+#include "FolderBrowser.h"
+#include "ModalDriver.h"
+#include "VeskaFolderDialog.h"
+#include "WindowDriver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QWindow>
+#include <QtTest>
+
+#include <chrono>
+#include <set>
+
+using namespace trovel;
+using namespace std::chrono_literals;
+using trovel::testing::ArchiveBuilder;
+using trovel::testing::TModalDriver;
+using trovel::testing::TWindowDriver;
+
+namespace {
+
+// Entries 0 to 6; names in a new folder at 1, 2 and 3.
+ArchiveBuilder sampleArchive()
+{
+    ArchiveBuilder archive;
+    archive.AddStored("readme.txt", "hello");
+    archive.AddStored("textures/grass.tex", std::string(300, 'g'));
+    archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
+    archive.AddStored("maps/b.txt", "bb");
+    archive.AddStored("maps/A.txt", "A");
+    archive.AddStored("maps/a.txt", "a");
+    archive.AddStored("config.ini", "");
+    return archive;
+}
+
+// Entries spread over 20 folders, one byte each.
+ArchiveBuilder tinyEntries(int Count)
+{
+    ArchiveBuilder archive;
+    for (int i = 0; i < Count; ++i)
+        archive.AddStored("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x");
+    return archive;
+}
+
+QString fileLine(const QString &Path, const QByteArray &Bytes)
+{
+    return Path + u':' + QString::number(Bytes.size()) + u':' +
+           QCryptographicHash::hash(Bytes, QCryptographicHash::Md5).toHex().left(8);
+}
+
+// What lies below Root: "folder/" for each folder, "file:size:digest" for
+// each file, sorted. Empty when Root does not exist.
+QStringList treeOnDisk(const QString &Root)
+{
+    QStringList lines;
+    const QDir root(Root);
+    QDirIterator it(Root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        const QString path = root.relativeFilePath(info.filePath());
+        if (info.isDir()) {
+            lines.append(path + u'/');
+        } else {
+            QFile file(info.filePath());
+            file.open(QIODevice::ReadOnly);
+            lines.append(fileLine(path, file.readAll()));
+        }
+    }
+    lines.sort();
+    return lines;
+}
+
+// What the first Count entries of the archive must leave below the target.
+QStringList treeOfEntries(const ArchiveBuilder &Archive, int Count)
+{
+    std::set<QString> folders;
+    QMap<QString, QByteArray> files;
+    for (int i = 0; i < Count; ++i) {
+        const QString name = QString::fromStdString(Archive.Name(i));
+        for (qsizetype slash = name.indexOf(u'/'); slash >= 0;
+             slash = name.indexOf(u'/', slash + 1))
+            folders.insert(name.left(slash) + u'/');
+        files[name] = QByteArray::fromStdString(Archive.Expected(i));
+    }
+    QStringList lines(folders.begin(), folders.end());
+    for (auto file = files.cbegin(); file != files.cend(); ++file)
+        lines.append(fileLine(file.key(), file.value()));
+    lines.sort();
+    return lines;
+}
+
+QByteArray readFile(const QString &Path)
+{
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// File > Open of the archive; what was seen and traced starts afresh.
+void openArchive(TWindowDriver &Driver, const ArchiveBuilder &Archive)
+{
+    Driver.Open(Driver.Write(Archive));
+    Driver.Trace.clear();
+    Driver.Seen.clear();
+}
+
+const QStringList RunTrace = {"folder", "panel shown", "panel hidden"};
+
+// Runs Action from the event loop that the progress report lets run next, as
+// a person's click waits in the queue.
+template <typename Action>
+void postToRun(TWindowDriver &Driver, Action &&Do)
+{
+    QMetaObject::invokeMethod(&Driver.Window(), std::forward<Action>(Do), Qt::QueuedConnection);
+}
+
+} // namespace
+
+class TExtractTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void extractsLikeAPerson();
+    void selectedFileDoesNothingWithoutRowOrName_data();
+    void selectedFileDoesNothingWithoutRowOrName();
+    void saveDialogRefusesMissingFolder();
+    void realSaveDialogConfirmsReplacing();
+    void realSaveDialogAsksAgainForMissingFolder();
+    void allFilesThroughRealFolderChooser();
+    void allFilesWithNothingToDo_data();
+    void allFilesWithNothingToDo();
+    void cancelStopsBeforeShownEntry_data();
+    void cancelStopsBeforeShownEntry();
+    void failedEntryReachesErrorDisplayAfterPanel();
+    void failedSelectedFileKeepsItsStatusText();
+    void commandsRefusedWhileAllFilesRuns_data();
+    void commandsRefusedWhileAllFilesRuns();
+    void closingDuringRunStopsItAndCloses_data();
+    void closingDuringRunStopsItAndCloses();
+    void panelCentredOnOuterSize();
+    void pacedReportsShowTheLatestEntry();
+    void pacedCancelStopsBeforeShownEntry();
+
+private:
+    QTemporaryDir FOut;
+};
+
+void TExtractTest::initTestCase()
+{
+    // Windows closed by a test must not end the application's event loops.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(FOut.isValid());
+}
+
+void TExtractTest::extractsLikeAPerson()
+{
+    const ArchiveBuilder archive = sampleArchive();
+    const QDir out(FOut.filePath("person"));
+    QVERIFY(out.mkpath("."));
+    TWindowDriver driver;
+    TfrmMain &window = driver.Window();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    driver.AnswerFileDialog(driver.Write(archive));
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+
+    // One file by Ctrl+X, under the name the save dialog proposes.
+    driver.SelectFolder("textures");
+    driver.List()->setFocus();
+    driver.SelectRow("grass.tex");
+    driver.StatusTexts.clear();
+    driver.AnswerFileDialog(out.filePath("grass.tex"));
+    QTest::keyClick(driver.List(), Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(QFileInfo(driver.Seen.last().InitialFile).fileName(), QStringLiteral("grass.tex"));
+    QCOMPARE(readFile(out.filePath("grass.tex")), QByteArray::fromStdString(archive.Expected(1)));
+    QCOMPARE(driver.StatusTexts, (QStringList{"Extracting textures/grass.tex...", "7 files"}));
+
+    // One by a double-click on its row; the dialog proposes the entry's own
+    // name in the folder used last, and the file is saved under another name.
+    driver.SelectFolder("textures/sky");
+    driver.StatusTexts.clear();
+    driver.AnswerFileDialog(out.filePath("wolken.tex"));
+    driver.DoubleClickList(driver.RowCentre("clouds.tex"));
+    QCOMPARE(driver.Seen.last().InitialFile, out.filePath("clouds.tex"));
+    QCOMPARE(readFile(out.filePath("wolken.tex")), QByteArray("cloudcloud"));
+    QCOMPARE(driver.StatusTexts, (QStringList{"Extracting textures/sky/clouds.tex...", "7 files"}));
+
+    // All files by Ctrl+A into a folder from the chooser; every report is shown.
+    window.SetPendingEventsInterval(0ms);
+    QStringList shown;
+    int maximum = -1;
+    connect(&window, &TfrmMain::ExtractProgressShown, this, [&](int Position, const QString &Name) {
+        maximum = driver.Bar()->maximum();
+        shown.append(QStringLiteral("%1 %2 %3").arg(Position).arg(Name, driver.Label()->text()));
+    });
+    driver.Trace.clear();
+    driver.StatusTexts.clear();
+    driver.AnswerFolderChooser(out.filePath("all"));
+    QTest::keyClick(driver.List(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(driver.Trace, RunTrace);
+    const TBrowseInfoFlagSet flags{TBrowseInfoFlags::OnlyFileSystem, TBrowseInfoFlags::ShowPath};
+    QCOMPARE(driver.Seen.last().FolderFlags, unsigned(flags.Bits()));
+    QCOMPARE(maximum, 7);
+    QStringList expected;
+    for (int i = 0; i < 7; ++i) {
+        const QString name = QString::fromStdString(archive.Name(i));
+        expected.append(QStringLiteral("%1 %2 %2").arg(i + 1).arg(name));
+    }
+    QCOMPARE(shown, expected);
+    QCOMPARE(treeOnDisk(out.filePath("all")), treeOfEntries(archive, 7));
+    QVERIFY(driver.StatusTexts.isEmpty());
+    QVERIFY(driver.Panel()->isHidden());
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TExtractTest::selectedFileDoesNothingWithoutRowOrName_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("rowSelected");
+    QTest::addColumn<int>("dialogs");
+    QTest::newRow("no row, menu") << "menu" << false << 0;
+    QTest::newRow("no row, Ctrl+X") << "Ctrl+X" << false << 0;
+    QTest::newRow("no row, double-click below the rows") << "double-click" << false << 0;
+    QTest::newRow("save dialog cancelled") << "menu" << true << 1;
+}
+
+void TExtractTest::selectedFileDoesNothingWithoutRowOrName()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, rowSelected);
+    QFETCH(int, dialogs);
+    TWindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
+    openArchive(driver, sampleArchive());
+    driver.StatusTexts.clear();
+    const int runs = driver.Seam().RunCount();
+    if (rowSelected) {
+        driver.SelectRow("readme.txt");
+        driver.CancelFileDialog();
+    }
+    driver.List()->setFocus();
+    if (how == u"Ctrl+X")
+        QTest::keyClick(driver.List(), Qt::Key_X, Qt::ControlModifier);
+    else if (how == u"double-click")
+        driver.DoubleClickList(driver.List()->viewport()->rect().bottomRight() - QPoint(5, 5));
+    else
+        driver.Action("Selectedfile1")->trigger();
+    QCOMPARE(driver.Seam().RunCount() - runs, dialogs);
+    QVERIFY(driver.StatusTexts.isEmpty());
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TExtractTest::saveDialogRefusesMissingFolder()
+{
+    const QDir out(FOut.filePath("missing-folder"));
+    QVERIFY(out.mkpath("."));
+    TWindowDriver driver;
+    openArchive(driver, sampleArchive());
+    driver.SelectRow("readme.txt");
+    const QString refused = out.filePath("nowhere/readme.txt");
+    driver.AnswerFileDialog(refused);
+    driver.AnswerMessageBox();
+    driver.AnswerFileDialog(out.filePath("readme.txt"));
+    driver.Action("Selectedfile1")->trigger();
+
+    QCOMPARE(
+        driver.Trace,
+        (QStringList{"file", "message:" + MissingFolderText(out.filePath("nowhere")), "file"}));
+    QCOMPARE(driver.Seen[1].Icon, QMessageBox::Warning);
+    QCOMPARE(readFile(out.filePath("readme.txt")), QByteArray("hello"));
+    QVERIFY(!QFileInfo::exists(out.filePath("nowhere")));
+}
+
+// The confirmation before replacing is the real save dialog's own.
+void TExtractTest::realSaveDialogConfirmsReplacing()
+{
+    const QString target = FOut.filePath("replaced.txt");
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    TWindowDriver driver;
+    openArchive(driver, sampleArchive());
+    driver.SelectRow("readme.txt");
+    driver.Seam().AnswerOthers({});
+
+    TModalDriver modal;
+    QStringList answers;
+    const auto confirmation = [](QWidget &Modal) {
+        auto *box = qobject_cast<QMessageBox *>(&Modal);
+        return box && box->text().contains(u"already exists");
+    };
+    const auto answer = [&](QMessageBox::StandardButton Button) {
+        return [&answers, Button](QWidget &Modal) {
+            answers.append(Button == QMessageBox::Yes ? "yes" : "no");
+            static_cast<QMessageBox &>(Modal).button(Button)->click();
+        };
+    };
+    modal.When([](QWidget &Modal) { return qobject_cast<QFileDialog *>(&Modal) != nullptr; },
+               [&](QWidget &Dialog) {
+                   auto *name = Dialog.findChild<QLineEdit *>("fileNameEdit");
+                   name->setText(target);
+                   modal.When(confirmation, answer(QMessageBox::No));
+                   QTest::keyClick(name, Qt::Key_Return);
+                   answers.append(Dialog.isVisible() ? "still open" : "closed");
+                   modal.When(confirmation, answer(QMessageBox::Yes));
+                   QTest::keyClick(name, Qt::Key_Return);
+               });
+    driver.Action("Selectedfile1")->trigger();
+    QVERIFY2(modal.Failures.isEmpty(), qPrintable(modal.Failures.join(u'\n')));
+    QCOMPARE(answers, (QStringList{"no", "still open", "yes"}));
+    QCOMPARE(readFile(target), QByteArray("hello"));
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+}
+
+void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
+{
+    const QString refused = FOut.filePath("not-there/readme.txt");
+    const QString target = FOut.filePath("there.txt");
+    TWindowDriver driver;
+    openArchive(driver, sampleArchive());
+    driver.SelectRow("readme.txt");
+    driver.Seam().AnswerOthers({});
+
+    TModalDriver modal;
+    QString warning, typedAgain;
+    const auto fileDialog = [](QWidget &Modal) {
+        return qobject_cast<QFileDialog *>(&Modal) != nullptr;
+    };
+    const auto typeAndConfirm = [](QWidget &Dialog, const QString &Path) {
+        auto *name = Dialog.findChild<QLineEdit *>("fileNameEdit");
+        name->setText(Path);
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+    modal.When(fileDialog, [&](QWidget &Dialog) {
+        modal.When([](QWidget &Modal) { return qobject_cast<QMessageBox *>(&Modal) != nullptr; },
+                   [&](QWidget &Box) {
+                       warning = static_cast<QMessageBox &>(Box).text();
+                       modal.When(fileDialog, [&](QWidget &Again) {
+                           typedAgain = Again.findChild<QLineEdit *>("fileNameEdit")->text();
+                           typeAndConfirm(Again, target);
+                       });
+                       static_cast<QMessageBox &>(Box).defaultButton()->click();
+                   });
+        typeAndConfirm(Dialog, refused);
+    });
+    driver.Action("Selectedfile1")->trigger();
+    QVERIFY2(modal.Failures.isEmpty(), qPrintable(modal.Failures.join(u'\n')));
+    QCOMPARE(warning, MissingFolderText(FOut.filePath("not-there")));
+    // The dialog comes back as the user left it.
+    QCOMPARE(typedAgain, refused);
+    QCOMPARE(readFile(target), QByteArray("hello"));
+    QVERIFY(!QFileInfo::exists(FOut.filePath("not-there")));
+}
+
+void TExtractTest::allFilesThroughRealFolderChooser()
+{
+    const ArchiveBuilder archive = sampleArchive();
+    const QString target = FOut.filePath("chosen");
+    QVERIFY(QDir().mkpath(target));
+    TWindowDriver driver;
+    openArchive(driver, archive);
+    driver.Seam().AnswerOthers({});
+
+    TModalDriver modal;
+    QString status;
+    bool okEnabled = false;
+    modal.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
+        qobject_cast<TBrowserWindow *>(&Browser)->SetSelection(target);
+        status = Browser.findChild<QLabel *>("statusText")->text();
+        auto *ok = Browser.findChild<QPushButton *>("okButton");
+        okEnabled = ok->isEnabled();
+        ok->click();
+    });
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY2(modal.Failures.isEmpty(), qPrintable(modal.Failures.join(u'\n')));
+    QVERIFY(okEnabled);
+    // The chooser shows the path of the selection, shortened when it is long.
+    QVERIFY(target.size() > 50 || status == target);
+    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, 7));
+    QVERIFY(driver.Panel()->isHidden());
+}
+
+void TExtractTest::allFilesWithNothingToDo_data()
+{
+    QTest::addColumn<bool>("emptyArchive");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("trace");
+    QTest::newRow("chooser cancelled") << false << "cancel" << QStringList{"folder"};
+    QTest::newRow("chooser confirmed without a path") << false << "" << QStringList{"folder"};
+    // The panel comes and goes; the target folder is not even made.
+    QTest::newRow("archive without entries") << true << "target" << RunTrace;
+}
+
+void TExtractTest::allFilesWithNothingToDo()
+{
+    QFETCH(bool, emptyArchive);
+    QFETCH(QString, answer);
+    QFETCH(QStringList, trace);
+    const QString target = FOut.filePath(QTest::currentDataTag());
+    TWindowDriver driver;
+    openArchive(driver, emptyArchive ? ArchiveBuilder() : sampleArchive());
+    driver.Window().SetPendingEventsInterval(0ms);
+    int reports = 0;
+    connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&] { ++reports; });
+    if (answer == u"cancel")
+        driver.CancelFolderChooser();
+    else
+        driver.AnswerFolderChooser(answer.isEmpty() ? QString() : target);
+    driver.Action("Allfiles1")->trigger();
+    QCOMPARE(driver.Trace, trace);
+    QCOMPARE(reports, 0);
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(driver.Panel()->isHidden());
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TExtractTest::cancelStopsBeforeShownEntry_data()
+{
+    QTest::addColumn<int>("shownEntry");
+    QTest::newRow("at the first report") << 1;
+    QTest::newRow("at an entry in a new folder") << 3;
+    QTest::newRow("at the last entry") << 7;
+}
+
+// A click on "Abbrechen" handled while the label shows entry k (from 1) keeps
+// that entry and every later one from being written, folders included. The
+// next run starts afresh and runs to its end.
+void TExtractTest::cancelStopsBeforeShownEntry()
+{
+    QFETCH(int, shownEntry);
+    const ArchiveBuilder archive = sampleArchive();
+    const QString first = FOut.filePath(QStringLiteral("cancel-%1").arg(shownEntry));
+    const QString second = first + QStringLiteral("-again");
+    TWindowDriver driver;
+    openArchive(driver, archive);
+    driver.Window().SetPendingEventsInterval(0ms);
+    bool clickPosted = false;
+    connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&](int Position) {
+        if (Position == shownEntry && !clickPosted) {
+            clickPosted = true;
+            postToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
+        }
+    });
+    driver.AnswerFolderChooser(first);
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY(clickPosted);
+    QCOMPARE(treeOnDisk(first), treeOfEntries(archive, shownEntry - 1));
+    QCOMPARE(QFileInfo::exists(first), shownEntry > 1);
+    QCOMPARE(driver.Label()->text(), QString::fromStdString(archive.Name(shownEntry - 1)));
+    QCOMPARE(driver.Bar()->value(), shownEntry);
+    QCOMPARE(driver.Trace, RunTrace);
+
+    driver.AnswerFolderChooser(second);
+    driver.Action("Allfiles1")->trigger();
+    QCOMPARE(treeOnDisk(second), treeOfEntries(archive, 7));
+    QCOMPARE(driver.Bar()->value(), 7);
+}
+
+void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
+{
+    const ArchiveBuilder archive = sampleArchive();
+    const QString target = FOut.filePath("blocked");
+    // A folder where entry 3 wants its file.
+    QVERIFY(QDir().mkpath(target + "/maps/b.txt"));
+    TWindowDriver driver;
+    openArchive(driver, archive);
+    driver.StatusTexts.clear();
+    driver.AnswerFolderChooser(target);
+    driver.AnswerMessageBox();
+    driver.Action("Allfiles1")->trigger();
+
+    const QString message =
+        QStringLiteral("Datei %1/maps/b.txt kann nicht erstellt werden.").arg(target);
+    QCOMPARE(driver.Trace, RunTrace + QStringList{"message:" + message});
+    QCOMPARE(driver.Seen.last().Icon, QMessageBox::Critical);
+    QStringList written = treeOfEntries(archive, 3) + QStringList{"maps/", "maps/b.txt/"};
+    written.sort();
+    QCOMPARE(treeOnDisk(target), written);
+    QVERIFY(driver.StatusTexts.isEmpty());
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+}
+
+void TExtractTest::failedSelectedFileKeepsItsStatusText()
+{
+    const QString target = FOut.filePath("a-folder");
+    QVERIFY(QDir().mkpath(target));
+    TWindowDriver driver;
+    openArchive(driver, sampleArchive());
+    driver.SelectFolder("textures");
+    driver.SelectRow("grass.tex");
+    driver.StatusTexts.clear();
+    driver.AnswerFileDialog(target);
+    driver.AnswerMessageBox();
+    driver.Action("Selectedfile1")->trigger();
+    QCOMPARE(
+        driver.Trace,
+        (QStringList{"file",
+                     QStringLiteral("message:Datei %1 kann nicht erstellt werden.").arg(target)}));
+    QCOMPARE(driver.StatusTexts, QStringList{"Extracting textures/grass.tex..."});
+    QCOMPARE(driver.Status(), QStringLiteral("Extracting textures/grass.tex..."));
+}
+
+void TExtractTest::commandsRefusedWhileAllFilesRuns_data()
+{
+    QTest::addColumn<QString>("how");
+    for (const char *how :
+         {"Open", "Ctrl+O", "Selected file", "Ctrl+X", "double-click", "All files", "Ctrl+A"})
+        QTest::newRow(how) << how;
+}
+
+// Chosen from a progress report, the commands that would use the reader
+// again do nothing and say nothing; the run goes on to its end.
+void TExtractTest::commandsRefusedWhileAllFilesRuns()
+{
+    QFETCH(QString, how);
+    const ArchiveBuilder archive = sampleArchive();
+    const QString target = FOut.filePath("refused-" + QString(QTest::currentDataTag()));
+    TWindowDriver driver;
+    TfrmMain &window = driver.Window();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    openArchive(driver, archive);
+    driver.SelectRow("readme.txt");
+    driver.List()->setFocus();
+    window.SetPendingEventsInterval(0ms);
+    int dialogsDuringRun = -1;
+    connect(&window, &TfrmMain::ExtractProgressShown, this, [&](int Position) {
+        if (Position != 2)
+            return;
+        postToRun(driver, [&] {
+            const int before = driver.Seam().RunCount();
+            if (how.startsWith(u"Ctrl+"))
+                QTest::keyClick(driver.List(), how.back().toLatin1(), Qt::ControlModifier);
+            else if (how == u"double-click")
+                driver.DoubleClickList(driver.RowCentre("readme.txt"));
+            else
+                driver
+                    .Action(how == u"Open"            ? "ffnen1"
+                            : how == u"Selected file" ? "Selectedfile1"
+                                                      : "Allfiles1")
+                    ->trigger();
+            dialogsDuringRun = driver.Seam().RunCount() - before;
+        });
+    });
+    driver.AnswerFolderChooser(target);
+    driver.Action("Allfiles1")->trigger();
+    QCOMPARE(dialogsDuringRun, 0);
+    QCOMPARE(driver.Trace, RunTrace);
+    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, 7));
+    QCOMPARE(driver.Status(), QStringLiteral("7 files"));
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TExtractTest::closingDuringRunStopsItAndCloses_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("File > Exit") << "exit";
+    QTest::newRow("the window's close button") << "close button";
+}
+
+// Closing asks the run to stop before its next entry; the window closes once
+// the run has returned, and with it the program.
+void TExtractTest::closingDuringRunStopsItAndCloses()
+{
+    QFETCH(QString, how);
+    const ArchiveBuilder archive = sampleArchive();
+    const QString target = FOut.filePath("closed-" + how);
+    TWindowDriver driver;
+    TfrmMain &window = driver.Window();
+    openArchive(driver, archive);
+    window.SetPendingEventsInterval(0ms);
+    bool openWhileRunning = false;
+    connect(&window, &TfrmMain::ExtractProgressShown, this, [&](int Position) {
+        if (Position != 3)
+            return;
+        postToRun(driver, [&] {
+            if (how == u"exit")
+                driver.Action("Beenden1")->trigger();
+            else
+                window.windowHandle()->close();
+            openWhileRunning = window.isVisible();
+        });
+    });
+    driver.AnswerFolderChooser(target);
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY(openWhileRunning);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, 2));
+    QCOMPARE(driver.Trace, RunTrace);
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+// At the design's outer size of 744 x 541 the panel stands at 231, 226 in
+// client coordinates, whatever frame the platform draws; resizing the window
+// during the run does not move it.
+void TExtractTest::panelCentredOnOuterSize()
+{
+    TWindowDriver driver;
+    TfrmMain &window = driver.Window();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    openArchive(driver, sampleArchive());
+    const QSize frame = window.frameGeometry().size() - window.size();
+    window.resize(QSize(744, 541) - frame);
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(744, 541));
+    window.SetPendingEventsInterval(0ms);
+    QList<QRect> places;
+    connect(&window, &TfrmMain::ExtractProgressShown, this, [&](int Position) {
+        places.append(driver.Panel()->geometry());
+        if (Position == 2)
+            window.resize(900, 700);
+    });
+    driver.AnswerFolderChooser(FOut.filePath("centred"));
+    driver.Action("Allfiles1")->trigger();
+    QCOMPARE(places.size(), 7);
+    QCOMPARE(places.first(), QRect(231, 226, 281, 89));
+    QCOMPARE(places.last(), places.first());
+}
+
+// At the usual pace the panel is brought up to date only when events run,
+// far less often than once per entry, and it then shows the latest entry.
+void TExtractTest::pacedReportsShowTheLatestEntry()
+{
+    constexpr int Count = 2000;
+    const ArchiveBuilder archive = tinyEntries(Count);
+    const QString target = FOut.filePath("paced");
+    TWindowDriver driver;
+    openArchive(driver, archive);
+    QStringList wrong;
+    QList<int> positions;
+    connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this,
+            [&](int Position, const QString &Name) {
+                positions.append(Position);
+                if (Name != QString::fromStdString(archive.Name(Position - 1)) ||
+                    driver.Label()->text() != Name || driver.Bar()->value() != Position)
+                    wrong.append(QStringLiteral("%1 %2").arg(Position).arg(Name));
+            });
+    driver.AnswerFolderChooser(target);
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    QVERIFY(!positions.isEmpty());
+    QCOMPARE(positions.first(), 1);
+    QVERIFY2(positions.size() < Count / 10, qPrintable(QString::number(positions.size())));
+    // When the run has ended, the panel shows where it ended.
+    QCOMPARE(driver.Label()->text(), QString::fromStdString(archive.Name(Count - 1)));
+    QCOMPARE(driver.Bar()->value(), Count);
+    QCOMPARE(treeOnDisk(target).size(), Count + 20);
+}
+
+void TExtractTest::pacedCancelStopsBeforeShownEntry()
+{
+    const ArchiveBuilder archive = tinyEntries(2000);
+    const QString target = FOut.filePath("paced-cancel");
+    TWindowDriver driver;
+    openArchive(driver, archive);
+    driver.Window().SetPendingEventsInterval(1ms);
+    int cancelledAt = 0;
+    connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&](int Position) {
+        if (Position > 1 && cancelledAt == 0) {
+            cancelledAt = Position;
+            postToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
+        }
+    });
+    driver.AnswerFolderChooser(target);
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY(cancelledAt > 1);
+    QCOMPARE(driver.Label()->text(), QString::fromStdString(archive.Name(cancelledAt - 1)));
+    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, cancelledAt - 1));
+}
+
+QTEST_MAIN(TExtractTest)
+#include "tst_Extract.moc"
