@@ -1,10 +1,13 @@
-// Takes the README's picture of the window: starts the main window on the
+// Takes the README's pictures of the window: starts the main window on the
 // display it is given (an X server, e.g. under xvfb-run), opens ARCHIVE through
 // File > Open with the real open dialog typed into and confirmed, selects
 // FOLDER (a top-level folder of the archive; optional) and saves what the
-// screen shows of the window as OUTPUT.
-// Usage: screenshot-window ARCHIVE OUTPUT [FOLDER]
+// screen shows of the window as OUTPUT. With --progress it then runs
+// Extract > All files into a temporary folder and takes the picture while the
+// progress panel shows the middle entry; the run is then cancelled.
+// Usage: screenshot-window [--progress] ARCHIVE OUTPUT [FOLDER]
 #include "Main.h"
+#include "VeskaFolderDialog.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -14,13 +17,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 
+#include <chrono>
 #include <cstdio>
 
 using trovel::TfrmMain;
+using trovel::TVeskaFolderDialog;
 
 namespace {
 
@@ -39,18 +47,65 @@ void answerOpenDialog(const QString &Path)
     });
 }
 
+// What the screen shows of the window, saved as Output.
+bool saveWindowPicture(TfrmMain &Window, const QString &Output)
+{
+    const QRect frame = Window.frameGeometry();
+    const QPixmap shot =
+        Window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (shot.save(Output))
+        return true;
+    std::fprintf(stderr, "screenshot-window: cannot write %s\n", qPrintable(Output));
+    return false;
+}
+
+// Extract > All files into Target; the picture is taken while the panel shows
+// the middle entry, and the run is cancelled from there.
+bool pictureOfRun(TfrmMain &Window, const QString &Target, const QString &Output)
+{
+    using namespace std::chrono_literals;
+    auto *bar = Window.findChild<QProgressBar *>("pbProgress");
+    auto *cancel = Window.findChild<QPushButton *>("btCancel");
+    bool saved = false, taken = false;
+    // Every entry is reported, so the middle one is met however fast the run.
+    Window.SetPendingEventsInterval(0ms);
+    const QMetaObject::Connection picture =
+        QObject::connect(&Window, &TfrmMain::ExtractProgressShown, &Window, [&](int Position) {
+            if (taken || Position < (bar->maximum() + 1) / 2)
+                return;
+            taken = true;
+            Window.repaint();
+            saved = saveWindowPicture(Window, Output);
+            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+        });
+    Window.ModalSeam().AnswerNext([&Target](QObject &Dialog) {
+        qobject_cast<TVeskaFolderDialog *>(&Dialog)->SetFolder(Target);
+        return 1;
+    });
+    Window.findChild<QAction *>("Allfiles1")->trigger();
+    QObject::disconnect(picture);
+    if (!taken)
+        std::fprintf(stderr, "screenshot-window: the run reported no entries\n");
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: screenshot-window ARCHIVE OUTPUT [FOLDER]\n");
+    QStringList args = QApplication::arguments().mid(1);
+    const bool progress = !args.isEmpty() && args.first() == u"--progress";
+    if (progress)
+        args.removeFirst();
+    if (args.size() < 2 || args.size() > 3) {
+        std::fprintf(stderr, "usage: screenshot-window [--progress] ARCHIVE OUTPUT [FOLDER]\n");
         return 2;
     }
-    const QString archive = QString::fromLocal8Bit(argv[1]);
-    const QString output = QString::fromLocal8Bit(argv[2]);
-    const QString folder = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    const QString archive = args[0];
+    const QString output = args[1];
+    const QString folder = args.value(2);
+    QTemporaryDir target;
 
     TfrmMain frmMain;
     QApplication::setWindowIcon(frmMain.windowIcon());
@@ -82,13 +137,10 @@ int main(int argc, char **argv)
                 tree->setCurrentIndex(found);
         }
         // Let the window draw itself on the screen before it is photographed.
-        QTimer::singleShot(700, [&, tree] {
-            const QRect frame = frmMain.frameGeometry();
-            const QPixmap shot = frmMain.screen()->grabWindow(0, frame.x(), frame.y(),
-                                                              frame.width(), frame.height());
-            result = shot.save(output) ? 0 : 1;
-            if (result != 0)
-                std::fprintf(stderr, "screenshot-window: cannot write %s\n", qPrintable(output));
+        QTimer::singleShot(700, [&] {
+            const bool saved = progress ? pictureOfRun(frmMain, target.path(), output)
+                                        : saveWindowPicture(frmMain, output);
+            result = saved ? 0 : 1;
             frmMain.close();
         });
     });

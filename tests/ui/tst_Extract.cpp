@@ -55,7 +55,7 @@ ArchiveBuilder tinyEntries(int Count)
 {
     ArchiveBuilder archive;
     for (int i = 0; i < Count; ++i)
-        archive.AddStored("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x");
+        archive.AddStored(QStringLiteral("d%1/f%2").arg(i % 20).arg(i).toStdString(), "x");
     return archive;
 }
 

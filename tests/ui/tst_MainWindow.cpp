@@ -292,7 +292,7 @@ void TMainWindowTest::entryCountIsStatusText()
     QFETCH(QString, tree);
     ArchiveBuilder archive;
     for (int i = 0; i < entries; ++i)
-        archive.AddStored("f" + std::to_string(i), "");
+        archive.AddStored(QStringLiteral("f%1").arg(i).toStdString(), "");
     TWindowDriver driver;
     driver.Open(driver.Write(archive));
     QCOMPARE(driver.Status(), status);

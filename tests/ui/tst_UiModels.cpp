@@ -112,7 +112,7 @@ void TUiModelsTest::hashedLookupFindsWhatLinearSearchFinds()
     std::mt19937 random(11);
     std::vector<std::string> texts = {"", "a", "A", "b", "ab", "a/", "x"};
     for (int i = 0; i < 40; ++i)
-        texts.push_back("f" + std::to_string(i));
+        texts.push_back(QStringLiteral("f%1").arg(i).toStdString());
     std::vector<TFolderNode> nodes = {root};
     for (int i = 0; i < 3000; ++i) {
         // Most nodes go to a few parents, so some sibling lists get long.
