@@ -80,7 +80,10 @@ void TProgressLine::Show(std::int32_t index, std::int32_t count, std::string_vie
 void TProgressLine::Draw()
 {
     // One column stays free: writing into the last one wraps on some terminals.
-    Put("\r" + Format(FIndex, FCount, FName, Width() - 1) + "\033[K");
+    std::string line = "\r";
+    line += Format(FIndex, FCount, FName, Width() - 1);
+    line += "\033[K";
+    Put(line);
     FDrawn = true;
 }
 
