@@ -66,6 +66,20 @@ private:
 
 } // namespace
 
+ArchiveBuilder SampleArchive()
+{
+    ArchiveBuilder archive;
+    archive.AddStored("readme.txt", "hello");
+    archive.AddStored("textures/grass.tex", std::string(300, 'g'));
+    archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
+    archive.AddStored("maps/b.txt", "bb");
+    archive.AddStored("maps/A.txt", "A");
+    archive.AddStored("maps/a.txt", "a");
+    archive.AddStored("config.ini", "");
+    return archive;
+}
+
+
 TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())
 {
     Seam().SetNativeDialogs(false);

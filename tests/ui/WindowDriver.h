@@ -21,6 +21,11 @@ namespace trovel::testing {
 
 class ArchiveBuilder;
 
+// Seven entries, 0 to 6: readme.txt, textures/grass.tex,
+// textures/sky/clouds.tex (compressed, two parts), maps/b.txt, maps/A.txt,
+// maps/a.txt and the empty config.ini.
+ArchiveBuilder SampleArchive();
+
 // What a person saw in a dialog that the seam answered.
 struct TSeenDialog
 {

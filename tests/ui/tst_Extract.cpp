@@ -31,24 +31,11 @@
 using namespace trovel;
 using namespace std::chrono_literals;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::SampleArchive;
 using trovel::testing::TModalDriver;
 using trovel::testing::TWindowDriver;
 
 namespace {
-
-// Entries 0 to 6; names in a new folder at 1, 2 and 3.
-ArchiveBuilder sampleArchive()
-{
-    ArchiveBuilder archive;
-    archive.AddStored("readme.txt", "hello");
-    archive.AddStored("textures/grass.tex", std::string(300, 'g'));
-    archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
-    archive.AddStored("maps/b.txt", "bb");
-    archive.AddStored("maps/A.txt", "A");
-    archive.AddStored("maps/a.txt", "a");
-    archive.AddStored("config.ini", "");
-    return archive;
-}
 
 // Entries spread over 20 folders, one byte each.
 ArchiveBuilder tinyEntries(int Count)
@@ -173,7 +160,7 @@ void TExtractTest::initTestCase()
 
 void TExtractTest::extractsLikeAPerson()
 {
-    const ArchiveBuilder archive = sampleArchive();
+    const ArchiveBuilder archive = SampleArchive();
     const QDir out(FOut.filePath("person"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
@@ -251,7 +238,7 @@ void TExtractTest::selectedFileDoesNothingWithoutRowOrName()
     QFETCH(int, dialogs);
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
-    openArchive(driver, sampleArchive());
+    openArchive(driver, SampleArchive());
     driver.StatusTexts.clear();
     const int runs = driver.Seam().RunCount();
     if (rowSelected) {
@@ -276,7 +263,7 @@ void TExtractTest::saveDialogRefusesMissingFolder()
     const QDir out(FOut.filePath("missing-folder"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
-    openArchive(driver, sampleArchive());
+    openArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     const QString refused = out.filePath("nowhere/readme.txt");
     driver.AnswerFileDialog(refused);
@@ -300,7 +287,7 @@ void TExtractTest::realSaveDialogConfirmsReplacing()
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     TWindowDriver driver;
-    openArchive(driver, sampleArchive());
+    openArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -338,7 +325,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
     const QString refused = FOut.filePath("not-there/readme.txt");
     const QString target = FOut.filePath("there.txt");
     TWindowDriver driver;
-    openArchive(driver, sampleArchive());
+    openArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -375,7 +362,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
 
 void TExtractTest::allFilesThroughRealFolderChooser()
 {
-    const ArchiveBuilder archive = sampleArchive();
+    const ArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("chosen");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
@@ -419,7 +406,7 @@ void TExtractTest::allFilesWithNothingToDo()
     QFETCH(QStringList, trace);
     const QString target = FOut.filePath(QTest::currentDataTag());
     TWindowDriver driver;
-    openArchive(driver, emptyArchive ? ArchiveBuilder() : sampleArchive());
+    openArchive(driver, emptyArchive ? ArchiveBuilder() : SampleArchive());
     driver.Window().SetPendingEventsInterval(0ms);
     int reports = 0;
     connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&] { ++reports; });
@@ -449,7 +436,7 @@ void TExtractTest::cancelStopsBeforeShownEntry_data()
 void TExtractTest::cancelStopsBeforeShownEntry()
 {
     QFETCH(int, shownEntry);
-    const ArchiveBuilder archive = sampleArchive();
+    const ArchiveBuilder archive = SampleArchive();
     const QString first = FOut.filePath(QStringLiteral("cancel-%1").arg(shownEntry));
     const QString second = first + QStringLiteral("-again");
     TWindowDriver driver;
@@ -479,7 +466,7 @@ void TExtractTest::cancelStopsBeforeShownEntry()
 
 void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
 {
-    const ArchiveBuilder archive = sampleArchive();
+    const ArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("blocked");
     // A folder where entry 3 wants its file.
     QVERIFY(QDir().mkpath(target + "/maps/b.txt"));
@@ -506,7 +493,7 @@ void TExtractTest::failedSelectedFileKeepsItsStatusText()
     const QString target = FOut.filePath("a-folder");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
-    openArchive(driver, sampleArchive());
+    openArchive(driver, SampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     driver.StatusTexts.clear();
@@ -539,7 +526,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns_data()
 void TExtractTest::commandsRefusedWhileAllFilesRuns()
 {
     QFETCH(QString, how);
-    const ArchiveBuilder archive = sampleArchive();
+    const ArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("refused-" + QString(QTest::currentDataTag()));
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
@@ -584,7 +571,7 @@ void TExtractTest::closingDuringRunStopsItAndCloses_data()
 void TExtractTest::closingDuringRunStopsItAndCloses()
 {
     QFETCH(QString, how);
-    const ArchiveBuilder archive = sampleArchive();
+    const ArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("closed-" + how);
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
@@ -619,7 +606,7 @@ void TExtractTest::panelCentredOnOuterSize()
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    openArchive(driver, sampleArchive());
+    openArchive(driver, SampleArchive());
     const QSize frame = window.frameGeometry().size() - window.size();
     window.resize(QSize(744, 541) - frame);
     QTRY_COMPARE(window.frameGeometry().size(), QSize(744, 541));

@@ -24,24 +24,12 @@
 
 using namespace trovel;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::SampleArchive;
 using trovel::testing::TWindowDriver;
 
 namespace {
 
 const QString NoArchive = QStringLiteral("Please open an archive first!");
-
-ArchiveBuilder sampleArchive()
-{
-    ArchiveBuilder archive;
-    archive.AddStored("readme.txt", "hello");
-    archive.AddStored("textures/grass.tex", std::string(300, 'g'));
-    archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
-    archive.AddStored("maps/b.txt", "bb");
-    archive.AddStored("maps/A.txt", "A");
-    archive.AddStored("maps/a.txt", "a");
-    archive.AddStored("config.ini", "");
-    return archive;
-}
 
 } // namespace
 
@@ -176,7 +164,7 @@ void TMainWindowTest::menusShowAccessKeysAndGermanShortcutTexts()
 void TMainWindowTest::loadBuildsExpandedTreeAndSelectsRoot()
 {
     TWindowDriver driver;
-    const QString path = driver.Write(sampleArchive(), "Sample.Arc");
+    const QString path = driver.Write(SampleArchive(), "Sample.Arc");
     driver.Open(path);
     QVERIFY(driver.Unexpected.isEmpty());
     QVERIFY(driver.Window().ArchiveLoaded());
@@ -244,7 +232,7 @@ void TMainWindowTest::selectingFolderListsItsFiles()
 void TMainWindowTest::selectedFolderIconFollowsExpansion()
 {
     TWindowDriver driver;
-    driver.Open(driver.Write(sampleArchive()));
+    driver.Open(driver.Write(SampleArchive()));
     // A leaf folder shows the closed folder once it was selected.
     driver.SelectFolder("maps");
     driver.SelectFolder("textures");
@@ -266,7 +254,7 @@ void TMainWindowTest::statusTextsFollowTheLoad()
     QTimer::singleShot(0, &driver.Window(), [&] {
         during << driver.Status() << (driver.Window().ArchiveLoaded() ? "loaded" : "loading");
     });
-    driver.Open(driver.Write(sampleArchive()));
+    driver.Open(driver.Write(SampleArchive()));
     QCOMPARE(during, (QStringList{"Reading archive...", "loading"}));
     QCOMPARE(driver.Status(), QStringLiteral("7 files"));
 }
@@ -303,7 +291,7 @@ void TMainWindowTest::entryCountIsStatusText()
 void TMainWindowTest::failedOpenShowsErrorWithPeriodAndEmptiesTree()
 {
     TWindowDriver driver;
-    driver.Open(driver.Write(sampleArchive()));
+    driver.Open(driver.Write(SampleArchive()));
     driver.SelectFolder("maps");
     const QString missing = driver.MissingPath();
     driver.OpenFailing(missing);
@@ -325,7 +313,7 @@ void TMainWindowTest::failedOpenShowsErrorWithPeriodAndEmptiesTree()
 void TMainWindowTest::cancelledOpenKeepsEverything()
 {
     TWindowDriver driver;
-    driver.Open(driver.Write(sampleArchive()));
+    driver.Open(driver.Write(SampleArchive()));
     driver.SelectFolder("textures/sky");
     const QString tree = driver.TreeDump();
     const QStringList rows = driver.Rows();
@@ -341,8 +329,8 @@ void TMainWindowTest::cancelledOpenKeepsEverything()
 void TMainWindowTest::secondOpenStartsWithPreviousPath()
 {
     TWindowDriver driver;
-    const QString first = driver.Write(sampleArchive(), "first.arc");
-    const QString second = driver.Write(sampleArchive(), "second.arc");
+    const QString first = driver.Write(SampleArchive(), "first.arc");
+    const QString second = driver.Write(SampleArchive(), "second.arc");
     driver.Open(first);
     driver.Open(second);
     QCOMPARE(driver.Seen.size(), 2);
@@ -361,7 +349,7 @@ void TMainWindowTest::secondOpenStartsWithPreviousPath()
 void TMainWindowTest::openWorksThroughRealDialog()
 {
     TWindowDriver driver;
-    const QString path = driver.Write(sampleArchive(), "real.arc");
+    const QString path = driver.Write(SampleArchive(), "real.arc");
     driver.Seam().AnswerOthers({});
     bool answered = false;
     QTimer::singleShot(0, &driver.Window(), [&] {
@@ -423,7 +411,7 @@ void TMainWindowTest::shortcutsWinOverCaptionEditor()
 {
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
-    driver.Open(driver.Write(sampleArchive()));
+    driver.Open(driver.Write(SampleArchive()));
     driver.OpenFailing(driver.MissingPath());
     const QModelIndex row = driver.List()->model()->index(0, 0);
     driver.List()->setCurrentIndex(row);
@@ -480,7 +468,7 @@ void TMainWindowTest::plainMessageBoxCopiesWithCtrlC()
 void TMainWindowTest::openIsRefusedWhileLoading()
 {
     TWindowDriver driver;
-    const QString first = driver.Write(sampleArchive(), "first.arc");
+    const QString first = driver.Write(SampleArchive(), "first.arc");
     int runsDuringLoad = -1;
     QTimer::singleShot(0, &driver.Window(), [&] {
         const int before = driver.Seam().RunCount();
@@ -501,7 +489,7 @@ void TMainWindowTest::closingDuringLoadEndsAfterLoad()
         driver.Window().close();
         visibleAfterClose = driver.Window().isVisible();
     });
-    driver.Open(driver.Write(sampleArchive()));
+    driver.Open(driver.Write(SampleArchive()));
     QVERIFY(visibleAfterClose);
     QVERIFY(driver.Window().ArchiveLoaded());
     QVERIFY(!driver.Window().isVisible());
@@ -512,7 +500,7 @@ void TMainWindowTest::reopenWithSubfolderSelectedReadsNoReleasedList()
     TWindowDriver driver;
     ArchiveBuilder other;
     other.AddStored("only.txt", "x");
-    driver.Open(driver.Write(sampleArchive(), "first.arc"));
+    driver.Open(driver.Write(SampleArchive(), "first.arc"));
     driver.SelectFolder("textures/sky");
     driver.Open(driver.Write(other, "second.arc"));
     QCOMPARE(driver.TreeDump(), QStringLiteral("0:second.arc#~1"));
