@@ -79,7 +79,6 @@ ArchiveBuilder SampleArchive()
     return archive;
 }
 
-
 TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())
 {
     Seam().SetNativeDialogs(false);
