@@ -10,7 +10,12 @@ namespace trovel::testing {
 
 namespace {
 
-enum Table { HeaderTable, EntryTable, PartTable };
+enum Table
+{
+    HeaderTable,
+    EntryTable,
+    PartTable
+};
 
 void putWord(std::string &out, std::size_t at, std::uint32_t value)
 {
@@ -160,26 +165,26 @@ std::string ArchiveBuilder::Build() const
     std::uint32_t nextPart = 0;
     for (std::size_t e = 0; e < FEntries.size(); ++e) {
         const Entry &entry = FEntries[e];
-        const std::uint32_t words[11] = {
-            entry.Mode,
-            entry.Mode == 1 ? blocks[firstBlock[e]].Offset : 0,
-            0x11111111,
-            entry.Size,
-            0x22222222,
-            0x33333333,
-            0x44444444,
-            static_cast<std::uint32_t>(entry.Parts.size()),
-            entry.Parts.empty() ? 0 : nextPart,
-            0x55555555,
-            nameOffsets[e]};
+        const std::uint32_t words[11] = {entry.Mode,
+                                         entry.Mode == 1 ? blocks[firstBlock[e]].Offset : 0,
+                                         0x11111111,
+                                         entry.Size,
+                                         0x22222222,
+                                         0x33333333,
+                                         0x44444444,
+                                         static_cast<std::uint32_t>(entry.Parts.size()),
+                                         entry.Parts.empty() ? 0 : nextPart,
+                                         0x55555555,
+                                         nameOffsets[e]};
         for (std::uint32_t word : words)
             appendWord(out, word);
         nextPart += static_cast<std::uint32_t>(entry.Parts.size());
     }
 
     const std::uint32_t header[7] = {
-        0x43524121, 0x00010000, static_cast<std::uint32_t>(FEntries.size()), partCount,
-        0xDEADBEEF, nameTableSize, directoryOffset};
+        0x43524121,     0x00010000, static_cast<std::uint32_t>(FEntries.size()),
+        partCount,      0xDEADBEEF, nameTableSize,
+        directoryOffset};
     for (int i = 0; i < 7; ++i)
         putWord(out, 4 * i, header[i]);
 
