@@ -307,6 +307,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
             }
             FEntryLists[list].push_back(index);
         }
+        // The model shows views only as many levels as they can lay out.
         tree->expandAll();
     }
 
@@ -319,6 +320,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     tree->selectionModel()->setCurrentIndex(rootIndex, QItemSelectionModel::ClearAndSelect);
     if (wasCurrent)
         tvDirectoriesChange(rootIndex);
+    tree->scrollTo(rootIndex);
     UpdateStatus();
     FArchiveLoaded = true;
 }

@@ -2,6 +2,7 @@
 // the test-archive writer, folders selected, commands chosen by menu, shortcut
 // and mouse, every dialog answered through the window's seam.
 #include "ArchiveBuilder.h"
+#include "FolderTreeModel.h"
 #include "MessageBoxes.h"
 #include "WindowDriver.h"
 
@@ -17,6 +18,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
@@ -62,6 +65,8 @@ private slots:
     void openIsRefusedWhileLoading();
     void closingDuringLoadEndsAfterLoad();
     void reopenWithSubfolderSelectedReadsNoReleasedList();
+    void deepArchiveShowsLevelsViewCanLayOut();
+    void deepFolderScrollsIntoView();
     void exitWithoutArchiveClosesSilently();
 };
 
@@ -505,6 +510,89 @@ void TMainWindowTest::reopenWithSubfolderSelectedReadsNoReleasedList()
     driver.Open(driver.Write(other, "second.arc"));
     QCOMPARE(driver.TreeDump(), QStringLiteral("0:second.arc#~1"));
     QCOMPARE(driver.Rows(), QStringList{"only.txt:1"});
+}
+
+// However deep an archive's folders go, the tree shows the levels a view can
+// lay out, expanded by the load; neither a relayout nor the keys that expand
+// nodes go further.
+void TMainWindowTest::deepArchiveShowsLevelsViewCanLayOut()
+{
+    std::string name;
+    for (int level = 0; level < 100000; ++level)
+        name += "a/";
+    ArchiveBuilder archive;
+    archive.AddStored(name + "leaf.txt", "x");
+    TWindowDriver driver;
+    driver.Open(driver.Write(archive));
+    QCOMPARE(driver.Status(), QStringLiteral("1 files"));
+    QTreeView *tree = driver.Tree();
+    const QAbstractItemModel *model = tree->model();
+    QModelIndex deepest;
+    const auto levels = [&] {
+        int shown = 0, expanded = 0;
+        for (QModelIndex node = model->index(0, 0); node.isValid();
+             node = model->index(0, 0, node)) {
+            ++shown;
+            expanded += model->hasChildren(node) && tree->isExpanded(node);
+            deepest = node;
+        }
+        return std::pair(shown, expanded);
+    };
+    const std::pair<int, int> all(TFolderTreeModel::DefaultLevelsShown,
+                                  TFolderTreeModel::DefaultLevelsShown - 1);
+    QCOMPARE(levels(), all);
+
+    tree->setFocus();
+    tree->collapseAll();
+    tree->setCurrentIndex(model->index(0, 0));
+    QTest::keyClick(tree, Qt::Key_Asterisk);
+    QCOMPARE(levels(), all);
+    tree->setCurrentIndex(deepest);
+    QTest::keyClick(tree, Qt::Key_Right);
+    QTest::keyClick(tree, Qt::Key_Plus);
+    tree->expandAll();
+    tree->doItemsLayout();
+    QCOMPARE(levels(), all);
+    QVERIFY(!model->hasChildren(deepest));
+
+    // The deepest node is scrolled to; back at the root, the view stands at
+    // its left edge again.
+    QTest::keyClick(tree, Qt::Key_End);
+    QVERIFY(tree->horizontalScrollBar()->value() > 0);
+    QTest::keyClick(tree, Qt::Key_Home);
+    QCOMPARE(tree->horizontalScrollBar()->value(), 0);
+}
+
+// The tree's column is as wide as its deepest node, and a node selected is
+// scrolled into view sideways; a load shows its root again.
+void TMainWindowTest::deepFolderScrollsIntoView()
+{
+    const QString folder = "data/textures/environment/forest/trees/deciduous/oak/bark/highres/lod0";
+    ArchiveBuilder archive;
+    archive.AddStored("readme.txt", "x");
+    archive.AddStored((folder + "/leaves.dds").toStdString(), "x");
+    TWindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowExposed(&driver.Window()));
+    driver.Open(driver.Write(archive));
+    QTreeView *tree = driver.Tree();
+    const auto inView = [tree](const QModelIndex &Node) {
+        const QRect cell = tree->visualRect(Node);
+        return cell.left() >= 0 &&
+               cell.left() + tree->sizeHintForIndex(Node).width() <= tree->viewport()->width();
+    };
+    QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
+
+    driver.SelectFolder(folder);
+    const QModelIndex lod0 = tree->currentIndex();
+    QCOMPARE(lod0.data().toString(), QStringLiteral("lod0"));
+    QVERIFY(inView(lod0));
+    const QRect cell = tree->visualRect(lod0);
+    QVERIFY(cell.left() + tree->sizeHintForIndex(lod0).width() <=
+            tree->columnViewportPosition(0) + tree->columnWidth(0));
+
+    driver.Open(driver.Write(archive, "again.arc"));
+    QVERIFY(inView(tree->currentIndex()));
+    QCOMPARE(tree->horizontalScrollBar()->value(), 0);
 }
 
 void TMainWindowTest::exitWithoutArchiveClosesSilently()
