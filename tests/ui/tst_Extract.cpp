@@ -31,7 +31,9 @@
 using namespace trovel;
 using namespace std::chrono_literals;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::FontOfLineHeight;
 using trovel::testing::SampleArchive;
+using trovel::testing::TEventWatcher;
 using trovel::testing::TModalDriver;
 using trovel::testing::TWindowDriver;
 
@@ -155,6 +157,8 @@ void TExtractTest::initTestCase()
 {
     // Windows closed by a test must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The panel stands where the design puts it in a font of its line height.
+    QApplication::setFont(FontOfLineHeight(13));
     QVERIFY(FOut.isValid());
 }
 

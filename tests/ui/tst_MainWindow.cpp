@@ -27,6 +27,7 @@
 
 using namespace trovel;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::FontOfLineHeight;
 using trovel::testing::SampleArchive;
 using trovel::testing::TWindowDriver;
 
@@ -44,7 +45,8 @@ private slots:
     void initTestCase();
     void windowHasDesignComponents_data();
     void windowHasDesignComponents();
-    void windowHasDesignLayout();
+    void windowLayoutFollowsFont_data();
+    void windowLayoutFollowsFont();
     void menusShowAccessKeysAndGermanShortcutTexts();
     void loadBuildsExpandedTreeAndSelectsRoot();
     void selectingFolderListsItsFiles_data();
@@ -74,6 +76,8 @@ void TMainWindowTest::initTestCase()
 {
     // Windows closed by a test must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The design's sizes hold as they stand in a font of their line height.
+    QApplication::setFont(FontOfLineHeight(13));
 }
 
 void TMainWindowTest::windowHasDesignComponents_data()
@@ -114,35 +118,70 @@ void TMainWindowTest::windowHasDesignComponents()
     QVERIFY(component->inherits(className.toLatin1()));
 }
 
-void TMainWindowTest::windowHasDesignLayout()
+void TMainWindowTest::windowLayoutFollowsFont_data()
 {
+    QTest::addColumn<int>("lineHeight");
+    QTest::addColumn<int>("letterSpacing"); // percent
+    QTest::newRow("design font") << 13 << 100;
+    QTest::newRow("twice as large") << 26 << 100;
+    // Digits too wide for the design's Size column widen it.
+    QTest::newRow("wide digits") << 13 << 250;
+}
+
+// Every design size and position scales with the font's line height over 13.
+void TMainWindowTest::windowLayoutFollowsFont()
+{
+    QFETCH(int, lineHeight);
+    QFETCH(int, letterSpacing);
+    const QFont kept = QApplication::font();
+    QFont font = FontOfLineHeight(lineHeight);
+    font.setLetterSpacing(QFont::PercentageSpacing, letterSpacing);
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&] { QApplication::setFont(kept); });
+    const int k = lineHeight / 13;
+
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QCOMPARE(window.windowTitle(), QStringLiteral("Trovel 1.0"));
     QVERIFY(!window.windowIcon().isNull());
     const int menuHeight = window.findChild<QMenuBar *>("MainMenu1")->height();
-    QCOMPARE(window.size(), QSize(736, 487 + menuHeight));
-    QCOMPARE(driver.Tree()->width(), 201);
-    QCOMPARE(driver.List()->width(), 534);
-    QCOMPARE(driver.List()->header()->sectionSize(0), 300);
-    QCOMPARE(driver.List()->header()->sectionSize(1), 80);
+    QCOMPARE(window.size(), QSize(736 * k, 487 * k + menuHeight));
+    QCOMPARE(driver.Tree()->width(), 201 * k);
+    QCOMPARE(driver.List()->width(), 534 * k);
+    QHeaderView *header = driver.List()->header();
+    QCOMPARE(header->sectionSize(0), 300 * k);
+    if (letterSpacing == 100)
+        QCOMPARE(header->sectionSize(1), 80 * k);
     QCOMPARE(driver.Tree()->indentation(), 19);
 
     auto *panel = window.findChild<QFrame *>("pnExtract");
     QVERIFY(panel->isHidden());
-    QCOMPARE(panel->geometry(), QRect(240, 184, 281, 89));
-    QCOMPARE(window.findChild<QLabel *>("lbExtract")->geometry(), QRect(16, 8, 257, 13));
-    QCOMPARE(window.findChild<QProgressBar *>("pbProgress")->geometry(), QRect(24, 32, 241, 16));
+    QCOMPARE(panel->geometry(), QRect(240 * k, 184 * k, 281 * k, 89 * k));
+    auto *label = window.findChild<QLabel *>("lbExtract");
+    QCOMPARE(label->geometry(), QRect(16 * k, 8 * k, 257 * k, 13 * k));
+    QCOMPARE(window.findChild<QProgressBar *>("pbProgress")->geometry(),
+             QRect(24 * k, 32 * k, 241 * k, 16 * k));
     auto *cancel = window.findChild<QPushButton *>("btCancel");
-    QCOMPARE(cancel->geometry(), QRect(103, 56, 75, 25));
+    QCOMPARE(cancel->geometry(), QRect(103 * k, 56 * k, 75 * k, 25 * k));
     QCOMPARE(cancel->text(), QStringLiteral("Abbrechen"));
+    for (const QWidget *child : panel->findChildren<QWidget *>())
+        QVERIFY2(panel->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    QVERIFY(label->height() >= label->fontMetrics().height());
     QCOMPARE(driver.Status(), QString());
 
+    // The largest size an entry can have is shown whole.
+    ArchiveBuilder archive;
+    archive.AddOther("largest", 0, 4294967295u);
+    driver.Open(driver.Write(archive));
+    const QModelIndex size = driver.List()->model()->index(0, 1);
+    QCOMPARE(size.data().toString(), QStringLiteral("4294967295"));
+    QVERIFY(driver.List()->sizeHintForIndex(size).width() <= header->sectionSize(1));
+
     // A column released narrower than its minimum gets its minimum.
-    driver.List()->header()->resizeSection(0, 10);
-    QCOMPARE(driver.List()->header()->sectionSize(0), 50);
-    driver.List()->header()->resizeSection(1, 5);
-    QCOMPARE(driver.List()->header()->sectionSize(1), 20);
+    header->resizeSection(0, 10);
+    QCOMPARE(header->sectionSize(0), 50 * k);
+    header->resizeSection(1, 5);
+    QCOMPARE(header->sectionSize(1), 20 * k);
 }
 
 void TMainWindowTest::menusShowAccessKeysAndGermanShortcutTexts()
