@@ -449,7 +449,11 @@ void TfrmMain::ExtractSelected()
         return;
     ui->StatusBar1->SetText(QStringLiteral("Extracting ") + FromBytes(name) +
                             QStringLiteral("..."));
+    // No events run until the file is written: the status text, and what the
+    // dialog covered, are drawn now.
+    DrawNow(this);
     FReader->ExtractFile(*index, QFile::encodeName(SaveDialog1.FileName()).toStdString());
+    SaveDialog1.RememberFolder();
     UpdateStatus();
 }
 
