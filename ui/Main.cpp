@@ -340,9 +340,12 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     // change is reported, but its list is complete only now.
     const bool wasCurrent = tree->currentIndex() == rootIndex;
     tree->selectionModel()->setCurrentIndex(rootIndex, QItemSelectionModel::ClearAndSelect);
-    if (wasCurrent)
+    if (wasCurrent) {
         tvDirectoriesChange(rootIndex);
-    tree->scrollTo(rootIndex);
+        // A change of the current node scrolls to it; this one must be shown
+        // too.
+        tree->scrollTo(rootIndex);
+    }
     UpdateStatus();
     FArchiveLoaded = true;
 }
