@@ -69,7 +69,29 @@ void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
     }
 }
 
+void TArcReader::ExtractTo(std::int32_t Index, const TArcDataSink &Output)
+{
+    try {
+        TExtractBuffers buffers;
+        ReadEntry(Index, Output, buffers);
+    } catch (const std::bad_alloc &) {
+        throw EOutOfMemory();
+    }
+}
+
 void TArcReader::ExtractAll(const std::string &Folder)
+{
+    ExtractEach(Folder, static_cast<std::size_t>(GetFileCount()),
+                [](std::size_t at) { return static_cast<std::int32_t>(at); });
+}
+
+void TArcReader::ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices)
+{
+    ExtractEach(Folder, Indices.size(), [Indices](std::size_t at) { return Indices[at]; });
+}
+
+template <typename IndexAt>
+void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf)
 {
     // An empty target is the current folder, spelt out: appended to "", a
     // name that begins with "/" would become an absolute path.
@@ -82,25 +104,57 @@ void TArcReader::ExtractAll(const std::string &Folder)
         // The handler may replace itself while it runs; the run keeps the one
         // it started with.
         const TArcProgressEvent progress = FOnProgress;
-        const std::int32_t count = GetFileCount();
-        for (std::int32_t index = 0; index < count; ++index) {
+        for (std::size_t at = 0; at < Count; ++at) {
+            const std::int32_t index = IndexOf(at);
             const std::string name = GetFileName(index);
             if (progress && progress(*this, name))
                 return;
-            if (LeavesTargetFolder(name))
-                throw EPathError(name);
-
+            const bool hasFile = HasFileToWrite(name);
             const std::string path = target + ToNativeSeparators(name);
             ForceDirectories(ExtractFilePath(path));
-            // A name that ends in "/" names a folder: it has been made, and a
-            // file of that name could not be.
-            if (name.empty() || name.back() == '/')
-                continue;
-            ExtractEntry(index, path, buffers);
+            if (hasFile)
+                ExtractEntry(index, path, buffers);
         }
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
+}
+
+void TArcReader::TestFile(std::int32_t Index)
+{
+    try {
+        if (!HasFileToWrite(GetFileName(Index)))
+            return;
+        TExtractBuffers buffers;
+        ReadEntry(
+            Index, [](const void *, std::size_t) {}, buffers);
+    } catch (const std::bad_alloc &) {
+        throw EOutOfMemory();
+    }
+}
+
+bool TArcReader::HasFileToWrite(const std::string &Name)
+{
+    if (LeavesTargetFolder(Name))
+        throw EPathError(Name);
+    // A name that ends in "/" names a folder: it is made, and a file of that
+    // name could not be.
+    return !Name.empty() && Name.back() != '/';
+}
+
+std::uint64_t TArcReader::GetExtractedSize(std::int32_t Index) const
+{
+    const TArcFileEntry &entry = EntryAt(Index);
+    if (entry.StorageMode == smStored)
+        return entry.Size;
+    // A part range outside the table fails before anything is written.
+    const std::uint64_t end = std::uint64_t{entry.FirstPart} + entry.PartCount;
+    if (entry.StorageMode != smCompressed || end > FParts.size())
+        return 0;
+    std::uint64_t size = 0;
+    for (std::size_t i = entry.FirstPart; i < end; ++i)
+        size += FParts[i].UncompressedSize;
+    return size;
 }
 
 void TArcReader::ExtractEntry(std::int32_t Index, const std::string &FileName,
@@ -114,15 +168,22 @@ void TArcReader::ExtractEntry(std::int32_t Index, const std::string &FileName,
             throw EFCreateError(FileName);
     }
     TFileStream output = TFileStream::Create(FileName);
-
-    const TArcFileEntry &entry = EntryAt(Index);
-    if (entry.StorageMode == smStored)
-        CopyStored(entry, output, Buffers);
-    else if (entry.StorageMode == smCompressed)
-        InflateParts(Index, entry, output, Buffers);
+    ReadEntry(
+        Index,
+        [&output](const void *data, std::size_t length) { output.WriteBuffer(data, length); },
+        Buffers);
 }
 
-void TArcReader::CopyStored(const TArcFileEntry &Entry, TFileStream &Output,
+void TArcReader::ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers)
+{
+    const TArcFileEntry &entry = EntryAt(Index);
+    if (entry.StorageMode == smStored)
+        CopyStored(entry, Output, Buffers);
+    else if (entry.StorageMode == smCompressed)
+        InflateParts(Index, entry, Output, Buffers);
+}
+
+void TArcReader::CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
                             TExtractBuffers &Buffers)
 {
     char *buffer = Buffers.Copy();
@@ -131,19 +192,19 @@ void TArcReader::CopyStored(const TArcFileEntry &Entry, TFileStream &Output,
     while (remaining > 0) {
         const std::size_t block = std::min(remaining, CopyBufferSize);
         FStream->ReadBuffer(buffer, block);
-        Output.WriteBuffer(buffer, block);
+        Output(buffer, block);
         remaining -= block;
     }
 }
 
-void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
-                              TExtractBuffers &Buffers)
+void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
+                              const TArcDataSink &Output, TExtractBuffers &Buffers)
 {
     if (std::uint64_t{Entry.FirstPart} + Entry.PartCount > FParts.size())
         throw ERangeError();
 
     const auto writeOut = [&Output](const unsigned char *data, std::size_t length) {
-        Output.WriteBuffer(data, length);
+        Output(data, length);
     };
     for (std::uint32_t i = 0; i < Entry.PartCount; ++i) {
         const TArcPart &part = FParts[std::size_t{Entry.FirstPart} + i];

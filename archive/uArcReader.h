@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,9 @@ class TArcReader;
 // ("/" separators); returning true stops the run before that entry.
 using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::string &Name)>;
 
+// Takes an entry's data in pieces, in order; may raise to end the extraction.
+using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
+
 class TExtractBuffers;
 
 // Holds one open archive: the file stays open and the whole directory stays in
@@ -97,9 +101,22 @@ public:
     // output file is created before anything else and is kept, as far as it
     // was written, when a later step fails.
     void ExtractFile(std::int32_t Index, const std::string &FileName);
+    // Hands the entry's data to Output, exactly as ExtractFile writes it.
+    void ExtractTo(std::int32_t Index, const TArcDataSink &Output);
     // Writes every entry below Folder, recreating the entries' folders, and
     // reports each entry to OnProgress first.
     void ExtractAll(const std::string &Folder);
+    // The same for the entries Indices names, in that order: no other entry
+    // is reported or written.
+    void ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices);
+
+    // Reads the entry as ExtractAll writes it and writes nothing: raises what
+    // ExtractAll raises for the entry's name and data (EPathError, EDataError,
+    // EReadError, ERangeError, EOutOfMemory), and nothing when it reads back.
+    void TestFile(std::int32_t Index);
+    // The most bytes extracting the entry writes: its Size when stored, the
+    // sum of its parts' UncompressedSize when compressed, 0 otherwise.
+    std::uint64_t GetExtractedSize(std::int32_t Index) const;
 
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }
@@ -107,9 +124,16 @@ public:
 private:
     void LoadDirectory();
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
+    template <typename IndexAt>
+    void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
+    // What extraction decides from a name alone: refused (EPathError), or
+    // whether it has a file of its own beside its folders.
+    static bool HasFileToWrite(const std::string &Name);
     void ExtractEntry(std::int32_t Index, const std::string &FileName, TExtractBuffers &Buffers);
-    void CopyStored(const TArcFileEntry &Entry, TFileStream &Output, TExtractBuffers &Buffers);
-    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
+    void ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers);
+    void CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
+                    TExtractBuffers &Buffers);
+    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, const TArcDataSink &Output,
                       TExtractBuffers &Buffers);
 
     std::string FFileName;

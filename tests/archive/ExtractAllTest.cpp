@@ -185,6 +185,70 @@ TEST_F(ExtractAllTest, relativeTargetsOfAnyLength)
     EXPECT_EQ(readFile("ab/c/d.txt"), "d");
 }
 
+TEST_F(ExtractAllTest, chosenEntriesAloneAreReportedAndWritten)
+{
+    ArchiveBuilder b;
+    b.AddStored("../skipped", "x");
+    b.AddStored("a/one", "1");
+    b.AddStored("b/skipped", "x");
+    b.AddStored("two", "2");
+    b.AddStored("../chosen", "x");
+    open(b);
+    std::vector<std::string> seen;
+    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
+        seen.push_back(name);
+        return false;
+    });
+    const std::int32_t chosen[] = {1, 3};
+    reader.ExtractAll(target(), chosen);
+    EXPECT_EQ(seen, (std::vector<std::string>{"a/one", "two"}));
+    EXPECT_EQ(tree(), (Tree{"a/", "a/one", "two"}));
+
+    const std::int32_t refused[] = {3, 4};
+    expectError<EPathError>([&] { reader.ExtractAll(target(), refused); },
+                            "Eintrag ../chosen liegt außerhalb des Zielordners");
+}
+
+TEST_F(ExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
+{
+    const std::function<void(ArchiveBuilder &)> entries[] = {
+        [](ArchiveBuilder &b) {
+            b.AddCompressed("fine", {"a", "b"});
+        },
+        [](ArchiveBuilder &b) { b.AddStored("folder/", ""); },
+        [](ArchiveBuilder &b) { b.AddOther("other", 7, 10); },
+        [](ArchiveBuilder &b) { b.AddStored("a/../../up", "x"); },
+        [](ArchiveBuilder &b) {
+            b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
+        },
+        [](ArchiveBuilder &b) {
+            b.AddStored("cut", "x");
+            b.OverrideEntry(0, 3, 1000000);
+        },
+        [](ArchiveBuilder &b) {
+            b.AddCompressed("parts outside", {"x"});
+            b.OverrideEntry(0, 8, 1);
+        },
+    };
+    const auto failure = [](const std::function<void()> &action) -> std::string {
+        try {
+            action();
+        } catch (const Exception &e) {
+            return e.Message();
+        }
+        return "";
+    };
+    for (const auto &add : entries) {
+        ArchiveBuilder b;
+        add(b);
+        open(b);
+        const std::string tested = failure([&] { reader.TestFile(0); });
+        EXPECT_EQ(treeOf(dir.path()), Tree{"a.arc"}) << b.Name(0);
+        EXPECT_EQ(tested, failure([&] { reader.ExtractAll(target()); })) << b.Name(0);
+        fs::remove_all(target());
+    }
+}
+
 namespace {
 
 class PathTraversal : public ExtractAllTest, public ::testing::WithParamInterface<const char *>

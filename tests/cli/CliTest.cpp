@@ -10,9 +10,11 @@
 #include <iterator>
 #include <poll.h>
 #include <pty.h>
+#include <set>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 extern char **environ;
@@ -20,6 +22,7 @@ extern char **environ;
 namespace fs = std::filesystem;
 using trovel::testing::ArchiveBuilder;
 using trovel::testing::Deflate;
+using trovel::testing::RawPart;
 
 namespace {
 
@@ -101,17 +104,48 @@ private:
     pid_t FPid = -1;
 };
 
+struct TempDirOf
+{
+    TempDirOf()
+    {
+        std::string pattern = (fs::temp_directory_path() / "trovel-cli-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempDirOf() { fs::remove_all(path); }
+    fs::path path;
+};
+
 class CliTest : public ::testing::Test
 {
 protected:
-    CliTest()
-    {
-        std::string pattern = (fs::temp_directory_path() / "trovel-cli-XXXXXX").string();
-        dir = ::mkdtemp(pattern.data());
-    }
-    ~CliTest() override { fs::remove_all(dir); }
+    CliTest() : dir(scratch.path) {}
 
     Outcome run(const std::vector<std::string> &args) { return Cli(dir, args).wait(); }
+    // stderr, and stdout when asked, go to a terminal 30 columns wide, which
+    // passes the bytes on as they are; err holds what it received.
+    Outcome runOnTerminal(const std::vector<std::string> &args, bool stdoutToo)
+    {
+        int master = -1, slave = -1;
+        winsize size{};
+        size.ws_col = 30;
+        size.ws_row = 10;
+        if (::openpty(&master, &slave, nullptr, nullptr, &size) != 0)
+            throw std::runtime_error("openpty failed");
+        termios mode{};
+        ::tcgetattr(slave, &mode);
+        mode.c_oflag &= ~OPOST;
+        ::tcsetattr(slave, TCSANOW, &mode);
+        Cli cli(dir, args, slave, stdoutToo ? slave : -1);
+        ::close(slave);
+        std::string shown;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, static_cast<std::size_t>(got));
+        ::close(master);
+        Outcome o = cli.wait();
+        o.err = shown;
+        return o;
+    }
     std::string path(const std::string &name) const { return (dir / name).string(); }
     std::string write(const ArchiveBuilder &b, const std::string &name = "a.arc")
     {
@@ -119,22 +153,18 @@ protected:
         return path(name);
     }
 
+    TempDirOf scratch;
     fs::path dir;
 };
 
+// The usage text as --help prints it.
 std::string usage()
 {
-    return "usage: trovel-cli list ARCHIVE\n"
-           "       trovel-cli extract ARCHIVE INDEX OUTFILE\n"
-           "       trovel-cli extract-all ARCHIVE DIR\n"
-           "       trovel-cli --help\n"
-           "\n"
-           "  list         one line per entry: index, storage mode, size and\n"
-           "               name, separated by tabs\n"
-           "  extract      writes entry INDEX (0 to count - 1) to OUTFILE\n"
-           "  extract-all  writes every entry below DIR, creating its folders\n"
-           "\n"
-           "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
+    static const std::string text = [] {
+        TempDirOf dir;
+        return Cli(dir.path, {"--help"}).wait().out;
+    }();
+    return text;
 }
 
 ArchiveBuilder mixedArchive()
@@ -235,35 +265,180 @@ TEST_F(CliTest, failuresPrintTheMessage)
         std::vector<std::string> args;
         std::string err;
     };
+    const int full = ::open("/dev/full", O_WRONLY);
     const Case cases[] = {
         {{"list", path("missing.arc")},
          "Datei " + path("missing.arc") + " kann nicht geöffnet werden"},
         {{"list", badDirectory}, "Stream-Lesefehler"},
+        {{"test", path("missing.arc")},
+         "Datei " + path("missing.arc") + " kann nicht geöffnet werden"},
+        // failures while an entry is written name the entry
         {{"extract", write(damagedPart, "part.arc"), "1", path("out")},
-         "Daten von broken sind beschädigt"},
-        {{"extract-all", path("part.arc"), path("all")}, "Daten von broken sind beschädigt"},
+         "broken: Daten von broken sind beschädigt"},
+        {{"extract-all", path("part.arc"), path("all")},
+         "broken: Daten von broken sind beschädigt"},
         {{"extract-all", write(traversal, "up.arc"), path("all")},
-         "Eintrag ../escape liegt außerhalb des Zielordners"},
+         "../escape: Eintrag ../escape liegt außerhalb des Zielordners"},
         {{"extract", write(good), "0", path("a.arc")},
-         "Datei " + path("a.arc") + " kann nicht erstellt werden"},
+         "readme.txt: Datei " + path("a.arc") + " kann nicht erstellt werden"},
         {{"extract", path("a.arc"), "0", path("folder")},
-         "Datei " + path("folder") + " kann nicht erstellt werden"},
-        {{"extract", path("a.arc"), "0", "/dev/full"}, "Stream-Schreibfehler"},
+         "readme.txt: Datei " + path("folder") + " kann nicht erstellt werden"},
+        {{"extract", path("a.arc"), "3", "/dev/full"},
+         "bytes/\x80\xFF\t tab: Stream-Schreibfehler"},
+        {{"extract", path("a.arc"), "0", "-"}, "readme.txt: Stream-Schreibfehler"},
     };
     for (const Case &c : cases) {
-        const Outcome o = run(c.args);
+        // stdout takes nothing
+        const Outcome o = Cli(dir, c.args, -1, full).wait();
         EXPECT_EQ(o.exitCode, 1) << c.args[0];
         EXPECT_EQ(o.err, "trovel-cli: " + c.err + "\n");
-        EXPECT_EQ(o.out, "");
     }
     EXPECT_EQ(readFile(path("all/fine")), "fine"); // written before the damaged entry
 
-    // stdout that takes nothing
-    const int full = ::open("/dev/full", O_WRONLY);
     const Outcome o = Cli(dir, {"list", path("a.arc")}, -1, full).wait();
     ::close(full);
     EXPECT_EQ(o.exitCode, 1);
-    EXPECT_EQ(o.err, "trovel-cli: Stream-Schreibfehler\n");
+    EXPECT_EQ(o.err, "trovel-cli: Stream-Schreibfehler\n"); // tied to no entry
+}
+
+TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
+{
+    ArchiveBuilder b;
+    b.AddStored("textures/sky.tex", "0");
+    b.AddStored("textures/a/b.tex", "1");
+    b.AddStored("textures2/x.tex", "2");
+    b.AddStored("readme.txt", "3");
+    b.AddStored("-dash", "4");
+    b.AddStored("Textures/up.tex", "5");
+    const std::string archive = write(b);
+    struct Case
+    {
+        std::vector<std::string> patterns;
+        std::vector<int> chosen;
+        std::string err; // the unmatched patterns, after everything else
+    };
+    const Case cases[] = {
+        {{"textures"}, {0, 1}, ""},
+        {{"textures/"}, {0, 1}, ""},
+        {{"*.tex"}, {0, 1, 2, 5}, ""},
+        {{"*.txt", "readme.txt"}, {3}, ""},
+        {{"--", "-dash"}, {4}, ""},
+        {{"readme.txt", "nope", "Readme*"},
+         {3},
+         "nothing matches nope\ntrovel-cli: nothing matches Readme*\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.patterns.back());
+        const auto withPatterns = [&](std::vector<std::string> args) {
+            args.insert(args.end(), c.patterns.begin(), c.patterns.end());
+            return run(args);
+        };
+        const int status = c.err.empty() ? 0 : 1;
+        const std::string err = c.err.empty() ? "" : "trovel-cli: " + c.err;
+        std::string listed;
+        std::set<std::string> files;
+        for (const int i : c.chosen) {
+            listed += std::to_string(i) + "\t1\t1\t" + b.Name(i) + "\n";
+            files.insert(b.Name(i));
+        }
+        const Outcome list = withPatterns({"list", archive});
+        EXPECT_EQ(list.exitCode, status);
+        EXPECT_EQ(list.out, listed);
+        EXPECT_EQ(list.err, err);
+
+        const Outcome test = withPatterns({"test", archive});
+        EXPECT_EQ(test.exitCode, status);
+        EXPECT_EQ(test.out + test.err, err);
+
+        fs::remove_all(path("out"));
+        const Outcome all = withPatterns({"extract-all", archive, path("out")});
+        EXPECT_EQ(all.exitCode, status);
+        EXPECT_EQ(all.err, err);
+        std::set<std::string> written;
+        for (const auto &item : fs::recursive_directory_iterator(dir / "out")) {
+            if (item.is_regular_file())
+                written.insert(item.path().lexically_relative(dir / "out").string());
+        }
+        EXPECT_EQ(written, files);
+    }
+}
+
+TEST_F(CliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
+{
+    ArchiveBuilder b;
+    b.AddStored("fine.txt", "fine");
+    b.AddStored("../escape", "x");
+    b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
+    b.AddStored("cut", "x");
+    b.OverrideEntry(3, 3, 1000000);
+    b.AddCompressed("parts outside", {"x"});
+    b.OverrideEntry(4, 8, 7);
+    b.AddCompressed("packed", {"a", "b"});
+    const std::string archive = write(b);
+
+    const Outcome o = run({"test", archive});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.out, "1\t../escape\tEintrag ../escape liegt außerhalb des Zielordners\n"
+                     "2\tdamaged\tDaten von damaged sind beschädigt\n"
+                     "3\tcut\tStream-Lesefehler\n"
+                     "4\tparts outside\tFehler bei Bereichsprüfung\n");
+    EXPECT_EQ(o.err, "");
+
+    const Outcome fine = run({"test", archive, "fine.txt", "packed"});
+    EXPECT_EQ(fine.exitCode, 0);
+    EXPECT_EQ(fine.out + fine.err, "");
+}
+
+TEST_F(CliTest, extractToStandardOutput)
+{
+    const std::string data(1 << 20, 'd'); // far more than a pipe holds
+    ArchiveBuilder b;
+    b.AddStored("small", "small");
+    b.AddCompressed("big", {data, data});
+    const std::string archive = write(b);
+    const Outcome whole = run({"extract", archive, "1", "-"});
+    EXPECT_EQ(whole.exitCode, 0);
+    EXPECT_EQ(whole.out, data + data);
+    EXPECT_EQ(whole.err, "");
+
+    // A reader that goes away after ten bytes ends the program at once,
+    // quietly.
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    Cli cli(dir, {"extract", archive, "1", "-"}, -1, ends[1]);
+    ::close(ends[1]);
+    char head[10];
+    ASSERT_EQ(::read(ends[0], head, sizeof head), 10);
+    ::close(ends[0]);
+    const Outcome cut = cli.wait();
+    EXPECT_TRUE(cut.exitCode == -SIGPIPE || cut.exitCode == 1) << cut.exitCode;
+    EXPECT_EQ(cut.err, "");
+}
+
+TEST_F(CliTest, extractAllRefusesWhatTheDiskCannotHold)
+{
+    // 64 entries share 3,072 part records that each claim 4 GiB but inflate
+    // to nothing: 768 TiB claimed by an archive of some 60 KB.
+    constexpr int Entries = 64, Parts = 3072;
+    ArchiveBuilder b;
+    b.AddCompressedRaw("e0", std::vector<RawPart>(Parts, {Deflate(""), 0xFFFFFFFF}), 0);
+    for (int i = 1; i < Entries; ++i) {
+        b.AddCompressedRaw("e" + std::to_string(i), {}, 0);
+        b.OverrideEntry(i, 7, Parts);
+    }
+    const std::string archive = write(b);
+    const std::string target = path("new/target");
+    const Outcome o = run({"extract-all", archive, target});
+    EXPECT_EQ(o.exitCode, 1);
+    const std::string needed = std::to_string(std::uint64_t{Entries} * Parts * 0xFFFFFFFF);
+    EXPECT_TRUE(o.err.starts_with("trovel-cli: extracting needs " + needed + " bytes but only "))
+        << o.err;
+    EXPECT_NE(o.err.find(" bytes are free in " + target + " ("), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(path("new")));
+
+    const Outcome unchecked = run({"extract-all", "--no-space-check", archive, target});
+    EXPECT_EQ(unchecked.exitCode, 0) << unchecked.err;
+    EXPECT_EQ(fs::file_size(target + "/e63"), 0u);
 }
 
 TEST_F(CliTest, usageErrorsAndHelp)
@@ -271,12 +446,13 @@ TEST_F(CliTest, usageErrorsAndHelp)
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"list"},
-        {"list", "a", "b"},
+        {"list", "a", "-b"},
         {"extract", "a", "0"},
         {"extract-all", "a"},
         {"unpack", "a", "b"},
         {"--help", "list"},
-        {"--version"},
+        {"--version", "list"},
+        {"extract-all", "a", "d", "--codepage"},
     };
     for (const auto &args : wrong) {
         const Outcome o = run(args);
@@ -286,8 +462,11 @@ TEST_F(CliTest, usageErrorsAndHelp)
     }
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out, usage());
+    EXPECT_TRUE(help.out.starts_with("usage: trovel-cli list ARCHIVE [PATTERN...]\n"));
     EXPECT_EQ(help.err, "");
+    const Outcome version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out + version.err, "trovel-cli 1.0\n");
 }
 
 TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
@@ -300,31 +479,56 @@ TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
         EXPECT_EQ(readFile(dir / "out" / b.Name(i)), b.Expected(i)) << b.Name(i);
 }
 
-TEST_F(CliTest, extractAllShowsProgressCutToTheTerminal)
+TEST_F(CliTest, progressIsCutToTheTerminal)
 {
-    int master = -1, slave = -1;
-    winsize size{};
-    size.ws_col = 30;
-    size.ws_row = 10;
-    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, &size), 0);
     ArchiveBuilder b;
     b.AddStored("\xC3\xA4\x1B" + std::string(40, 'n'), "1"); // "ä", an escape, a long name
     b.AddStored("second", "2");
-    Cli cli(dir, {"extract-all", write(b), path("out")}, slave);
-    ::close(slave);
-    const Outcome o = cli.wait();
-
-    std::string shown;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
-        shown.append(buffer, static_cast<std::size_t>(got));
-    ::close(master);
-    EXPECT_EQ(o.exitCode, 0);
-    // 29 columns: the count, the percentage, "ä", "?" for the escape, 20 "n".
-    const std::string first = "\r1/2 0% \xC3\xA4?" + std::string(20, 'n') + "\033[K";
-    EXPECT_TRUE(shown.starts_with(first)) << shown;
-    EXPECT_TRUE(shown.ends_with("\r\033[K")) << shown; // the line is erased at the end
+    const std::string archive = write(b);
+    for (const std::string command : {"extract-all", "test"}) {
+        std::vector<std::string> args = {command, archive};
+        if (command == "extract-all")
+            args.push_back(path("out"));
+        const Outcome o = runOnTerminal(args, false);
+        EXPECT_EQ(o.exitCode, 0) << command;
+        // 29 columns: the count, the percentage, "ä", "?" for the escape, 20 "n".
+        const std::string first = "\r1/2 0% \xC3\xA4?" + std::string(20, 'n') + "\033[K";
+        EXPECT_TRUE(o.err.starts_with(first)) << o.err;
+        EXPECT_TRUE(o.err.ends_with("\r\033[K")) << o.err; // the line is erased at the end
+    }
     EXPECT_EQ(readFile(path("out/second")), "2");
+}
+
+TEST_F(CliTest, namesAreEscapedOnATerminal)
+{
+    ArchiveBuilder b;
+    b.AddStored("\x1B[2Jclear", "1");
+    b.AddStored("osc\x1B]52;c;aGk=\x07", "2");
+    b.AddCompressedRaw("bad\x1B[31m\xFF", {{"not zlib", 5}}, 5);
+    const std::string archive = write(b);
+    const std::string bad = "bad\\e[31m\\xFF";
+    struct Case
+    {
+        std::vector<std::string> args;
+        bool stdoutToo;
+        std::string shown; // a part of what the terminal shows
+    };
+    const Case cases[] = {
+        {{"list", archive},
+         true,
+         "0\t1\t1\t\\e[2Jclear\n1\t1\t1\tosc\\e]52;c;aGk=\\x07\n2\t3\t5\t" + bad + "\n"},
+        {{"test", archive}, true, "2\t" + bad + "\tDaten von " + bad + " sind beschädigt\n"},
+        {{"extract-all", archive, path("out")},
+         false,
+         "trovel-cli: " + bad + ": Daten von " + bad + " sind beschädigt\n"},
+    };
+    for (const Case &c : cases) {
+        const Outcome o = runOnTerminal(c.args, c.stdoutToo);
+        EXPECT_EQ(o.exitCode, c.args[0] == "list" ? 0 : 1);
+        EXPECT_NE(o.err.find(c.shown), std::string::npos) << o.err;
+        EXPECT_EQ(o.err.find("\x1B[2J"), std::string::npos);
+        EXPECT_EQ(o.err.find("\x1B]52"), std::string::npos);
+    }
 }
 
 TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
