@@ -36,6 +36,11 @@ std::string readFile(const fs::path &path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+void writeFileAt(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 struct Outcome
 {
     int exitCode = -1;
@@ -367,6 +372,7 @@ TEST_F(CliTest, usageErrorsAndHelp)
         {"list", "a", "b"},
         {"extract", "a", "0"},
         {"extract-all", "a"},
+        {"extract-all", "a", ""},
         {"unpack", "a", "b"},
         {"--help", "list"},
         {"--version"},
@@ -409,6 +415,85 @@ TEST_F(CliTest, extractAllShowsProgressCutToTheTerminal)
     EXPECT_EQ(readFile(path("out/second")), "2");
 }
 
+TEST_F(CliTest, extractWritesToTheNameGivenAsItStands)
+{
+    ArchiveBuilder b;
+    b.AddStored("e", "entry data");
+    const std::string archive = write(b);
+    writeFileAt(path("linked"), "old contents, longer");
+    fs::create_symlink(path("linked"), path("link"));
+    fs::create_symlink(path("made"), path("dangling"));
+    writeFileAt(path("shared"), "old contents, longer");
+    fs::create_hard_link(path("shared"), path("hard"));
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    const int fifo = ::open(path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+
+    struct Case
+    {
+        std::string output;
+        std::string written; // where the data must be found
+    };
+    const Case cases[] = {
+        {path("link"), path("linked")},
+        {path("dangling"), path("made")},
+        {path("hard"), path("shared")},
+        {"/dev/null", ""},
+        {path("fifo"), ""},
+    };
+    for (const Case &c : cases) {
+        const Outcome o = run({"extract", archive, "0", c.output});
+        EXPECT_EQ(o.exitCode, 0) << c.output << o.err;
+        if (!c.written.empty()) {
+            EXPECT_EQ(readFile(c.written), "entry data") << c.output;
+        }
+    }
+    char got[64] = {};
+    EXPECT_EQ(::read(fifo, got, sizeof got), 10);
+    EXPECT_STREQ(got, "entry data");
+    ::close(fifo);
+    EXPECT_TRUE(fs::is_symlink(path("link")));
+    EXPECT_TRUE(fs::is_fifo(path("fifo")));
+}
+
+TEST_F(CliTest, extractEndsWhenThePipeItWritesIsClosed)
+{
+    // trovel-cli extract A 0 /dev/stdout | head -c 10
+    ArchiveBuilder b;
+    b.AddStored("big", std::string(1 << 20, 'x'));
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    Cli cli(dir, {"extract", write(b), "0", "/dev/stdout"}, -1, ends[1]);
+    ::close(ends[1]);
+    char head[10];
+    EXPECT_EQ(::read(ends[0], head, sizeof head), 10);
+    ::close(ends[0]);
+    EXPECT_EQ(cli.wait().exitCode, -SIGPIPE);
+}
+
+TEST_F(CliTest, interruptEndsASingleExtractAtOnce)
+{
+    // Held in open() by a FIFO without a reader, or in write() by a reader
+    // that reads nothing.
+    const std::string data(1 << 20, 'p');
+    ArchiveBuilder b;
+    b.AddStored("dir/long entry", data);
+    const std::string archive = write(b);
+    for (const bool withReader : {false, true}) {
+        const std::string fifo = path(withReader ? "read" : "unread");
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const int reader = withReader ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+        Cli cli(dir, {"extract", archive, "0", fifo});
+        waitUntilBlockedIn(cli.pid(), withReader ? SYS_write : SYS_openat);
+        ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
+        const Outcome o = cli.wait();
+        EXPECT_EQ(o.exitCode, 130);
+        EXPECT_EQ(o.err, "trovel-cli: dir/long entry: interrupted, left unfinished\n");
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        if (reader >= 0)
+            ::close(reader);
+    }
+}
+
 TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
 {
     // The run is held drawing the progress line of its first entry, which it
@@ -417,7 +502,7 @@ TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
     b.AddStored("first", "1");
     b.AddStored("second", "2");
     const std::string archive = write(b);
-    for (const int interrupts : {1}) {
+    for (const int interrupts : {1, 2}) {
         Terminal terminal;
         terminal.suspendOutput(true);
         const fs::path out = dir / ("out" + std::to_string(interrupts));
