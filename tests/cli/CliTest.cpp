@@ -173,11 +173,19 @@ std::string procText(pid_t pid, const char *file)
     return readFile("/proc/" + std::to_string(pid) + "/" + file);
 }
 
+// Asleep in the call, waiting for a reader or for the terminal: an
+// interruptible sleep, unlike a short wait for the disk.
 void waitUntilBlockedIn(pid_t pid, long call)
 {
     const std::string prefix = std::to_string(call) + " ";
+    const auto blocked = [&] {
+        const std::string stat = procText(pid, "stat");
+        const std::size_t state = stat.rfind(") ");
+        return state != std::string::npos && stat.compare(state, 3, ") S") == 0 &&
+               procText(pid, "syscall").starts_with(prefix);
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!procText(pid, "syscall").starts_with(prefix)) {
+    while (!blocked()) {
         ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "never blocked in call " << call;
         ::sched_yield();
     }
