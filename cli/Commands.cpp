@@ -4,7 +4,7 @@
 #include "EntryNames.h"
 #include "EntryPattern.h"
 #include "FreeSpace.h"
-#include "Interrupt.h"
+#include "Interruption.h"
 #include "ProgressLine.h"
 #include "TerminalText.h"
 #include "uArcReader.h"
@@ -46,6 +46,13 @@ void reportEntryError(const TArcReader &Reader, std::int32_t Index, const Except
     line += EntryMessage(Error, Reader, Index, escape);
     line += '\n';
     std::fputs(line.c_str(), stderr);
+}
+
+// The entry a Ctrl+C that ends the program at once names on stderr.
+void holdEntry(const TArcReader &Reader, std::int32_t Index)
+{
+    const std::string name = PrintedName(Reader, Index);
+    SetEntryInHand(IsTerminal(STDERR_FILENO) ? Escaped(name) : name);
 }
 
 // Reported after the rest of the command was done, so they end its output.
@@ -149,13 +156,15 @@ int RunList(const TCliOptions &Options)
 
 int RunTest(const TCliOptions &Options)
 {
+    // Like extract-all: a first Ctrl+C stops before the next entry, a second
+    // one ends the program at once.
+    TProgressLine progress(STDERR_FILENO);
+    InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
     TArcReader reader;
     openArchive(Options, reader);
     TEntrySelection selection(patternsFrom(Options, 1));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
 
-    CatchInterrupt();
-    TProgressLine progress(STDERR_FILENO);
     const bool escape = IsTerminal(STDOUT_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
     bool failed = false;
@@ -167,10 +176,13 @@ int RunTest(const TCliOptions &Options)
         }
         const std::int32_t index = chosen[static_cast<std::size_t>(position)];
         const std::string name = PrintedName(reader, index);
+        holdEntry(reader, index);
         progress.Show(position, count, name);
         try {
             reader.TestFile(index);
+            ClearEntryInHand();
         } catch (const Exception &e) {
+            ClearEntryInHand();
             failed = true;
             // The line goes out at once: stdout and the progress line may
             // share one terminal.
@@ -190,6 +202,8 @@ int RunExtract(const TCliOptions &Options)
 {
     const std::string &indexText = Options.Operands[1];
     const std::string &output = Options.Operands[2];
+    // One entry has no next one to stop before: Ctrl+C ends it at once.
+    InstallInterruptHandler(TInterruptMode::EndAtOnce, false);
     const std::int64_t index = parseIndex(indexText);
     TArcReader reader;
     openArchive(Options, reader);
@@ -203,21 +217,29 @@ int RunExtract(const TCliOptions &Options)
                        ")");
     }
     const auto entry = static_cast<std::int32_t>(index);
+    holdEntry(reader, entry);
     try {
         if (output == "-")
             reader.ExtractTo(entry, writeToStdout);
         else
             reader.ExtractFile(entry, output);
     } catch (const Exception &e) {
+        ClearEntryInHand();
         reportEntryError(reader, entry, e);
         return ExitFailure;
     }
+    ClearEntryInHand();
     return ExitOk;
 }
 
 int RunExtractAll(const TCliOptions &Options)
 {
     const std::string &folder = Options.Operands[1];
+    // Ctrl+C asks the run to stop before the next entry; the entry in hand is
+    // finished, so no file is left half written by the interruption. A second
+    // one is for an entry that takes too long.
+    TProgressLine progress(STDERR_FILENO);
+    InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
     TArcReader reader;
     openArchive(Options, reader);
     TEntrySelection selection(patternsFrom(Options, 2));
@@ -227,8 +249,6 @@ int RunExtractAll(const TCliOptions &Options)
     if (!Options.NoSpaceCheck)
         checkFreeSpace(reader, chosen, folder);
 
-    CatchInterrupt();
-    TProgressLine progress(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
     std::int32_t position = 0;
     std::int32_t current = -1; // the entry being written
@@ -236,15 +256,18 @@ int RunExtractAll(const TCliOptions &Options)
     reader.SetOnProgress([&](TArcReader &, const std::string &) {
         if (InterruptRequested()) {
             stopped = true;
+            ClearEntryInHand();
             return true;
         }
         current = chosen[static_cast<std::size_t>(position)];
+        holdEntry(reader, current);
         progress.Show(position++, count, PrintedName(reader, current));
         return false;
     });
     try {
         reader.ExtractAll(folder, chosen);
     } catch (const Exception &e) {
+        ClearEntryInHand();
         progress.Keep(); // shows the entry that failed
         if (current < 0)
             throw;
@@ -252,6 +275,7 @@ int RunExtractAll(const TCliOptions &Options)
         reportUnmatched(selection);
         return ExitFailure;
     }
+    ClearEntryInHand();
     if (stopped) {
         progress.Keep();
         return ExitInterrupted;

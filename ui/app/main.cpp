@@ -3,9 +3,13 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 
 int main(int argc, char **argv)
 {
+    // A FIFO chosen as the output file whose reader goes away gives a write
+    // error on the screen, not the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
     trovel::TfrmMain frmMain;
     QApplication::setWindowIcon(frmMain.windowIcon());
