@@ -88,9 +88,9 @@ void TArcReader::ExtractAll(const std::string &Folder)
             if (progress && progress(*this, name))
                 return;
             if (LeavesTargetFolder(name))
-                throw EPathError(name);
+                throw EPathError(FNameCodec.ToText(name));
 
-            const std::string path = target + ToNativeSeparators(name);
+            const std::string path = target + ToNativeSeparators(FNameCodec.ToPathText(name));
             ForceDirectories(ExtractFilePath(path));
             // A name that ends in "/" names a folder: it has been made, and a
             // file of that name could not be.
@@ -158,7 +158,7 @@ void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TF
         FStream->ReadBuffer(input, part.CompressedSize);
         if (!Buffers.Inflater().Inflate(input, part.CompressedSize, part.UncompressedSize,
                                         writeOut))
-            throw EDataError(GetFileName(Index));
+            throw EDataError(FNameCodec.ToText(FileNameView(Index)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "BulkMemory.h"
 #include "FileLayer.h"
+#include "NameCodec.h"
 
 #include <cstdint>
 #include <functional>
@@ -93,6 +94,15 @@ public:
     // The same bytes as GetFileName without a copy; valid until Close or Open.
     std::string_view FileNameView(std::int32_t Index) const;
 
+    // How the open archive's names become text: decided by Open, UTF-8 when
+    // every name an entry points at is well-formed UTF-8 (as pure ASCII is),
+    // otherwise the system's code page. The names the reader hands out stay
+    // the stored bytes; ExtractAll creates its folders and files, and writes
+    // its error messages, with the decoded names.
+    const TNameCodec &NameCodec() const { return FNameCodec; }
+    // Overrides the decision for the open archive; the next Open decides anew.
+    void SetNameCodec(TNameCodec Codec) { FNameCodec = std::move(Codec); }
+
     // Writes one entry to FileName, replacing any file of that name. The
     // output file is created before anything else and is kept, as far as it
     // was written, when a later step fails.
@@ -106,6 +116,7 @@ public:
 
 private:
     void LoadDirectory();
+    bool NamesAreUtf8() const;
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
     void ExtractEntry(std::int32_t Index, const std::string &FileName, TExtractBuffers &Buffers);
     void CopyStored(const TArcFileEntry &Entry, TFileStream &Output, TExtractBuffers &Buffers);
@@ -119,6 +130,7 @@ private:
     std::vector<TArcPart, TBulkAllocator<TArcPart>> FParts;
     std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
+    TNameCodec FNameCodec = TNameCodec::Utf8();
 };
 
 } // namespace trovel
