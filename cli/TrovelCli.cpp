@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -19,15 +21,20 @@ namespace trovel {
 namespace {
 
 constexpr const char *Usage =
-    "usage: trovel-cli list ARCHIVE\n"
-    "       trovel-cli extract ARCHIVE INDEX OUTFILE\n"
-    "       trovel-cli extract-all ARCHIVE DIR\n"
+    "usage: trovel-cli list ARCHIVE [--codepage CP]\n"
+    "       trovel-cli extract ARCHIVE INDEX OUTFILE [--codepage CP]\n"
+    "       trovel-cli extract-all ARCHIVE DIR [--codepage CP]\n"
     "       trovel-cli --help\n"
     "\n"
     "  list         one line per entry: index, storage mode, size and\n"
     "               name, separated by tabs\n"
     "  extract      writes entry INDEX (0 to count - 1) to OUTFILE\n"
     "  extract-all  writes every entry below DIR, creating its folders\n"
+    "\n"
+    "  --codepage CP  reads the names in code page CP (874, 932, 936, 949,\n"
+    "               950, 1250 to 1258) or utf-8; raw keeps the bytes as\n"
+    "               stored. Without it, names are UTF-8 when all of them\n"
+    "               are, else in the code page of the locale's language.\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 
@@ -66,10 +73,20 @@ void flushOutput()
         throw EWriteError();
 }
 
-int List(const std::string &archive)
+// The codec that --codepage chose, if any; otherwise the reader's own choice.
+using TCodecChoice = std::optional<TNameCodec>;
+
+void OpenArchive(TArcReader &reader, const std::string &archive, const TCodecChoice &codec)
+{
+    reader.Open(archive);
+    if (codec)
+        reader.SetNameCodec(*codec);
+}
+
+int List(const std::string &archive, const TCodecChoice &codec)
 {
     TArcReader reader;
-    reader.Open(archive);
+    OpenArchive(reader, archive, codec);
     std::string line;
     char number[16];
     const auto appendNumber = [&](std::uint64_t value) {
@@ -85,7 +102,7 @@ int List(const std::string &archive)
         appendNumber(static_cast<std::uint64_t>(index));
         appendNumber(entry.StorageMode);
         appendNumber(entry.Size);
-        line += reader.FileNameView(index);
+        reader.NameCodec().AppendText(reader.FileNameView(index), line);
         line += '\n';
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
             throw EWriteError();
@@ -107,11 +124,12 @@ std::int64_t ParseIndex(const std::string &text)
     return value;
 }
 
-int Extract(const std::string &archive, const std::string &indexText, const std::string &output)
+int Extract(const std::string &archive, const std::string &indexText, const std::string &output,
+            const TCodecChoice &codec)
 {
     const std::int64_t index = ParseIndex(indexText);
     TArcReader reader;
-    reader.Open(archive);
+    OpenArchive(reader, archive, codec);
     // The reader would create the output before looking at the index; a wrong
     // index must leave no empty file behind.
     const std::int32_t count = reader.GetFileCount();
@@ -125,7 +143,7 @@ int Extract(const std::string &archive, const std::string &indexText, const std:
     return ExitOk;
 }
 
-int ExtractAll(const std::string &archive, const std::string &folder)
+int ExtractAll(const std::string &archive, const std::string &folder, const TCodecChoice &codec)
 {
     // Ctrl+C asks the run to stop before the next entry; the entry in hand is
     // finished, so no file is left half written by the interruption.
@@ -137,7 +155,7 @@ int ExtractAll(const std::string &archive, const std::string &folder)
 
     TProgressLine progress(STDERR_FILENO);
     TArcReader reader;
-    reader.Open(archive);
+    OpenArchive(reader, archive, codec);
     const std::int32_t count = reader.GetFileCount();
     std::int32_t index = 0;
     bool stopped = false;
@@ -146,7 +164,7 @@ int ExtractAll(const std::string &archive, const std::string &folder)
             stopped = true;
             return true;
         }
-        progress.Show(index++, count, name);
+        progress.Show(index++, count, reader.NameCodec().ToText(name));
         return false;
     });
     try {
@@ -163,19 +181,52 @@ int ExtractAll(const std::string &archive, const std::string &folder)
     return ExitOk;
 }
 
-int Run(const std::vector<std::string> &args)
+// Takes "--codepage CP" and "--codepage=CP" out of the arguments after the
+// command word; the last one counts. A CP that names no codec is a usage error.
+TCodecChoice TakeCodePage(std::vector<std::string> &args)
+{
+    constexpr std::string_view Option = "--codepage";
+    TCodecChoice codec;
+    for (std::size_t i = 1; i < args.size();) {
+        std::string value;
+        if (args[i] == Option) {
+            if (i + 1 == args.size())
+                throw UsageError();
+            value = args[i + 1];
+            args.erase(args.begin() + i, args.begin() + i + 2);
+        } else if (args[i].starts_with(Option) && args[i][Option.size()] == '=') {
+            value = args[i].substr(Option.size() + 1);
+            args.erase(args.begin() + i);
+        } else {
+            ++i;
+            continue;
+        }
+        codec = TNameCodec::FromName(value);
+        if (!codec)
+            throw UsageError();
+    }
+    return codec;
+}
+
+int Run(std::vector<std::string> args)
 {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::fputs(Usage, stdout);
         flushOutput();
         return ExitOk;
     }
-    if (args.size() == 2 && args[0] == "list")
-        return List(args[1]);
-    if (args.size() == 4 && args[0] == "extract")
-        return Extract(args[1], args[2], args[3]);
-    if (args.size() == 3 && args[0] == "extract-all")
-        return ExtractAll(args[1], args[2]);
+    if (args.empty())
+        throw UsageError();
+    const std::string command = args[0];
+    if (command != "list" && command != "extract" && command != "extract-all")
+        throw UsageError();
+    const TCodecChoice codec = TakeCodePage(args);
+    if (args.size() == 2 && command == "list")
+        return List(args[1], codec);
+    if (args.size() == 4 && command == "extract")
+        return Extract(args[1], args[2], args[3], codec);
+    if (args.size() == 3 && command == "extract-all")
+        return ExtractAll(args[1], args[2], codec);
     throw UsageError();
 }
 
@@ -186,8 +237,9 @@ int Run(const std::vector<std::string> &args)
 int main(int argc, char **argv)
 {
     using namespace trovel;
-    // Only for the terminal's character widths in the progress line; names
-    // and paths pass through as bytes.
+    // Only for the terminal's character widths in the progress line. Names
+    // are printed and created as their codec decodes them; paths given on
+    // the command line pass through as bytes.
     std::setlocale(LC_CTYPE, "");
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));

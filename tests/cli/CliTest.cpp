@@ -124,15 +124,20 @@ protected:
 
 std::string usage()
 {
-    return "usage: trovel-cli list ARCHIVE\n"
-           "       trovel-cli extract ARCHIVE INDEX OUTFILE\n"
-           "       trovel-cli extract-all ARCHIVE DIR\n"
+    return "usage: trovel-cli list ARCHIVE [--codepage CP]\n"
+           "       trovel-cli extract ARCHIVE INDEX OUTFILE [--codepage CP]\n"
+           "       trovel-cli extract-all ARCHIVE DIR [--codepage CP]\n"
            "       trovel-cli --help\n"
            "\n"
            "  list         one line per entry: index, storage mode, size and\n"
            "               name, separated by tabs\n"
            "  extract      writes entry INDEX (0 to count - 1) to OUTFILE\n"
            "  extract-all  writes every entry below DIR, creating its folders\n"
+           "\n"
+           "  --codepage CP  reads the names in code page CP (874, 932, 936, 949,\n"
+           "               950, 1250 to 1258) or utf-8; raw keeps the bytes as\n"
+           "               stored. Without it, names are UTF-8 when all of them\n"
+           "               are, else in the code page of the locale's language.\n"
            "\n"
            "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 }
@@ -164,19 +169,37 @@ ArchiveBuilder mixedArchive()
 
 } // namespace
 
-TEST_F(CliTest, listPrintsEveryEntryAsStored)
+TEST_F(CliTest, listPrintsEveryEntryWithItsName)
 {
     const ArchiveBuilder b = mixedArchive();
-    const Outcome o = run({"list", write(b)});
-    EXPECT_EQ(o.exitCode, 0);
-    EXPECT_EQ(o.out, "0\t1\t6\treadme.txt\n"
-                     "1\t3\t" +
-                         std::to_string(b.Expected(1).size()) +
-                         "\tdata/parts.bin\n"
-                         "2\t4294967295\t4294967295\tdata/other mode\n"
-                         "3\t1\t70000\tbytes/\x80\xFF\t tab\n"
-                         "4\t1\t0\tempty\n");
-    EXPECT_EQ(o.err, "");
+    const std::string archive = write(b);
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string oddName;
+    };
+    const Case cases[] = {
+        {{"list", archive}, OddNameText},
+        {{"list", archive, "--codepage", "raw"}, OddName},
+        {{"list", "--codepage=RAW", archive}, OddName},
+        {{"list", archive, "--codepage=1251"}, "bytes/\u0402\u044F\t tab"},
+        {{"list", archive, "--codepage", "utf-8"}, "bytes/\uFFFD\uFFFD\t tab"},
+        {{"list", archive, "--codepage", "raw", "--codepage", "1252"}, OddNameText},
+    };
+    for (const Case &c : cases) {
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.exitCode, 0);
+        EXPECT_EQ(o.out, "0\t1\t6\treadme.txt\n"
+                         "1\t3\t" +
+                             std::to_string(b.Expected(1).size()) +
+                             "\tdata/parts.bin\n"
+                             "2\t4294967295\t4294967295\tdata/other mode\n"
+                             "3\t1\t70000\t" +
+                             c.oddName +
+                             "\n"
+                             "4\t1\t0\tempty\n");
+        EXPECT_EQ(o.err, "");
+    }
 
     const Outcome empty = run({"list", write(ArchiveBuilder(), "empty.arc")});
     EXPECT_EQ(empty.exitCode, 0);
@@ -287,6 +310,11 @@ TEST_F(CliTest, usageErrorsAndHelp)
         {"unpack", "a", "b"},
         {"--help", "list"},
         {"--version"},
+        {"list", "a", "--codepage"},
+        {"list", "a", "--codepage", "1259"},
+        {"list", "a", "--codepage=utf-16"},
+        {"extract-all", "a", "--codepage", "850", "b"},
+        {"--codepage", "raw", "list", "a"},
     };
     for (const auto &args : wrong) {
         const Outcome o = run(args);
@@ -303,11 +331,18 @@ TEST_F(CliTest, usageErrorsAndHelp)
 TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
 {
     const ArchiveBuilder b = mixedArchive();
-    const Outcome o = run({"extract-all", write(b), path("out")});
-    EXPECT_EQ(o.exitCode, 0);
-    EXPECT_EQ(o.out + o.err, "");
-    for (int i = 0; i < b.EntryCount(); ++i)
-        EXPECT_EQ(readFile(dir / "out" / shownName(b.Name(i))), b.Expected(i)) << b.Name(i);
+    const std::string archive = write(b);
+    for (const bool raw : {false, true}) {
+        const std::string out = raw ? "raw" : "out";
+        const Outcome o = raw ? run({"extract-all", "--codepage", "raw", archive, path(out)})
+                              : run({"extract-all", archive, path(out)});
+        EXPECT_EQ(o.exitCode, 0);
+        EXPECT_EQ(o.out + o.err, "");
+        for (int i = 0; i < b.EntryCount(); ++i) {
+            const std::string name = raw ? b.Name(i) : shownName(b.Name(i));
+            EXPECT_EQ(readFile(dir / out / name), b.Expected(i)) << name;
+        }
+    }
 }
 
 TEST_F(CliTest, extractAllShowsProgressCutToTheTerminal)
