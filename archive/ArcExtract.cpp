@@ -103,7 +103,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
 
             // The entry's path below the target: every folder and file made
             // for the entry, and every message about it, comes from this.
-            const std::string relative = ToNativeSeparators(name);
+            const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
             const std::string path = target + relative;
             if (path.size() > MaxPathLength)
                 throw EFCreateError(path);
@@ -140,10 +140,10 @@ void TArcReader::TestFile(std::int32_t Index)
     }
 }
 
-bool TArcReader::HasFileToWrite(const std::string &Name)
+bool TArcReader::HasFileToWrite(const std::string &Name) const
 {
     if (LeavesTargetFolder(Name))
-        throw EPathError(Name);
+        throw EPathError(FNameCodec.ToText(Name));
     // A name that ends in "/" names a folder: it is made, and a file of that
     // name could not be.
     return !Name.empty() && Name.back() != '/';
@@ -223,7 +223,7 @@ void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
         FStream->Seek(part.Offset);
         if (!Buffers.Inflater().Inflate(part.CompressedSize, part.UncompressedSize, readIn,
                                         writeOut))
-            throw EDataError(GetFileName(Index));
+            throw EDataError(FNameCodec.ToText(FileNameView(Index)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "BulkMemory.h"
 #include "FileLayer.h"
+#include "NameCodec.h"
 
 #include <cstdint>
 #include <functional>
@@ -97,6 +98,15 @@ public:
     // The same bytes as GetFileName without a copy; valid until Close or Open.
     std::string_view FileNameView(std::int32_t Index) const;
 
+    // How the open archive's names become text: decided by Open, UTF-8 when
+    // every name an entry points at is well-formed UTF-8 (as pure ASCII is),
+    // otherwise the system's code page. The names the reader hands out stay
+    // the stored bytes; ExtractAll creates its folders and files, and writes
+    // its error messages, with the decoded names.
+    const TNameCodec &NameCodec() const { return FNameCodec; }
+    // Overrides the decision for the open archive; the next Open decides anew.
+    void SetNameCodec(TNameCodec Codec) { FNameCodec = std::move(Codec); }
+
     // Writes one entry to FileName, a name of the caller's choice: an
     // existing file is truncated, a link followed, a FIFO or device written
     // to as it is (see TFileStream::Create). The output file is created
@@ -127,12 +137,13 @@ public:
 
 private:
     void LoadDirectory();
+    bool NamesAreUtf8() const;
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
     template <typename IndexAt>
     void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
     // What extraction decides from a name alone: refused (EPathError), or
     // whether it has a file of its own beside its folders.
-    static bool HasFileToWrite(const std::string &Name);
+    bool HasFileToWrite(const std::string &Name) const;
     // The open archive's file, which no output may replace or truncate.
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
@@ -149,6 +160,7 @@ private:
     std::vector<TArcPart, TBulkAllocator<TArcPart>> FParts;
     std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
+    TNameCodec FNameCodec = TNameCodec::Utf8();
 };
 
 } // namespace trovel

@@ -27,7 +27,10 @@ const char *const UsageText =
     "entry and every entry below it. A PATTERN that chooses nothing fails.\n"
     "\n"
     "Options, anywhere after the command word (-- ends them):\n"
-    "  --codepage CP     read names in code page CP (a number), utf-8 or raw\n"
+    "  --codepage CP     read the names in code page CP (874, 932, 936, 949,\n"
+    "                    950, 1250 to 1258) or utf-8; raw keeps the bytes as\n"
+    "                    stored. Without it, names are UTF-8 when all of them\n"
+    "                    are, else in the code page of the locale's language.\n"
     "  --no-space-check  extract-all: skip the free-space check\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
@@ -102,11 +105,15 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &Args)
         const std::size_t equals = arg.find('=');
         const std::string_view name = std::string_view(arg).substr(0, equals);
         if (name == "--codepage") {
+            std::string value;
             if (equals != std::string::npos)
-                options.CodePage = arg.substr(equals + 1);
+                value = arg.substr(equals + 1);
             else if (at + 1 < Args.size())
-                options.CodePage = Args[++at];
+                value = Args[++at];
             else
+                throw TUsageError();
+            options.Codec = TNameCodec::FromName(value);
+            if (!options.Codec)
                 throw TUsageError();
         } else if (name == "--no-space-check" && equals == std::string::npos &&
                    options.Command == TCliCommand::ExtractAll) {

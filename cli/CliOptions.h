@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameCodec.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +26,8 @@ struct TCliOptions
     TCliCommand Command = TCliCommand::Help;
     // ARCHIVE first, then the command's other operands and PATTERNs.
     std::vector<std::string> Operands;
-    std::optional<std::string> CodePage;
+    // --codepage: how names are read; none leaves it to the archive.
+    std::optional<TNameCodec> Codec;
     bool NoSpaceCheck = false;
 };
 

@@ -21,6 +21,8 @@ namespace {
 void openArchive(const TCliOptions &Options, TArcReader &Reader)
 {
     Reader.Open(Options.Operands[0]);
+    if (Options.Codec)
+        Reader.SetNameCodec(*Options.Codec);
 }
 
 std::vector<std::string> patternsFrom(const TCliOptions &Options, std::size_t First)

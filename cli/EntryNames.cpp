@@ -9,7 +9,7 @@ namespace trovel {
 
 void AppendPrintedName(const TArcReader &Reader, std::int32_t Index, std::string &Out)
 {
-    Out += Reader.FileNameView(Index);
+    Reader.NameCodec().AppendText(Reader.FileNameView(Index), Out);
 }
 
 std::string PrintedName(const TArcReader &Reader, std::int32_t Index)

@@ -25,6 +25,7 @@ protected:
     std::string target() const { return dir / "t"; }
     Tree tree() const { return treeOf(dir.path() / "t"); }
 
+    LocaleEnvironment locale{"C.UTF-8"}; // code page 1252
     TempDir dir;
     TArcReader reader;
 };
@@ -339,9 +340,13 @@ const RunError RunErrors[] = {
      "Datei %t/blocker/sub/ kann nicht erstellt werden"},
     {"damaged part",
      [](ArchiveBuilder &b) {
-         b.AddCompressedRaw("bad", {{"not a zlib stream", 10}}, 10);
+         b.AddCompressedRaw("b\xe4"
+                            "d",
+                            {{"not a zlib stream", 10}}, 10);
      },
-     "Daten von bad sind beschädigt"},
+     "Daten von bäd sind beschädigt"},
+    {"name leading out of the target", [](ArchiveBuilder &b) { b.AddStored("../caf\xe9", "x"); },
+     "Eintrag ../café liegt außerhalb des Zielordners"},
     {"stored data past the end",
      [](ArchiveBuilder &b) {
          b.AddStored("cut", "x");
@@ -476,3 +481,65 @@ TEST_F(ExtractAllTest, neverReplacesTheOpenArchive)
                                "Datei " + dir / "a.arc" + " kann nicht erstellt werden");
     EXPECT_EQ(readFile(dir / "a.arc"), b.Build());
 }
+
+namespace {
+
+struct NameCase
+{
+    const char *label;
+    const char *locale;
+    std::vector<std::string> names;
+    Tree tree;
+    // Where the first entry's name starts instead, when not at its own name.
+    int firstNameOffset = -1;
+    friend void PrintTo(const NameCase &c, std::ostream *out) { *out << c.label; }
+};
+
+class NamesOnDisk : public ExtractAllTest, public ::testing::WithParamInterface<NameCase>
+{
+};
+
+const NameCase NameCases[] = {
+    {"code page names decoded",
+     "C.UTF-8",
+     {"caf\xe9.txt", "Gel\xe4nde/Stra\xdf"
+                     "e.tex"},
+     {"café.txt", "Gelände/", "Gelände/Straße.tex"}},
+    {"UTF-8 names kept",
+     "C.UTF-8",
+     {"Stra\xc3\x9f"
+      "e.tex",
+      "\xc3\xa4/b"},
+     {"Straße.tex", "ä/", "ä/b"}},
+    {"one name not UTF-8 decides",
+     "C.UTF-8",
+     {"Stra\xc3\x9f"
+      "e.tex",
+      "caf\xe9"},
+     {"StraÃŸe.tex", "café"}},
+    {"Russian locale", "ru_RU.UTF-8", {"\xcf\xf0\xe8/x"}, {"При/", "При/x"}},
+    {"undefined byte", "C.UTF-8", {"a\x81"}, {"a\u0081"}},
+    {"name that starts inside a character", "C.UTF-8", {"\xc3\xa4x"}, {"¤x"}, 1},
+    {"ill-formed bytes that no entry points at", "C.UTF-8", {"\xe9", "ok\xc3\xa4"}, {"okä"}, 2},
+};
+
+} // namespace
+
+TEST_P(NamesOnDisk, areTheDecodedStoredNames)
+{
+    const NameCase &c = GetParam();
+    LocaleEnvironment pinned(c.locale);
+    ArchiveBuilder b;
+    for (const std::string &name : c.names)
+        b.AddStored(name, "data");
+    if (c.firstNameOffset >= 0)
+        b.OverrideEntry(0, 10, static_cast<std::uint32_t>(c.firstNameOffset));
+    open(b);
+    reader.ExtractAll(target());
+    EXPECT_EQ(tree(), c.tree);
+    if (c.firstNameOffset < 0) {
+        EXPECT_EQ(reader.GetFileName(0), c.names[0]); // the reader hands out the stored bytes
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, NamesOnDisk, ::testing::ValuesIn(NameCases), LabelName());

@@ -21,17 +21,18 @@ TEST(CliOptions, optionsStandAnywhereAfterTheCommand)
          {"a", "d", "-x", "--codepage=1"},
          nullptr,
          true},
-        {{"extract", "a", "0", "-"}, {"a", "0", "-"}, nullptr, false},
+        {{"extract", "a", "-1", "-"}, {"a", "-1", "-"}, nullptr, false},
     };
     for (const Case &c : cases) {
         const TCliOptions options = ParseCommandLine(c.args);
         EXPECT_EQ(options.Operands, c.operands) << c.args[1];
-        EXPECT_EQ(options.CodePage.value_or("(none)"), c.codePage ? c.codePage : "(none)");
+        EXPECT_EQ(options.Codec, c.codePage ? TNameCodec::FromName(c.codePage) : std::nullopt);
         EXPECT_EQ(options.NoSpaceCheck, c.noSpaceCheck);
     }
 
     const std::vector<std::vector<std::string>> wrong = {
         {"list", "a", "--codepage"},
+        {"list", "a", "--codepage=850"},
         {"list", "a", "--no-space-check"},
         {"extract-all", "a", "d", "--no-space-check=yes"},
         {"extract-all", "a", ""},

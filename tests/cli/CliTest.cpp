@@ -260,6 +260,16 @@ std::string usage()
     return text;
 }
 
+// A name that is not UTF-8, and its text in code page 1252, the page of the
+// C.UTF-8 locale the tests run in.
+const std::string OddName = "bytes/\x80\xFF\t tab";
+const std::string OddNameText = "bytes/\u20AC\u00FF\t tab";
+
+std::string shownName(const std::string &stored)
+{
+    return stored == OddName ? OddNameText : stored;
+}
+
 ArchiveBuilder mixedArchive()
 {
     std::string text;
@@ -269,7 +279,7 @@ ArchiveBuilder mixedArchive()
     b.AddStored("readme.txt", "hello\n");
     b.AddCompressed("data/parts.bin", {text.substr(0, 100), text.substr(100, 9000), text});
     b.AddOther("data/other mode", 0xFFFFFFFF, 0xFFFFFFFF);
-    b.AddStored("bytes/\x80\xFF\t tab", std::string(70000, '\xAB'));
+    b.AddStored(OddName, std::string(70000, '\xAB'));
     b.AddStored("empty", "");
     b.ScatterData(9);
     return b;
@@ -277,19 +287,37 @@ ArchiveBuilder mixedArchive()
 
 } // namespace
 
-TEST_F(CliTest, listPrintsEveryEntryAsStored)
+TEST_F(CliTest, listPrintsEveryEntryWithItsName)
 {
     const ArchiveBuilder b = mixedArchive();
-    const Outcome o = run({"list", write(b)});
-    EXPECT_EQ(o.exitCode, 0);
-    EXPECT_EQ(o.out, "0\t1\t6\treadme.txt\n"
-                     "1\t3\t" +
-                         std::to_string(b.Expected(1).size()) +
-                         "\tdata/parts.bin\n"
-                         "2\t4294967295\t4294967295\tdata/other mode\n"
-                         "3\t1\t70000\tbytes/\x80\xFF\t tab\n"
-                         "4\t1\t0\tempty\n");
-    EXPECT_EQ(o.err, "");
+    const std::string archive = write(b);
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string oddName;
+    };
+    const Case cases[] = {
+        {{"list", archive}, OddNameText},
+        {{"list", archive, "--codepage", "raw"}, OddName},
+        {{"list", "--codepage=RAW", archive}, OddName},
+        {{"list", archive, "--codepage=1251"}, "bytes/\u0402\u044F\t tab"},
+        {{"list", archive, "--codepage", "utf-8"}, "bytes/\uFFFD\uFFFD\t tab"},
+        {{"list", archive, "--codepage", "raw", "--codepage", "1252"}, OddNameText},
+    };
+    for (const Case &c : cases) {
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.exitCode, 0);
+        EXPECT_EQ(o.out, "0\t1\t6\treadme.txt\n"
+                         "1\t3\t" +
+                             std::to_string(b.Expected(1).size()) +
+                             "\tdata/parts.bin\n"
+                             "2\t4294967295\t4294967295\tdata/other mode\n"
+                             "3\t1\t70000\t" +
+                             c.oddName +
+                             "\n"
+                             "4\t1\t0\tempty\n");
+        EXPECT_EQ(o.err, "");
+    }
 
     const Outcome empty = run({"list", write(ArchiveBuilder(), "empty.arc")});
     EXPECT_EQ(empty.exitCode, 0);
@@ -377,7 +405,7 @@ TEST_F(CliTest, failuresPrintTheMessage)
         {{"extract", path("a.arc"), "0", path("folder")},
          "readme.txt: Datei " + path("folder") + " kann nicht erstellt werden"},
         {{"extract", path("a.arc"), "3", "/dev/full"},
-         "bytes/\x80\xFF\t tab: Stream-Schreibfehler"},
+         OddNameText + ": Stream-Schreibfehler"}, // not escaped into a file
         {{"extract", path("a.arc"), "0", "-"}, "readme.txt: Stream-Schreibfehler"},
     };
     for (const Case &c : cases) {
@@ -403,7 +431,9 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
     b.AddStored("readme.txt", "3");
     b.AddStored("-dash", "4");
     b.AddStored("Textures/up.tex", "5");
+    b.AddStored("caf\xe9.txt", "6"); // code page 1252: printed as "café.txt"
     const std::string archive = write(b);
+    const auto printed = [&](int i) { return i == 6 ? std::string("café.txt") : b.Name(i); };
     struct Case
     {
         std::vector<std::string> patterns;
@@ -414,8 +444,9 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
         {{"textures"}, {0, 1}, ""},
         {{"textures/"}, {0, 1}, ""},
         {{"*.tex"}, {0, 1, 2, 5}, ""},
-        {{"*.txt", "readme.txt"}, {3}, ""},
+        {{"readme.txt", "*.txt"}, {3, 6}, ""},
         {{"--", "-dash"}, {4}, ""},
+        {{"caf?.txt"}, {6}, ""},
         {{"readme.txt", "nope", "Readme*"},
          {3},
          "nothing matches nope\ntrovel-cli: nothing matches Readme*\n"},
@@ -431,8 +462,8 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
         std::string listed;
         std::set<std::string> files;
         for (const int i : c.chosen) {
-            listed += std::to_string(i) + "\t1\t1\t" + b.Name(i) + "\n";
-            files.insert(b.Name(i));
+            listed += std::to_string(i) + "\t1\t1\t" + printed(i) + "\n";
+            files.insert(printed(i));
         }
         const Outcome list = withPatterns({"list", archive});
         EXPECT_EQ(list.exitCode, status);
@@ -547,6 +578,10 @@ TEST_F(CliTest, usageErrorsAndHelp)
         {"--help", "list"},
         {"--version", "list"},
         {"extract-all", "a", "d", "--codepage"},
+        {"list", "a", "--codepage", "1259"},
+        {"list", "a", "--codepage=utf-16"},
+        {"extract-all", "a", "--codepage", "850", "b"},
+        {"--codepage", "raw", "list", "a"},
     };
     for (const auto &args : wrong) {
         const Outcome o = run(args);
@@ -566,11 +601,18 @@ TEST_F(CliTest, usageErrorsAndHelp)
 TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
 {
     const ArchiveBuilder b = mixedArchive();
-    const Outcome o = run({"extract-all", write(b), path("out")});
-    EXPECT_EQ(o.exitCode, 0);
-    EXPECT_EQ(o.out + o.err, "");
-    for (int i = 0; i < b.EntryCount(); ++i)
-        EXPECT_EQ(readFile(dir / "out" / b.Name(i)), b.Expected(i)) << b.Name(i);
+    const std::string archive = write(b);
+    for (const bool raw : {false, true}) {
+        const std::string out = raw ? "raw" : "out";
+        const Outcome o = raw ? run({"extract-all", "--codepage", "raw", archive, path(out)})
+                              : run({"extract-all", archive, path(out)});
+        EXPECT_EQ(o.exitCode, 0);
+        EXPECT_EQ(o.out + o.err, "");
+        for (int i = 0; i < b.EntryCount(); ++i) {
+            const std::string name = raw ? b.Name(i) : shownName(b.Name(i));
+            EXPECT_EQ(readFile(dir / out / name), b.Expected(i)) << name;
+        }
+    }
 }
 
 TEST_F(CliTest, progressIsCutToTheTerminal)
@@ -598,9 +640,10 @@ TEST_F(CliTest, namesAreEscapedOnATerminal)
     ArchiveBuilder b;
     b.AddStored("\x1B[2Jclear", "1");
     b.AddStored("osc\x1B]52;c;aGk=\x07", "2");
-    b.AddCompressedRaw("bad\x1B[31m\xFF", {{"not zlib", 5}}, 5);
+    b.AddCompressedRaw("bad\x1B[31m", {{"not zlib", 5}}, 5);
+    b.AddStored("raw\xFF", "");
     const std::string archive = write(b);
-    const std::string bad = "bad\\e[31m\\xFF";
+    const std::string bad = "bad\\e[31m";
     struct Case
     {
         std::vector<std::string> args;
@@ -611,6 +654,7 @@ TEST_F(CliTest, namesAreEscapedOnATerminal)
         {{"list", archive},
          true,
          "0\t1\t1\t\\e[2Jclear\n1\t1\t1\tosc\\e]52;c;aGk=\\x07\n2\t3\t5\t" + bad + "\n"},
+        {{"list", "--codepage=raw", archive}, true, "3\t1\t0\traw\\xFF\n"},
         {{"test", archive}, true, "2\t" + bad + "\tDaten von " + bad + " sind beschädigt\n"},
         {{"extract-all", archive, path("out")},
          false,
