@@ -111,61 +111,109 @@ std::size_t walkSet(std::string_view Pattern, std::size_t At, const TChar *Code,
     return std::string_view::npos;
 }
 
-// Matches the one pattern item at Pattern[At] ("?", a set or a literal; never
-// "*") against the character C. Returns the item's length, or 0 when it does
-// not match.
-std::size_t matchItem(std::string_view Pattern, std::size_t At, const TChar &C)
-{
-    if (Pattern[At] == '?')
-        return 1;
-    if (Pattern[At] == '[') {
-        bool holds = false;
-        const std::size_t end = walkSet(Pattern, At, &C, holds);
-        if (end != std::string_view::npos)
-            return holds ? end - At : 0;
-    }
-    const TChar literal = literalAt(Pattern, At);
-    return literal.Code == C.Code ? literal.Length : 0;
-}
-
 } // namespace
 
-bool WildcardMatch(std::string_view Pattern, std::string_view Text)
+TWildcard::TWildcard(std::string_view Pattern)
 {
-    // A "*" matches any run, so only the latest one needs to be retried: on a
-    // mismatch it takes one more character and matching resumes after it.
-    std::size_t p = 0, t = 0;
-    std::size_t starPattern = std::string_view::npos, starText = 0;
-    while (t < Text.size()) {
-        if (p < Pattern.size() && Pattern[p] == '*') {
-            while (p < Pattern.size() && Pattern[p] == '*')
-                ++p;
-            if (p == Pattern.size())
-                return true; // a trailing "*" takes the rest
-            starPattern = p;
-            starText = t;
+    const auto add = [this](TToken::TKind kind) -> TToken & {
+        return FTokens.emplace_back(TToken{kind, {}, 0});
+    };
+    std::size_t at = 0;
+    while (at < Pattern.size()) {
+        const char c = Pattern[at];
+        if (c == '*') {
+            if (FTokens.empty() || FTokens.back().Kind != TToken::Star)
+                add(TToken::Star);
+            ++at;
             continue;
         }
-        const TChar c = decodeAt(Text, t);
-        if (p < Pattern.size()) {
-            if (const std::size_t length = matchItem(Pattern, p, c)) {
-                p += length;
-                t += c.Length;
+        if (c == '?') {
+            add(TToken::AnyChar);
+            ++at;
+            continue;
+        }
+        if (c == '[') {
+            bool holds = false;
+            const std::size_t end = walkSet(Pattern, at, nullptr, holds);
+            if (end != std::string_view::npos) {
+                add(TToken::Set).Text = Pattern.substr(at, end - at);
+                at = end;
                 continue;
             }
         }
-        if (starPattern == std::string_view::npos)
-            return false;
-        starText += decodeAt(Text, starText).Length;
-        t = starText;
-        p = starPattern;
+        const std::size_t start = c == '\\' && at + 1 < Pattern.size() ? at + 1 : at;
+        const TChar literal = decodeAt(Pattern, start);
+        if (literal.Code >= InvalidBase) {
+            add(TToken::Invalid).Code = literal.Code;
+        } else {
+            if (FTokens.empty() || FTokens.back().Kind != TToken::Literal)
+                add(TToken::Literal);
+            FTokens.back().Text.append(Pattern.substr(start, literal.Length));
+        }
+        at = start + literal.Length;
     }
-    while (p < Pattern.size() && Pattern[p] == '*')
-        ++p;
-    return p == Pattern.size();
 }
 
-bool HasWildcard(std::string_view Pattern)
+bool TWildcard::Matches(std::string_view Text) const
+{
+    // A "*" matches any run, so only the latest one needs to be retried: on a
+    // mismatch it takes one more character and matching resumes after it. A
+    // literal after it is looked for directly: it begins with no continuation
+    // byte, so wherever it is found a character begins.
+    const auto skipToLiteral = [&](std::size_t token, std::size_t from) {
+        if (token < FTokens.size() && FTokens[token].Kind == TToken::Literal)
+            return Text.find(FTokens[token].Text, from);
+        return from;
+    };
+    std::size_t token = 0, t = 0;
+    std::size_t starToken = std::string_view::npos, starText = 0;
+    for (;;) {
+        bool matched = false;
+        if (token == FTokens.size()) {
+            if (t == Text.size())
+                return true;
+        } else {
+            const TToken &item = FTokens[token];
+            if (item.Kind == TToken::Star) {
+                if (++token == FTokens.size())
+                    return true; // a trailing "*" takes the rest
+                starToken = token;
+                starText = t = skipToLiteral(token, t);
+                if (t == std::string_view::npos)
+                    return false;
+                continue;
+            }
+            if (item.Kind == TToken::Literal) {
+                matched = Text.compare(t, item.Text.size(), item.Text) == 0;
+                if (matched)
+                    t += item.Text.size();
+            } else if (t < Text.size()) {
+                const TChar c = decodeAt(Text, t);
+                bool holds = item.Kind == TToken::AnyChar;
+                if (item.Kind == TToken::Invalid)
+                    holds = c.Code == item.Code;
+                else if (item.Kind == TToken::Set)
+                    walkSet(item.Text, 0, &c, holds);
+                matched = holds;
+                if (matched)
+                    t += c.Length;
+            }
+        }
+        if (matched) {
+            ++token;
+            continue;
+        }
+        if (starToken == std::string_view::npos || starText >= Text.size())
+            return false;
+        starText = skipToLiteral(starToken, starText + decodeAt(Text, starText).Length);
+        if (starText == std::string_view::npos)
+            return false;
+        t = starText;
+        token = starToken;
+    }
+}
+
+bool TWildcard::IsWildcard(std::string_view Pattern)
 {
     for (std::size_t at = 0; at < Pattern.size(); ++at) {
         const char c = Pattern[at];
@@ -177,9 +225,10 @@ bool HasWildcard(std::string_view Pattern)
     return false;
 }
 
-TEntryPattern::TEntryPattern(std::string Text)
-    : FText(std::move(Text)), FWildcard(HasWildcard(FText)), FFolder(FText)
+TEntryPattern::TEntryPattern(std::string Text) : FText(std::move(Text)), FFolder(FText)
 {
+    if (TWildcard::IsWildcard(FText))
+        FWildcard.emplace(FText);
     while (!FFolder.empty() && FFolder.back() == '/')
         FFolder.pop_back();
 }
@@ -187,7 +236,7 @@ TEntryPattern::TEntryPattern(std::string Text)
 bool TEntryPattern::Matches(std::string_view Name) const
 {
     if (FWildcard)
-        return WildcardMatch(FText, Name);
+        return FWildcard->Matches(Name);
     if (Name == FText || Name == FFolder)
         return true;
     return !FFolder.empty() && Name.size() > FFolder.size() && Name.starts_with(FFolder) &&

@@ -1,21 +1,46 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace trovel {
 
-// Shell wildcard matching over the whole text: "*" any run of characters and
-// "?" any one character, "/" included; "[...]" one character of a set
-// (ranges, "[:class:]", "!" or "^" to negate); a backslash takes the next
-// character literally. Characters are UTF-8; a byte that begins no valid
+// A shell wildcard, matched against the whole text: "*" any run of
+// characters and "?" any one character, "/" included; "[...]" one character
+// of a set (ranges, "[:class:]", "!" or "^" to negate); a backslash takes the
+// next character literally. Characters are UTF-8; a byte that begins no valid
 // sequence is a character of its own that matches only itself. A "[" that
-// opens no complete set is an ordinary character.
-bool WildcardMatch(std::string_view Pattern, std::string_view Text);
+// opens no complete set is an ordinary character. The pattern is taken apart
+// once, so that matching a million names costs little more than reading them.
+class TWildcard final
+{
+public:
+    explicit TWildcard(std::string_view Pattern);
 
-// Whether Pattern uses "*", "?" or a complete "[...]".
-bool HasWildcard(std::string_view Pattern);
+    bool Matches(std::string_view Text) const;
+    // Whether Pattern uses "*", "?" or a complete "[...]".
+    static bool IsWildcard(std::string_view Pattern);
+
+    struct TToken
+    {
+        enum TKind
+        {
+            Literal, // Text: valid UTF-8, compared byte for byte
+            Invalid, // Code: one byte that begins no valid sequence
+            AnyChar,
+            Set, // Text: the set as written, brackets included
+            Star
+        };
+        TKind Kind;
+        std::string Text;
+        char32_t Code = 0;
+    };
+
+private:
+    std::vector<TToken> FTokens;
+};
 
 // One PATTERN of the command line. With a wildcard it is matched against the
 // whole name; without one it names an entry, and as a folder every entry below
@@ -30,7 +55,7 @@ public:
 
 private:
     std::string FText;
-    bool FWildcard;
+    std::optional<TWildcard> FWildcard;
     std::string FFolder; // without its trailing "/"
 };
 

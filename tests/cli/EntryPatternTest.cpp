@@ -48,6 +48,13 @@ const PatternCase PatternCases[] = {
     {"\\*", "*", true},
     {"\\*", "a", false},
     {"a[b*", "a[bcd", true},
+    {"*.dat", "a.dat/b.dat", true},
+    {"*.dat", "a.dat/b.da", false},
+    {"*/sub1?/*7.dat", "f/sub12/file0000017.dat", true},
+    {"*/sub1?/*7.dat", "f/sub2/file0000017.dat", false},
+    {"*\xE9", "caf\xC3\xA9", false},
+    {"*\xA9", "caf\xC3\xA9", false},
+    {"*\xA9", "caf\xA9", true},
     {"*", "", true},
     {"?", "", false},
 };
