@@ -5,7 +5,6 @@
 //     choosing entries may cost at most half as much again as listing them.
 // Usage: bench-cli [SCRATCH-FOLDER [TROVEL-CLI]]   (default /dev/shm and the
 // trovel-cli of this build)
-#include "BenchArchiveWriter.h"
 #include "MixedArchive.h"
 
 #include <algorithm>
@@ -29,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int Rounds = 3;
-constexpr int ListEntries = 1000000;
+constexpr int ListEntries = WideArchiveEntries;
 
 std::string CliPath = TROVEL_CLI_PATH;
 
@@ -92,15 +91,7 @@ void benchTest(const fs::path &scratch)
 void benchSelection(const fs::path &scratch)
 {
     const fs::path archive = scratch / "million.arc";
-    {
-        TBenchArchiveWriter writer(archive.string());
-        char name[64];
-        for (int i = 0; i < ListEntries; ++i) {
-            std::snprintf(name, sizeof name, "folder%03d/sub%02d/file%07d.dat", i % 997, i % 31, i);
-            writer.AddStored(name, "");
-        }
-        writer.Finish();
-    }
+    writeWideArchive(archive.string(), ListEntries);
     const auto none = [] {};
     const double list = bestOf({"list", archive.string()}, none);
     std::printf("trovel-cli list of %d entries: best of %d %.3f s\n", ListEntries, Rounds, list);
