@@ -11,6 +11,7 @@
 #include "ArcErrors.h"
 #include "ArchiveBuilder.h"
 #include "MixedArchive.h"
+#include "ProcessMemory.h"
 #include "uArcReader.h"
 
 #include <algorithm>
@@ -33,6 +34,7 @@ extern char **environ;
 namespace fs = std::filesystem;
 using namespace trovel;
 using namespace trovel::bench;
+using trovel::testing::StatusKib;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -50,19 +52,6 @@ void keep(const T &value)
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A field of /proc/self/status in KiB ("VmHWM", "VmRSS").
-long statusKib(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.starts_with(prefix))
-            return std::stol(line.substr(prefix.size()));
-    }
-    return -1;
 }
 
 // ---- 1. a very large directory ------------------------------------------
@@ -194,11 +183,11 @@ EngineRun engineRun(const fs::path &archive, const fs::path &target)
 
 int extractChild(const std::string &archive, const std::string &target, const std::string &report)
 {
-    const long startKib = statusKib("VmRSS");
+    const long startKib = StatusKib("VmRSS");
     const auto start = Clock::now();
     TArcReader reader;
     reader.Open(archive);
-    const long openKib = statusKib("VmRSS");
+    const long openKib = StatusKib("VmRSS");
     bool failed = false;
     try {
         reader.ExtractAll(target);
@@ -207,7 +196,7 @@ int extractChild(const std::string &archive, const std::string &target, const st
     }
     const double seconds = secondsSince(start);
     std::ofstream(report) << seconds << ' ' << startKib << ' ' << openKib << ' '
-                          << statusKib("VmHWM") << ' ' << failed << '\n';
+                          << StatusKib("VmHWM") << ' ' << failed << '\n';
     return 0;
 }
 

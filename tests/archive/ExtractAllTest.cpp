@@ -397,8 +397,6 @@ struct InPlace
 };
 
 const InPlace InPlaces[] = {
-    {"plain file",
-     [](const fs::path &place, const fs::path &) { writeFile(place, "old, longer"); }},
     {"link to a file outside",
      [](const fs::path &place, const fs::path &outside) {
          fs::create_symlink(outside / "victim.txt", place);

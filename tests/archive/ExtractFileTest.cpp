@@ -2,6 +2,7 @@
 // and outputs that cannot be written.
 #include "ArcErrors.h"
 #include "ArchiveTesting.h"
+#include "ProcessMemory.h"
 #include "uArcReader.h"
 
 #include <cerrno>
@@ -40,17 +41,6 @@ std::string sampleText(std::size_t length)
         text += "line " + std::to_string(i * 7919 % 1000) + " of some sample text\n";
     text.resize(length);
     return text;
-}
-
-// A field of /proc/self/status in KiB ("VmHWM", "VmRSS").
-long statusKib(const std::string &field)
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with(field + ":"))
-            return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
 }
 
 // Every output file fails at close, as on a network file system whose quota
@@ -371,11 +361,11 @@ TEST_F(ExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
     b.OverridePart(0, 1, 0xFFFFFF00);
     b.WriteSparseTo(dir / "a.arc", 0xFFFFFF00);
     reader.Open(dir / "a.arc");
-    std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
-    const long before = statusKib("VmRSS");
+    ResetPeakMemory();
+    const long before = StatusKib("VmRSS");
     expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
                             "Daten von huge sind beschädigt");
-    EXPECT_LT(statusKib("VmHWM") - before, 16 * 1024);
+    EXPECT_LT(StatusKib("VmHWM") - before, 16 * 1024);
 }
 
 TEST_F(ExtractFileTest, writesToAPipe)

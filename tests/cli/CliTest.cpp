@@ -7,9 +7,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <poll.h>
 #include <pty.h>
 #include <sched.h>
 #include <set>
@@ -178,46 +178,41 @@ private:
     int FSlave = -1;
 };
 
-// Linux shows in /proc the system call a process is blocked in, and whether
-// a signal waits for delivery. Waiting on these is how a test knows where the
-// program is held, without guessing a delay.
+// Linux shows in /proc which system call a process sleeps in and which
+// signals wait for it: how a test knows where the program is held, without
+// guessing a delay.
 std::string procText(pid_t pid, const char *file)
 {
     return readFile("/proc/" + std::to_string(pid) + "/" + file);
 }
 
-// Asleep in the call, waiting for a reader or for the terminal: an
-// interruptible sleep, unlike a short wait for the disk.
-void waitUntilBlockedIn(pid_t pid, long call)
+// An interruptible sleep: waiting for a reader or for the terminal, not for
+// the disk.
+bool sleepsIn(pid_t pid, long call)
 {
-    const std::string prefix = std::to_string(call) + " ";
-    const auto blocked = [&] {
-        const std::string stat = procText(pid, "stat");
-        const std::size_t state = stat.rfind(") ");
-        return state != std::string::npos && stat.compare(state, 3, ") S") == 0 &&
-               procText(pid, "syscall").starts_with(prefix);
-    };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!blocked()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "never blocked in call " << call;
-        ::sched_yield();
-    }
+    return procText(pid, "stat").find(") S ") != std::string::npos &&
+           procText(pid, "syscall").starts_with(std::to_string(call) + " ");
 }
 
-void waitUntilInterruptDelivered(pid_t pid)
+bool interruptPending(pid_t pid)
 {
-    const auto pending = [pid] {
-        std::istringstream status(procText(pid, "status"));
-        for (std::string line; std::getline(status, line);) {
-            if (line.starts_with("SigPnd:") || line.starts_with("ShdPnd:")) {
-                if (std::stoull(line.substr(7), nullptr, 16) & (1ULL << (SIGINT - 1)))
-                    return true;
-            }
-        }
-        return false;
-    };
-    while (pending())
+    const std::string status = procText(pid, "status");
+    for (const std::string field : {"\nSigPnd:", "\nShdPnd:"}) {
+        const std::size_t at = status.find(field);
+        if (at != std::string::npos &&
+            (std::stoull(status.substr(at + field.size()), nullptr, 16) >> (SIGINT - 1) & 1))
+            return true;
+    }
+    return false;
+}
+
+void waitUntil(const std::function<bool()> &condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the program was never held";
         ::sched_yield();
+    }
 }
 
 class CliTest : public ::testing::Test
@@ -676,31 +671,14 @@ TEST_F(CliTest, extractWritesToTheNameGivenAsItStands)
     const std::string archive = write(b);
     writeFileAt(path("linked"), "old contents, longer");
     fs::create_symlink(path("linked"), path("link"));
-    fs::create_symlink(path("made"), path("dangling"));
-    writeFileAt(path("shared"), "old contents, longer");
-    fs::create_hard_link(path("shared"), path("hard"));
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     const int fifo = ::open(path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
 
-    struct Case
-    {
-        std::string output;
-        std::string written; // where the data must be found
-    };
-    const Case cases[] = {
-        {path("link"), path("linked")},
-        {path("dangling"), path("made")},
-        {path("hard"), path("shared")},
-        {"/dev/null", ""},
-        {path("fifo"), ""},
-    };
-    for (const Case &c : cases) {
-        const Outcome o = run({"extract", archive, "0", c.output});
-        EXPECT_EQ(o.exitCode, 0) << c.output << o.err;
-        if (!c.written.empty()) {
-            EXPECT_EQ(readFile(c.written), "entry data") << c.output;
-        }
+    for (const std::string &output : {path("link"), std::string("/dev/null"), path("fifo")}) {
+        const Outcome o = run({"extract", archive, "0", output});
+        EXPECT_EQ(o.exitCode, 0) << output << o.err;
     }
+    EXPECT_EQ(readFile(path("linked")), "entry data");
     char got[64] = {};
     EXPECT_EQ(::read(fifo, got, sizeof got), 10);
     EXPECT_STREQ(got, "entry data");
@@ -737,7 +715,7 @@ TEST_F(CliTest, interruptEndsASingleExtractAtOnce)
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
         const int reader = withReader ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
         Cli cli(dir, {"extract", archive, "0", fifo});
-        waitUntilBlockedIn(cli.pid(), withReader ? SYS_write : SYS_openat);
+        waitUntil([&] { return sleepsIn(cli.pid(), withReader ? SYS_write : SYS_openat); });
         ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
         const Outcome o = cli.wait();
         EXPECT_EQ(o.exitCode, 130);
@@ -766,10 +744,10 @@ TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
             if (command == "extract-all")
                 args.push_back(out.string());
             Cli cli(dir, args, terminal.slave());
-            waitUntilBlockedIn(cli.pid(), SYS_write);
+            waitUntil([&] { return sleepsIn(cli.pid(), SYS_write); });
             ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
             if (interrupts == 2) {
-                waitUntilInterruptDelivered(cli.pid());
+                waitUntil([&] { return !interruptPending(cli.pid()); });
                 ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
             }
             terminal.suspendOutput(false);
