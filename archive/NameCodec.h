@@ -75,8 +75,9 @@ bool IsValidUtf8(std::string_view Text);
 // True when Text holds no byte above 0x7F.
 bool IsAscii(std::string_view Text);
 
-// The Windows ANSI code page of the user's language and territory. Each
-// platform provides it in a file of its own (SystemCodePagePosix.cpp here).
+// The Windows ANSI code page of the user's language and territory, always one
+// that ForCodePage takes. Each platform provides it in a file of its own
+// (SystemCodePagePosix.cpp here).
 int SystemCodePage();
 
 } // namespace trovel

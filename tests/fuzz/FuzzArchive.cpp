@@ -4,6 +4,7 @@
 #include "ArcErrors.h"
 #include "uArcReader.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -98,11 +99,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } catch (const trovel::Exception &) {
         return 0;
     }
+    // Decoded in any page, even a double-byte one, a name keeps exactly its
+    // separators.
+    static const trovel::TNameCodec doubleByte = trovel::TNameCodec::ForCodePage(932);
     std::size_t nameBytes = 0;
     for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
         trovel::TArcFileEntry entry{};
         reader.GetFileEntry(i, entry);
-        nameBytes += reader.GetFileName(i).size() + entry.Size % 2;
+        const std::string name = reader.GetFileName(i);
+        nameBytes += name.size() + entry.Size % 2;
+        for (const trovel::TNameCodec *codec : {&reader.NameCodec(), &doubleByte}) {
+            const std::string text = codec->ToPathText(name);
+            if (std::count(text.begin(), text.end(), '/') !=
+                std::count(name.begin(), name.end(), '/'))
+                std::abort();
+        }
     }
     (void)nameBytes;
 
