@@ -130,7 +130,14 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
 void TArcReader::TestFile(std::int32_t Index)
 {
     try {
-        if (!HasFileToWrite(GetFileName(Index)))
+        const std::string name = GetFileName(Index);
+        const bool hasFile = HasFileToWrite(name);
+        // No target folder, not even "./", leaves room for a name longer than
+        // a path may be.
+        const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
+        if (relative.size() + 2 > MaxPathLength)
+            throw EFCreateError(relative);
+        if (!hasFile)
             return;
         TExtractBuffers buffers;
         ReadEntry(

@@ -125,8 +125,10 @@ public:
     void ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices);
 
     // Reads the entry as ExtractAll writes it and writes nothing: raises what
-    // ExtractAll raises for the entry's name and data (EPathError, EDataError,
-    // EReadError, ERangeError, EOutOfMemory), and nothing when it reads back.
+    // ExtractAll raises for the entry's name and data, whatever the target
+    // folder (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory,
+    // EFCreateError for a name too long for any path), and nothing when it
+    // reads back.
     void TestFile(std::int32_t Index);
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.

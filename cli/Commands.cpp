@@ -51,10 +51,9 @@ void reportEntryError(const TArcReader &Reader, std::int32_t Index, const Except
 }
 
 // The entry a Ctrl+C that ends the program at once names on stderr.
-void holdEntry(const TArcReader &Reader, std::int32_t Index)
+void holdEntry(const std::string &Name, bool Escape)
 {
-    const std::string name = PrintedName(Reader, Index);
-    SetEntryInHand(IsTerminal(STDERR_FILENO) ? Escaped(name) : name);
+    SetEntryInHand(Escape ? Escaped(Name) : Name);
 }
 
 // Reported after the rest of the command was done, so they end its output.
@@ -168,6 +167,7 @@ int RunTest(const TCliOptions &Options)
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
 
     const bool escape = IsTerminal(STDOUT_FILENO);
+    const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
     bool failed = false;
     for (std::int32_t position = 0; position < count; ++position) {
@@ -178,7 +178,7 @@ int RunTest(const TCliOptions &Options)
         }
         const std::int32_t index = chosen[static_cast<std::size_t>(position)];
         const std::string name = PrintedName(reader, index);
-        holdEntry(reader, index);
+        holdEntry(name, escapeMessages);
         progress.Show(position, count, name);
         try {
             reader.TestFile(index);
@@ -219,7 +219,7 @@ int RunExtract(const TCliOptions &Options)
                        ")");
     }
     const auto entry = static_cast<std::int32_t>(index);
-    holdEntry(reader, entry);
+    holdEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
     try {
         if (output == "-")
             reader.ExtractTo(entry, writeToStdout);
@@ -251,6 +251,7 @@ int RunExtractAll(const TCliOptions &Options)
     if (!Options.NoSpaceCheck)
         checkFreeSpace(reader, chosen, folder);
 
+    const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
     std::int32_t position = 0;
     std::int32_t current = -1; // the entry being written
@@ -262,8 +263,9 @@ int RunExtractAll(const TCliOptions &Options)
             return true;
         }
         current = chosen[static_cast<std::size_t>(position)];
-        holdEntry(reader, current);
-        progress.Show(position++, count, PrintedName(reader, current));
+        const std::string name = PrintedName(reader, current);
+        holdEntry(name, escapeMessages);
+        progress.Show(position++, count, name);
         return false;
     });
     try {

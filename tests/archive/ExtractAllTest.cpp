@@ -250,6 +250,13 @@ TEST_F(ExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
         EXPECT_EQ(tested, failure([&] { reader.ExtractAll(target()); })) << b.Name(0);
         fs::remove_all(target());
     }
+
+    // Too long for a path below any folder: only the message differs.
+    ArchiveBuilder b;
+    b.AddStored(std::string(5000, 'n'), "x");
+    open(b);
+    expectError<EFCreateError>([&] { reader.TestFile(0); },
+                               "Datei " + std::string(5000, 'n') + " kann nicht erstellt werden");
 }
 
 namespace {
