@@ -4,46 +4,13 @@
 
 #include "ArcErrors.h"
 #include "ArcPaths.h"
-#include "ZlibInflater.h"
+#include "ExtractBuffers.h"
 
 #include <algorithm>
 #include <memory>
 #include <new>
 
 namespace trovel {
-
-namespace {
-
-// Stored data is streamed through a buffer of this size, so an entry of any
-// size is copied in bounded memory.
-constexpr std::size_t CopyBufferSize = 61440;
-
-} // namespace
-
-// Scratch memory for one extraction call, reused from entry to entry so that a
-// run over many small entries does not allocate for each of them. Its size is
-// fixed, whatever the archive claims.
-class TExtractBuffers final
-{
-public:
-    char *Copy()
-    {
-        if (!FCopy)
-            FCopy = std::make_unique_for_overwrite<char[]>(CopyBufferSize);
-        return FCopy.get();
-    }
-
-    TZlibInflater &Inflater()
-    {
-        if (!FInflater)
-            FInflater = std::make_unique<TZlibInflater>();
-        return *FInflater;
-    }
-
-private:
-    std::unique_ptr<char[]> FCopy;
-    std::unique_ptr<TZlibInflater> FInflater;
-};
 
 void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
 {
@@ -139,9 +106,10 @@ void TArcReader::TestFile(std::int32_t Index)
             throw EFCreateError(relative);
         if (!hasFile)
             return;
-        TExtractBuffers buffers;
+        if (!FTestBuffers)
+            FTestBuffers = std::make_unique<TExtractBuffers>();
         ReadEntry(
-            Index, [](const void *, std::size_t) {}, buffers);
+            Index, [](const void *, std::size_t) {}, *FTestBuffers);
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }

@@ -1,6 +1,7 @@
 #include "uArcReader.h"
 
 #include "ArcErrors.h"
+#include "ExtractBuffers.h"
 
 #include <bit>
 #include <cstring>
@@ -128,6 +129,7 @@ void TArcReader::Close()
     if (!FStream)
         return;
     FStream.reset();
+    FTestBuffers.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);

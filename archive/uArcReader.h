@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -163,6 +164,9 @@ private:
     std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
     TNameCodec FNameCodec = TNameCodec::Utf8();
+    // Kept from one TestFile to the next, so that testing many small entries
+    // does not allocate for each of them; released by Close.
+    std::unique_ptr<TExtractBuffers> FTestBuffers;
 };
 
 } // namespace trovel
