@@ -435,7 +435,6 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
         std::string err; // the unmatched patterns, after everything else
     };
     const Case cases[] = {
-        {{"textures"}, {0, 1}, ""},
         {{"textures/"}, {0, 1}, ""},
         {{"*.tex"}, {0, 1, 2, 5}, ""},
         {{"readme.txt", "*.txt"}, {3, 6}, ""},
