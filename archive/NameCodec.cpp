@@ -24,6 +24,16 @@ std::size_t asciiPrefix(std::string_view Text)
     const char *data = Text.data();
     const std::size_t size = Text.size();
     std::size_t at = 0;
+    // Whole name tables pass through here: 64 bytes a step keep up with
+    // memory.
+    for (; at + 64 <= size; at += 64) {
+        std::uint64_t words[8];
+        std::memcpy(words, data + at, 64);
+        if ((words[0] | words[1] | words[2] | words[3] | words[4] | words[5] | words[6] |
+             words[7]) &
+            HighBits)
+            break;
+    }
     for (; at + 8 <= size; at += 8) {
         std::uint64_t word;
         std::memcpy(&word, data + at, 8);
