@@ -205,7 +205,8 @@ constexpr std::array<int, 14> CodePages = {874,  932,  936,  949,  950,  1250, 1
 
 // The decoding of one code page, read once from the C library's converter.
 // The C library rejects the bytes a page leaves undefined; they decode here
-// as Windows decodes them.
+// as Windows decodes them. Without a converter for the page every byte above
+// 0x7F counts as undefined.
 class TCodePageTable final
 {
 public:
