@@ -24,6 +24,16 @@ std::size_t asciiPrefix(std::string_view Text)
     const char *data = Text.data();
     const std::size_t size = Text.size();
     std::size_t at = 0;
+    // Whole name tables pass through here: 64 bytes a step keep up with
+    // memory.
+    for (; at + 64 <= size; at += 64) {
+        std::uint64_t words[8];
+        std::memcpy(words, data + at, 64);
+        if ((words[0] | words[1] | words[2] | words[3] | words[4] | words[5] | words[6] |
+             words[7]) &
+            HighBits)
+            break;
+    }
     for (; at + 8 <= size; at += 8) {
         std::uint64_t word;
         std::memcpy(&word, data + at, 8);
@@ -195,7 +205,8 @@ constexpr std::array<int, 14> CodePages = {874,  932,  936,  949,  950,  1250, 1
 
 // The decoding of one code page, read once from the C library's converter.
 // The C library rejects the bytes a page leaves undefined; they decode here
-// as Windows decodes them.
+// as Windows decodes them. Without a converter for the page every byte above
+// 0x7F counts as undefined.
 class TCodePageTable final
 {
 public:
