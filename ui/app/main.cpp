@@ -1,5 +1,6 @@
 // Starts Trovel: one main window; the program ends when it is closed.
 #include "Main.h"
+#include "QtTranslations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,6 +12,9 @@ int main(int argc, char **argv)
     // error on the screen, not the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
+    // The toolkit's own texts (standard buttons, file dialogs) in the user's
+    // language, as the folder chooser's texts are.
+    trovel::InstallQtTranslations(QLocale::system(), application);
     trovel::TfrmMain frmMain;
     QApplication::setWindowIcon(frmMain.windowIcon());
     frmMain.show();
