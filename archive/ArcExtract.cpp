@@ -21,8 +21,8 @@ constexpr std::size_t CopyBufferSize = 61440;
 } // namespace
 
 // Scratch memory for one extraction call, reused from entry to entry so that a
-// run over many small entries does not allocate for each of them. It grows to
-// the largest compressed part met, never beyond what the file holds.
+// run over many small entries does not allocate for each of them. Its size is
+// fixed, whatever the archive claims.
 class TExtractBuffers final
 {
 public:
@@ -31,18 +31,6 @@ public:
         if (!FCopy)
             FCopy = std::make_unique_for_overwrite<char[]>(CopyBufferSize);
         return FCopy.get();
-    }
-
-    // Its old contents are never needed, so growing it copies nothing and
-    // never holds the old and the new block at once.
-    unsigned char *Input(std::size_t length)
-    {
-        if (FInputSize < length) {
-            FInput.reset();
-            FInput = std::make_unique_for_overwrite<unsigned char[]>(length);
-            FInputSize = length;
-        }
-        return FInput.get();
     }
 
     TZlibInflater &Inflater()
@@ -54,8 +42,6 @@ public:
 
 private:
     std::unique_ptr<char[]> FCopy;
-    std::unique_ptr<unsigned char[]> FInput;
-    std::size_t FInputSize = 0;
     std::unique_ptr<TZlibInflater> FInflater;
 };
 
@@ -63,7 +49,9 @@ void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
 {
     try {
         TExtractBuffers buffers;
-        ExtractEntry(Index, FileName, buffers);
+        TFileStream output = TFileStream::Create(FileName, ArchiveIdentity());
+        WriteEntry(Index, output, buffers);
+        output.Close();
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
@@ -79,6 +67,8 @@ void TArcReader::ExtractAll(const std::string &Folder)
 
     try {
         TExtractBuffers buffers;
+        TTargetFolder folders(target);
+        const std::optional<TFileIdentity> archive = ArchiveIdentity();
         // The handler may replace itself while it runs; the run keeps the one
         // it started with.
         const TArcProgressEvent progress = FOnProgress;
@@ -90,36 +80,48 @@ void TArcReader::ExtractAll(const std::string &Folder)
             if (LeavesTargetFolder(name))
                 throw EPathError(name);
 
-            const std::string path = target + ToNativeSeparators(name);
-            ForceDirectories(ExtractFilePath(path));
-            // A name that ends in "/" names a folder: it has been made, and a
-            // file of that name could not be.
-            if (name.empty() || name.back() == '/')
+            // The entry's path below the target: every folder and file made
+            // for the entry, and every message about it, comes from this.
+            const std::string relative = ToNativeSeparators(name);
+            const std::string path = target + relative;
+            if (path.size() > MaxPathLength)
+                throw EFCreateError(path);
+            // A name that ends in "/" names a folder: it is made, and a file
+            // of that name could not be.
+            if (name.empty() || name.back() == '/') {
+                if (!folders.MakeFolder(relative))
+                    throw EFCreateError(path);
                 continue;
-            ExtractEntry(index, path, buffers);
+            }
+            const std::string folderPart = ExtractFilePath(relative);
+            const TFolder *folder = folders.MakeFolder(folderPart);
+            std::optional<TFileStream> output;
+            if (folder)
+                output = folder->ReplaceFile(relative.substr(folderPart.size()), archive);
+            if (!output)
+                throw EFCreateError(path);
+            WriteEntry(index, *output, buffers);
+            output->Close();
         }
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
 }
 
-void TArcReader::ExtractEntry(std::int32_t Index, const std::string &FileName,
-                              TExtractBuffers &Buffers)
+std::optional<TFileIdentity> TArcReader::ArchiveIdentity() const
 {
-    // Creating the output would truncate the archive itself when both names
-    // lead to the same file.
-    if (FStream) {
-        const auto target = FileIdentity(FileName);
-        if (target && *target == FStream->Identity())
-            throw EFCreateError(FileName);
-    }
-    TFileStream output = TFileStream::Create(FileName);
+    if (!FStream)
+        return std::nullopt;
+    return FStream->Identity();
+}
 
+void TArcReader::WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers)
+{
     const TArcFileEntry &entry = EntryAt(Index);
     if (entry.StorageMode == smStored)
-        CopyStored(entry, output, Buffers);
+        CopyStored(entry, Output, Buffers);
     else if (entry.StorageMode == smCompressed)
-        InflateParts(Index, entry, output, Buffers);
+        InflateParts(Index, entry, Output, Buffers);
 }
 
 void TArcReader::CopyStored(const TArcFileEntry &Entry, TFileStream &Output,
@@ -145,18 +147,17 @@ void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TF
     const auto writeOut = [&Output](const unsigned char *data, std::size_t length) {
         Output.WriteBuffer(data, length);
     };
+    const auto readIn = [this](unsigned char *buffer, std::size_t length) {
+        FStream->ReadBuffer(buffer, length);
+    };
     for (std::uint32_t i = 0; i < Entry.PartCount; ++i) {
         const TArcPart &part = FParts[std::size_t{Entry.FirstPart} + i];
-        // Checked before the buffer grows: a part can never claim more memory
-        // than the file holds.
         if (std::uint64_t{part.Offset} + part.CompressedSize >
             static_cast<std::uint64_t>(FStream->Size()))
             throw EReadError();
 
-        unsigned char *input = Buffers.Input(part.CompressedSize);
         FStream->Seek(part.Offset);
-        FStream->ReadBuffer(input, part.CompressedSize);
-        if (!Buffers.Inflater().Inflate(input, part.CompressedSize, part.UncompressedSize,
+        if (!Buffers.Inflater().Inflate(part.CompressedSize, part.UncompressedSize, readIn,
                                         writeOut))
             throw EDataError(GetFileName(Index));
     }

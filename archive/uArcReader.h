@@ -93,12 +93,16 @@ public:
     // The same bytes as GetFileName without a copy; valid until Close or Open.
     std::string_view FileNameView(std::int32_t Index) const;
 
-    // Writes one entry to FileName, replacing any file of that name. The
-    // output file is created before anything else and is kept, as far as it
-    // was written, when a later step fails.
+    // Writes one entry to FileName, a name of the caller's choice: an
+    // existing file is truncated, a link followed, a FIFO or device written
+    // to as it is (see TFileStream::Create). The output file is created
+    // before anything else and is kept, as far as it was written, when a
+    // later step fails.
     void ExtractFile(std::int32_t Index, const std::string &FileName);
     // Writes every entry below Folder, recreating the entries' folders, and
-    // reports each entry to OnProgress first.
+    // reports each entry to OnProgress first. Whatever stands at an entry's
+    // place is replaced by a new file, never written through; only links
+    // in the place of folders that the run did not make are followed.
     void ExtractAll(const std::string &Folder);
 
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
@@ -107,7 +111,9 @@ public:
 private:
     void LoadDirectory();
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
-    void ExtractEntry(std::int32_t Index, const std::string &FileName, TExtractBuffers &Buffers);
+    // The open archive's file, which no output may replace or truncate.
+    std::optional<TFileIdentity> ArchiveIdentity() const;
+    void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
     void CopyStored(const TArcFileEntry &Entry, TFileStream &Output, TExtractBuffers &Buffers);
     void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
                       TExtractBuffers &Buffers);

@@ -1,12 +1,12 @@
 // trovel-cli: lists and extracts archives from scripts and batch jobs, on the
 // same engine as the window.
 #include "ArcErrors.h"
+#include "Interruption.h"
 #include "ProgressLine.h"
 #include "uArcReader.h"
 
 #include <charconv>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -50,13 +50,6 @@ class CliError final : public Exception
 public:
     using Exception::Exception;
 };
-
-volatile std::sig_atomic_t Interrupted = 0;
-
-extern "C" void onInterrupt(int)
-{
-    Interrupted = 1;
-}
 
 // Everything goes through stdio's buffer; a stdout that fails to take it (a
 // full disk, a closed pipe) is a write error like any other.
@@ -109,6 +102,7 @@ std::int64_t ParseIndex(const std::string &text)
 
 int Extract(const std::string &archive, const std::string &indexText, const std::string &output)
 {
+    InstallInterruptHandler(TInterruptMode::EndAtOnce, false);
     const std::int64_t index = ParseIndex(indexText);
     TArcReader reader;
     reader.Open(archive);
@@ -121,40 +115,45 @@ int Extract(const std::string &archive, const std::string &indexText, const std:
         throw CliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
                        ")");
     }
+    SetEntryInHand(reader.FileNameView(static_cast<std::int32_t>(index)));
     reader.ExtractFile(static_cast<std::int32_t>(index), output);
+    ClearEntryInHand();
     return ExitOk;
 }
 
 int ExtractAll(const std::string &archive, const std::string &folder)
 {
+    // An unset variable in a script must not mean the current folder.
+    if (folder.empty())
+        throw UsageError();
     // Ctrl+C asks the run to stop before the next entry; the entry in hand is
-    // finished, so no file is left half written by the interruption.
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-
+    // finished, so no file is left half written by the interruption. A second
+    // one is for an entry that takes too long.
     TProgressLine progress(STDERR_FILENO);
+    InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
     TArcReader reader;
     reader.Open(archive);
     const std::int32_t count = reader.GetFileCount();
     std::int32_t index = 0;
     bool stopped = false;
     reader.SetOnProgress([&](TArcReader &, const std::string &name) {
-        if (Interrupted) {
+        if (InterruptRequested()) {
             stopped = true;
+            ClearEntryInHand();
             return true;
         }
+        SetEntryInHand(name);
         progress.Show(index++, count, name);
         return false;
     });
     try {
         reader.ExtractAll(folder);
     } catch (...) {
+        ClearEntryInHand();
         progress.Keep(); // shows the entry that failed
         throw;
     }
+    ClearEntryInHand();
     if (stopped) {
         progress.Keep();
         return ExitInterrupted;

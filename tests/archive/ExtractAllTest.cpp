@@ -4,6 +4,8 @@
 #include "ArchiveTesting.h"
 #include "uArcReader.h"
 
+#include <sys/stat.h>
+
 using namespace trovel;
 using namespace trovel::testing;
 
@@ -265,6 +267,12 @@ const RunError RunErrors[] = {
          b.AddStored(name + "f", "x");
      },
      ""},
+    {"folder entry blocked by a file",
+     [](ArchiveBuilder &b) {
+         b.AddStored("blocker", "file");
+         b.AddStored("blocker/sub/", "");
+     },
+     "Datei %t/blocker/sub/ kann nicht erstellt werden"},
     {"damaged part",
      [](ArchiveBuilder &b) {
          b.AddCompressedRaw("bad", {{"not a zlib stream", 10}}, 10);
@@ -308,3 +316,97 @@ TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, FirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
                          LabelName());
+
+namespace {
+
+// What stands at an entry's place before the run; outside holds victim.txt.
+struct InPlace
+{
+    const char *label;
+    std::function<void(const fs::path &place, const fs::path &outside)> make;
+    friend void PrintTo(const InPlace &p, std::ostream *out) { *out << p.label; }
+};
+
+const InPlace InPlaces[] = {
+    {"link to a file outside",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_symlink(outside / "victim.txt", place);
+     }},
+    {"dangling link",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_symlink(outside / "made.txt", place);
+     }},
+    {"hard link",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_hard_link(outside / "victim.txt", place);
+     }},
+    {"FIFO", [](const fs::path &place, const fs::path &) { ::mkfifo(place.c_str(), 0600); }},
+    {"link to a folder outside",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_directory_symlink(outside, place);
+     }},
+};
+
+class ReplacedAtTheEntrysPlace : public ExtractAllTest,
+                                 public ::testing::WithParamInterface<InPlace>
+{
+};
+
+} // namespace
+
+TEST_P(ReplacedAtTheEntrysPlace, byANewFileWhileNothingOutsideChanges)
+{
+    const fs::path outside = dir.path() / "o";
+    const fs::path place = dir.path() / "t/f.txt";
+    fs::create_directories(dir.path() / "t");
+    fs::create_directory(outside);
+    writeFile(outside / "victim.txt", "victim");
+    GetParam().make(place, outside);
+    ArchiveBuilder b;
+    b.AddCompressed("f.txt", {"new"});
+    open(b);
+    reader.ExtractAll(target());
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place)));
+    EXPECT_EQ(fs::hard_link_count(place), 1u);
+    EXPECT_EQ(readFile(place), "new");
+    EXPECT_EQ(treeOf(outside), Tree{"victim.txt"});
+    EXPECT_EQ(readFile(outside / "victim.txt"), "victim");
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, ReplacedAtTheEntrysPlace, ::testing::ValuesIn(InPlaces),
+                         LabelName());
+
+TEST_F(ExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
+{
+    const fs::path outside = dir.path() / "o";
+    fs::create_directories(outside / "real");
+    fs::create_directories(dir.path() / "t");
+    fs::create_directory_symlink(outside / "real", dir.path() / "t/moved");
+    ArchiveBuilder b;
+    b.AddStored("moved/x.txt", "through the user's link");
+    b.AddStored("made/first", "1");
+    b.AddStored("other/x", "x");
+    b.AddStored("made/second", "2");
+    open(b);
+    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
+        if (name == "made/second") { // the folder the run made becomes a link
+            fs::remove_all(dir.path() / "t/made");
+            fs::create_directory_symlink(outside, dir.path() / "t/made");
+        }
+        return false;
+    });
+    expectError<EFCreateError>([&] { reader.ExtractAll(target()); },
+                               "Datei " + target() + "/made/second kann nicht erstellt werden");
+    EXPECT_EQ(readFile(outside / "real/x.txt"), "through the user's link");
+    EXPECT_EQ(treeOf(outside), (Tree{"real/", "real/x.txt"}));
+}
+
+TEST_F(ExtractAllTest, neverReplacesTheOpenArchive)
+{
+    ArchiveBuilder b;
+    b.AddStored("a.arc", "in the archive's place");
+    open(b);
+    expectError<EFCreateError>([&] { reader.ExtractAll(dir.path().string()); },
+                               "Datei " + dir / "a.arc" + " kann nicht erstellt werden");
+    EXPECT_EQ(readFile(dir / "a.arc"), b.Build());
+}
