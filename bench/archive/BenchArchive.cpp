@@ -10,7 +10,6 @@
 // Usage: bench-archive [SCRATCH-FOLDER]   (default /dev/shm)
 #include "ArcErrors.h"
 #include "ArchiveBuilder.h"
-#include "BenchArchiveWriter.h"
 #include "MixedArchive.h"
 #include "ProcessMemory.h"
 #include "uArcReader.h"
@@ -40,7 +39,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int OpenEntries = 1000000;
+constexpr int OpenEntries = WideArchiveEntries;
 constexpr int Rounds = 3;
 
 // Keeps the compiler from dropping work whose result is not used.
@@ -60,15 +59,7 @@ double secondsSince(Clock::time_point start)
 void benchOpen(const fs::path &scratch)
 {
     const fs::path archive = scratch / "million.arc";
-    {
-        TBenchArchiveWriter writer(archive.string());
-        char name[64];
-        for (int i = 0; i < OpenEntries; ++i) {
-            std::snprintf(name, sizeof name, "folder%03d/sub%02d/file%07d.dat", i % 997, i % 31, i);
-            writer.AddStored(name, "");
-        }
-        writer.Finish();
-    }
+    writeWideArchive(archive.string(), OpenEntries);
     std::vector<double> times;
     for (int round = 0; round < 5; ++round) {
         const auto start = Clock::now();
