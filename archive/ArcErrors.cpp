@@ -5,7 +5,7 @@ namespace trovel {
 namespace {
 
 // The messages keep one "%s" for the name; the name is inserted byte for byte.
-std::string withName(const char *format, const std::string &name)
+std::string withName(std::string_view format, const std::string &name)
 {
     std::string text(format);
     const auto at = text.find("%s");
@@ -16,13 +16,27 @@ std::string withName(const char *format, const std::string &name)
 
 } // namespace
 
+Exception::Exception(std::string_view format, const std::string &subject)
+    : std::runtime_error(withName(format, subject)), FSubject(subject),
+      FSubjectAt(format.find("%s"))
+{
+}
+
+std::string Exception::MessageWith(std::string_view Replacement) const
+{
+    std::string text = Message();
+    if (FSubjectAt != std::string::npos)
+        text.replace(FSubjectAt, FSubject.size(), Replacement);
+    return text;
+}
+
 EFOpenError::EFOpenError(const std::string &fileName)
-    : Exception(withName("Datei %s kann nicht geöffnet werden", fileName))
+    : Exception("Datei %s kann nicht geöffnet werden", fileName)
 {
 }
 
 EFCreateError::EFCreateError(const std::string &fileName)
-    : Exception(withName("Datei %s kann nicht erstellt werden", fileName))
+    : Exception("Datei %s kann nicht erstellt werden", fileName)
 {
 }
 
@@ -35,12 +49,12 @@ ERangeError::ERangeError() : Exception("Fehler bei Bereichsprüfung") {}
 EOutOfMemory::EOutOfMemory() : Exception("Zu wenig Arbeitsspeicher") {}
 
 EPathError::EPathError(const std::string &entryName)
-    : Exception(withName("Eintrag %s liegt außerhalb des Zielordners", entryName))
+    : Exception("Eintrag %s liegt außerhalb des Zielordners", entryName)
 {
 }
 
 EDataError::EDataError(const std::string &entryName)
-    : Exception(withName("Daten von %s sind beschädigt", entryName))
+    : Exception("Daten von %s sind beschädigt", entryName)
 {
 }
 

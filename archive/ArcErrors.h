@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace trovel {
 
@@ -12,6 +13,21 @@ class Exception : public std::runtime_error
 public:
     explicit Exception(const std::string &message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
+
+    // The file or entry name the message names, byte for byte as it stands
+    // in the message; empty when the message names none.
+    const std::string &Subject() const { return FSubject; }
+    // The message with Replacement standing where its subject stands, for a
+    // display that spells names its own way.
+    std::string MessageWith(std::string_view Replacement) const;
+
+protected:
+    // format holds one "%s", which subject takes.
+    Exception(std::string_view format, const std::string &subject);
+
+private:
+    std::string FSubject;
+    std::size_t FSubjectAt = std::string::npos;
 };
 
 // "Datei %s kann nicht geöffnet werden": an existing file cannot be opened.

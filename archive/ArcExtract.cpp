@@ -4,7 +4,7 @@
 
 #include "ArcErrors.h"
 #include "ArcPaths.h"
-#include "ZlibInflater.h"
+#include "ExtractBuffers.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,64 +12,41 @@
 
 namespace trovel {
 
-namespace {
-
-// Stored data is streamed through a buffer of this size, so an entry of any
-// size is copied in bounded memory.
-constexpr std::size_t CopyBufferSize = 61440;
-
-} // namespace
-
-// Scratch memory for one extraction call, reused from entry to entry so that a
-// run over many small entries does not allocate for each of them. It grows to
-// the largest compressed part met, never beyond what the file holds.
-class TExtractBuffers final
-{
-public:
-    char *Copy()
-    {
-        if (!FCopy)
-            FCopy = std::make_unique_for_overwrite<char[]>(CopyBufferSize);
-        return FCopy.get();
-    }
-
-    // Its old contents are never needed, so growing it copies nothing and
-    // never holds the old and the new block at once.
-    unsigned char *Input(std::size_t length)
-    {
-        if (FInputSize < length) {
-            FInput.reset();
-            FInput = std::make_unique_for_overwrite<unsigned char[]>(length);
-            FInputSize = length;
-        }
-        return FInput.get();
-    }
-
-    TZlibInflater &Inflater()
-    {
-        if (!FInflater)
-            FInflater = std::make_unique<TZlibInflater>();
-        return *FInflater;
-    }
-
-private:
-    std::unique_ptr<char[]> FCopy;
-    std::unique_ptr<unsigned char[]> FInput;
-    std::size_t FInputSize = 0;
-    std::unique_ptr<TZlibInflater> FInflater;
-};
-
 void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
 {
     try {
         TExtractBuffers buffers;
-        ExtractEntry(Index, FileName, buffers);
+        TFileStream output = TFileStream::Create(FileName, ArchiveIdentity());
+        WriteEntry(Index, output, buffers);
+        output.Close();
+    } catch (const std::bad_alloc &) {
+        throw EOutOfMemory();
+    }
+}
+
+void TArcReader::ExtractTo(std::int32_t Index, const TArcDataSink &Output)
+{
+    try {
+        TExtractBuffers buffers;
+        ReadEntry(Index, Output, buffers);
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
 }
 
 void TArcReader::ExtractAll(const std::string &Folder)
+{
+    ExtractEach(Folder, static_cast<std::size_t>(GetFileCount()),
+                [](std::size_t at) { return static_cast<std::int32_t>(at); });
+}
+
+void TArcReader::ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices)
+{
+    ExtractEach(Folder, Indices.size(), [Indices](std::size_t at) { return Indices[at]; });
+}
+
+template <typename IndexAt>
+void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf)
 {
     // An empty target is the current folder, spelt out: appended to "", a
     // name that begins with "/" would become an absolute path.
@@ -79,50 +56,114 @@ void TArcReader::ExtractAll(const std::string &Folder)
 
     try {
         TExtractBuffers buffers;
+        TTargetFolder folders(target);
+        const std::optional<TFileIdentity> archive = ArchiveIdentity();
         // The handler may replace itself while it runs; the run keeps the one
         // it started with.
         const TArcProgressEvent progress = FOnProgress;
-        const std::int32_t count = GetFileCount();
-        for (std::int32_t index = 0; index < count; ++index) {
+        for (std::size_t at = 0; at < Count; ++at) {
+            const std::int32_t index = IndexOf(at);
             const std::string name = GetFileName(index);
             if (progress && progress(*this, name))
                 return;
-            if (LeavesTargetFolder(name))
-                throw EPathError(name);
+            const bool hasFile = HasFileToWrite(name);
 
-            const std::string path = target + ToNativeSeparators(name);
-            ForceDirectories(ExtractFilePath(path));
-            // A name that ends in "/" names a folder: it has been made, and a
-            // file of that name could not be.
-            if (name.empty() || name.back() == '/')
+            // The entry's path below the target: every folder and file made
+            // for the entry, and every message about it, comes from this.
+            const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
+            const std::string path = target + relative;
+            if (path.size() > MaxPathLength)
+                throw EFCreateError(path);
+            if (!hasFile) {
+                if (!folders.MakeFolder(relative))
+                    throw EFCreateError(path);
                 continue;
-            ExtractEntry(index, path, buffers);
+            }
+            const std::string folderPart = ExtractFilePath(relative);
+            const TFolder *folder = folders.MakeFolder(folderPart);
+            std::optional<TFileStream> output;
+            if (folder)
+                output = folder->ReplaceFile(relative.substr(folderPart.size()), archive);
+            if (!output)
+                throw EFCreateError(path);
+            WriteEntry(index, *output, buffers);
+            output->Close();
         }
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
 }
 
-void TArcReader::ExtractEntry(std::int32_t Index, const std::string &FileName,
-                              TExtractBuffers &Buffers)
+void TArcReader::TestFile(std::int32_t Index)
 {
-    // Creating the output would truncate the archive itself when both names
-    // lead to the same file.
-    if (FStream) {
-        const auto target = FileIdentity(FileName);
-        if (target && *target == FStream->Identity())
-            throw EFCreateError(FileName);
+    try {
+        const std::string name = GetFileName(Index);
+        const bool hasFile = HasFileToWrite(name);
+        // No target folder, not even "./", leaves room for a name longer than
+        // a path may be.
+        const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
+        if (relative.size() + 2 > MaxPathLength)
+            throw EFCreateError(relative);
+        if (!hasFile)
+            return;
+        if (!FTestBuffers)
+            FTestBuffers = std::make_unique<TExtractBuffers>();
+        ReadEntry(
+            Index, [](const void *, std::size_t) {}, *FTestBuffers);
+    } catch (const std::bad_alloc &) {
+        throw EOutOfMemory();
     }
-    TFileStream output = TFileStream::Create(FileName);
-
-    const TArcFileEntry &entry = EntryAt(Index);
-    if (entry.StorageMode == smStored)
-        CopyStored(entry, output, Buffers);
-    else if (entry.StorageMode == smCompressed)
-        InflateParts(Index, entry, output, Buffers);
 }
 
-void TArcReader::CopyStored(const TArcFileEntry &Entry, TFileStream &Output,
+bool TArcReader::HasFileToWrite(const std::string &Name) const
+{
+    if (LeavesTargetFolder(Name))
+        throw EPathError(FNameCodec.ToText(Name));
+    // A name that ends in "/" names a folder: it is made, and a file of that
+    // name could not be.
+    return !Name.empty() && Name.back() != '/';
+}
+
+std::uint64_t TArcReader::GetExtractedSize(std::int32_t Index) const
+{
+    const TArcFileEntry &entry = EntryAt(Index);
+    if (entry.StorageMode == smStored)
+        return entry.Size;
+    // A part range outside the table fails before anything is written.
+    const std::uint64_t end = std::uint64_t{entry.FirstPart} + entry.PartCount;
+    if (entry.StorageMode != smCompressed || end > FParts.size())
+        return 0;
+    std::uint64_t size = 0;
+    for (std::size_t i = entry.FirstPart; i < end; ++i)
+        size += FParts[i].UncompressedSize;
+    return size;
+}
+
+std::optional<TFileIdentity> TArcReader::ArchiveIdentity() const
+{
+    if (!FStream)
+        return std::nullopt;
+    return FStream->Identity();
+}
+
+void TArcReader::WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers)
+{
+    ReadEntry(
+        Index,
+        [&Output](const void *data, std::size_t length) { Output.WriteBuffer(data, length); },
+        Buffers);
+}
+
+void TArcReader::ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers)
+{
+    const TArcFileEntry &entry = EntryAt(Index);
+    if (entry.StorageMode == smStored)
+        CopyStored(entry, Output, Buffers);
+    else if (entry.StorageMode == smCompressed)
+        InflateParts(Index, entry, Output, Buffers);
+}
+
+void TArcReader::CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
                             TExtractBuffers &Buffers)
 {
     char *buffer = Buffers.Copy();
@@ -131,34 +172,33 @@ void TArcReader::CopyStored(const TArcFileEntry &Entry, TFileStream &Output,
     while (remaining > 0) {
         const std::size_t block = std::min(remaining, CopyBufferSize);
         FStream->ReadBuffer(buffer, block);
-        Output.WriteBuffer(buffer, block);
+        Output(buffer, block);
         remaining -= block;
     }
 }
 
-void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
-                              TExtractBuffers &Buffers)
+void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
+                              const TArcDataSink &Output, TExtractBuffers &Buffers)
 {
     if (std::uint64_t{Entry.FirstPart} + Entry.PartCount > FParts.size())
         throw ERangeError();
 
     const auto writeOut = [&Output](const unsigned char *data, std::size_t length) {
-        Output.WriteBuffer(data, length);
+        Output(data, length);
+    };
+    const auto readIn = [this](unsigned char *buffer, std::size_t length) {
+        FStream->ReadBuffer(buffer, length);
     };
     for (std::uint32_t i = 0; i < Entry.PartCount; ++i) {
         const TArcPart &part = FParts[std::size_t{Entry.FirstPart} + i];
-        // Checked before the buffer grows: a part can never claim more memory
-        // than the file holds.
         if (std::uint64_t{part.Offset} + part.CompressedSize >
             static_cast<std::uint64_t>(FStream->Size()))
             throw EReadError();
 
-        unsigned char *input = Buffers.Input(part.CompressedSize);
         FStream->Seek(part.Offset);
-        FStream->ReadBuffer(input, part.CompressedSize);
-        if (!Buffers.Inflater().Inflate(input, part.CompressedSize, part.UncompressedSize,
+        if (!Buffers.Inflater().Inflate(part.CompressedSize, part.UncompressedSize, readIn,
                                         writeOut))
-            throw EDataError(GetFileName(Index));
+            throw EDataError(FNameCodec.ToText(FileNameView(Index)));
     }
 }
 

@@ -87,4 +87,60 @@ bool ForceDirectories(std::string path)
     return true;
 }
 
+const TFolder *TTargetFolder::MakeFolder(const std::string &relative)
+{
+    if (!FRoot) {
+        ForceDirectories(FPath);
+        FRoot = TFolder::Open(FPath);
+        if (!FRoot)
+            return nullptr;
+    }
+    if (FLast && relative == FLastRelative)
+        return &*FLast;
+    FLast.reset();
+
+    std::optional<TFolder> level;
+    const TFolder *parent = &*FRoot;
+    std::string key;
+    std::size_t start = 0;
+    while (start < relative.size()) {
+        std::size_t end = relative.find(PathDelim, start);
+        if (end == std::string::npos)
+            end = relative.size();
+        const std::string name = relative.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".")
+            continue;
+        if (!key.empty())
+            key += PathDelim;
+        key += name;
+        std::optional<TFolder> next = OpenLevel(*parent, name, key);
+        if (!next)
+            return nullptr;
+        level = std::move(next);
+        parent = &*level;
+    }
+    if (!level)
+        return &*FRoot;
+    FLastRelative = relative;
+    FLast = std::move(level);
+    return &*FLast;
+}
+
+std::optional<TFolder> TTargetFolder::OpenLevel(const TFolder &parent, const std::string &name,
+                                                const std::string &key)
+{
+    const bool made = FMade.contains(key);
+    if (std::optional<TFolder> folder = parent.OpenChild(name, !made))
+        return folder;
+    if (made)
+        return std::nullopt;
+    // Missing, or not a folder: creating it tells which.
+    if (parent.CreateChild(name)) {
+        FMade.insert(key);
+        return parent.OpenChild(name, false);
+    }
+    return parent.OpenChild(name, true); // made by someone else meanwhile
+}
+
 } // namespace trovel

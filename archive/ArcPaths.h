@@ -1,7 +1,11 @@
 #pragma once
 
+#include "FileLayer.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 // How entry names become paths below a target folder.
 namespace trovel {
@@ -20,5 +24,36 @@ std::string ExtractFilePath(const std::string &path);
 // inward. Reports success; a level that cannot be made shows up later, when the
 // file inside it cannot be created.
 bool ForceDirectories(std::string path);
+
+// The target folder of one extraction run and the folders made below it.
+// Each level is opened through the one above it, never by its whole path
+// again. A link in a level's place is followed when the run found it there
+// (the user's own, such as a folder moved to another disk), but not in place
+// of a level the run made itself: that one was swapped after it was made.
+class TTargetFolder final
+{
+public:
+    explicit TTargetFolder(std::string path) : FPath(std::move(path)) {}
+
+    // The folder relative (native separators; empty for the target itself)
+    // below the target, made with its missing levels; the target folder and
+    // its own missing levels are made on the first call. None when a level
+    // cannot be made or opened. Valid until the next call.
+    const TFolder *MakeFolder(const std::string &relative);
+
+private:
+    std::optional<TFolder> OpenLevel(const TFolder &parent, const std::string &name,
+                                     const std::string &key);
+
+    std::string FPath;
+    std::optional<TFolder> FRoot;
+    // The folder of the previous call: entries of one folder usually follow
+    // one another.
+    std::string FLastRelative;
+    std::optional<TFolder> FLast;
+    // The levels this run made, as paths below the target with single
+    // separators.
+    std::unordered_set<std::string> FMade;
+};
 
 } // namespace trovel

@@ -25,14 +25,19 @@ public:
     // An existing file, for reading only; other programs may go on reading and
     // writing it. Raises EFOpenError.
     static TFileStream OpenShared(const std::string &fileName);
-    // A new empty file for reading and writing, replacing any file of that
-    // name. Raises EFCreateError.
-    static TFileStream Create(const std::string &fileName);
+    // The output file a caller named itself, opened for writing the way a
+    // shell redirection opens it: a link is followed, a regular file is
+    // truncated in place, a FIFO or device is written as it is. The file
+    // Keep (the open archive) is never truncated. Raises EFCreateError.
+    static TFileStream Create(const std::string &fileName,
+                              const std::optional<TFileIdentity> &Keep = std::nullopt);
 
     TFileStream(TFileStream &&other) noexcept;
     TFileStream &operator=(TFileStream &&other) noexcept;
     TFileStream(const TFileStream &) = delete;
     TFileStream &operator=(const TFileStream &) = delete;
+    // Closes without a check: on the way out of an error, which is the one
+    // reported.
     ~TFileStream();
 
     // Plain transfers: report how many bytes moved, raise nothing.
@@ -43,6 +48,11 @@ public:
     void ReadBuffer(void *buffer, std::size_t count);
     void WriteBuffer(const void *buffer, std::size_t count);
 
+    // Closes the file and raises EWriteError when the system reports written
+    // data as lost; network and user-space file systems and quotas may
+    // report a failed write only here.
+    void Close();
+
     void Seek(std::int64_t position) { FPosition = position; }
     std::int64_t Position() const { return FPosition; }
     // The current length of the file; it may change while others write it.
@@ -50,21 +60,64 @@ public:
     TFileIdentity Identity() const;
 
 private:
-    explicit TFileStream(int handle) : FHandle(handle) {}
+    friend class TFolder;
+    TFileStream(int handle, bool sequential) : FHandle(handle), FSequential(sequential) {}
     void Release() noexcept;
 
     int FHandle = -1;
     std::int64_t FPosition = 0;
-    bool FSequential = false; // written with plain writes: a pipe or terminal
+    bool FSequential = false; // written with plain writes: a pipe, terminal or device
 };
 
-// The identity of the file a name leads to, or none when there is no such file.
-std::optional<TFileIdentity> FileIdentity(const std::string &fileName);
+// An open folder. Files and folders are made inside it by name, so a path is
+// resolved only once and a folder cannot be swapped for a link between the
+// moment it is opened and the moment something is made in it.
+class TFolder final
+{
+public:
+    // The folder a path leads to, links followed; none when it is no folder.
+    static std::optional<TFolder> Open(const std::string &path);
+
+    TFolder(TFolder &&other) noexcept;
+    TFolder &operator=(TFolder &&other) noexcept;
+    TFolder(const TFolder &) = delete;
+    TFolder &operator=(const TFolder &) = delete;
+    ~TFolder();
+
+    // The folder Name inside this one; a link in its place is followed only
+    // when FollowLink is set. None when there is no such folder.
+    std::optional<TFolder> OpenChild(const std::string &Name, bool FollowLink) const;
+    // Creates the folder Name inside this one. Reports success.
+    bool CreateChild(const std::string &Name) const;
+    // A new empty file Name inside this folder, for writing. Whatever stands
+    // in its place (a file, a link, a FIFO, a device) is removed first and
+    // never written through: a link's target and a hard link's other names
+    // keep their contents. A folder in its place, or the file Keep (the open
+    // archive), is never removed; none is returned then, and when the file
+    // cannot be made.
+    std::optional<TFileStream> ReplaceFile(const std::string &Name,
+                                           const std::optional<TFileIdentity> &Keep) const;
+
+private:
+    explicit TFolder(int handle) : FHandle(handle) {}
+
+    int FHandle = -1;
+};
+
 bool DirectoryExists(const std::string &path);
 // Creates one folder; its parent must exist. Reports success.
 bool CreateDir(const std::string &path);
 
 // The native separator between folder names.
 inline constexpr char PathDelim = '/';
+// The longest path, in bytes, that the system resolves; longer output paths
+// are refused, so that every file made can be reached by its path.
+extern const std::size_t MaxPathLength;
+
+// The call that closes an output file in TFileStream::Close. A test puts a
+// failing one in its place to play a file system that reports a lost write
+// only at close. Returns the call it replaces.
+using TCloseCall = int (*)(int handle);
+TCloseCall ReplaceCloseCall(TCloseCall call);
 
 } // namespace trovel

@@ -3,6 +3,7 @@
 #include "ArcErrors.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,15 +11,42 @@
 
 namespace trovel {
 
+const std::size_t MaxPathLength = PATH_MAX - 1;
+
 namespace {
 
-int retryOpen(const char *name, int flags, mode_t mode = 0)
+#ifdef O_PATH
+// A folder handle that only names the folder: making things in it needs no
+// right to list it.
+constexpr int FolderAccess = O_PATH;
+#else
+constexpr int FolderAccess = O_RDONLY;
+#endif
+
+// How often a name that reappears after its removal is removed again before
+// ReplaceFile gives up.
+constexpr int ReplaceAttempts = 16;
+
+TCloseCall CloseCall = ::close;
+
+template <typename Call>
+int retryInterrupted(Call call)
 {
-    int handle;
+    int result;
     do {
-        handle = ::open(name, flags | O_CLOEXEC, mode);
-    } while (handle < 0 && errno == EINTR);
-    return handle;
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+TFileIdentity identityOf(const struct stat &info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool isKept(const struct stat &info, const std::optional<TFileIdentity> &keep)
+{
+    return keep && identityOf(info) == *keep;
 }
 
 } // namespace
@@ -26,23 +54,37 @@ int retryOpen(const char *name, int flags, mode_t mode = 0)
 TFileStream TFileStream::OpenShared(const std::string &fileName)
 {
     // POSIX has no share modes: an open file never keeps others out.
-    const int handle = retryOpen(fileName.c_str(), O_RDONLY);
+    const int handle =
+        retryInterrupted([&] { return ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC); });
     if (handle < 0)
         throw EFOpenError(fileName);
+    TFileStream stream(handle, false);
     struct stat info = {};
-    if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(handle);
+    if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode))
         throw EFOpenError(fileName);
-    }
-    return TFileStream(handle);
+    return stream;
 }
 
-TFileStream TFileStream::Create(const std::string &fileName)
+TFileStream TFileStream::Create(const std::string &fileName,
+                                const std::optional<TFileIdentity> &Keep)
 {
-    const int handle = retryOpen(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+    // Write-only, so that a FIFO or pipe reached through the name is never
+    // held open for reading by the writer itself: a reader that goes away
+    // then ends the writing. The file is truncated only once it is known not
+    // to be the one to keep.
+    const int handle = retryInterrupted(
+        [&] { return ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666); });
     if (handle < 0)
         throw EFCreateError(fileName);
-    return TFileStream(handle);
+    TFileStream stream(handle, false);
+    struct stat info = {};
+    if (::fstat(handle, &info) != 0 || isKept(info, Keep))
+        throw EFCreateError(fileName);
+    if (!S_ISREG(info.st_mode))
+        stream.FSequential = true;
+    else if (retryInterrupted([&] { return ::ftruncate(handle, 0); }) != 0)
+        throw EFCreateError(fileName);
+    return stream;
 }
 
 TFileStream::TFileStream(TFileStream &&other) noexcept
@@ -74,6 +116,15 @@ void TFileStream::Release() noexcept
     FHandle = -1;
 }
 
+void TFileStream::Close()
+{
+    const int handle = std::exchange(FHandle, -1);
+    // An interrupted close has still released the handle on Linux, and
+    // reports no lost data; only a real failure does.
+    if (handle >= 0 && CloseCall(handle) != 0 && errno != EINTR)
+        throw EWriteError();
+}
+
 std::size_t TFileStream::Read(void *buffer, std::size_t count)
 {
     auto *target = static_cast<char *>(buffer);
@@ -95,15 +146,12 @@ std::size_t TFileStream::Write(const void *buffer, std::size_t count)
     const auto *source = static_cast<const char *>(buffer);
     std::size_t done = 0;
     while (done < count) {
+        // A pipe, terminal or device has no positions; output to it goes in
+        // order.
         const ssize_t put = FSequential ? ::write(FHandle, source + done, count - done)
                                         : ::pwrite(FHandle, source + done, count - done, FPosition);
         if (put < 0 && errno == EINTR)
             continue;
-        // A pipe or terminal has no positions; output to it goes in order.
-        if (put < 0 && errno == ESPIPE && !FSequential) {
-            FSequential = true;
-            continue;
-        }
         if (put <= 0)
             break;
         done += static_cast<std::size_t>(put);
@@ -137,16 +185,75 @@ TFileIdentity TFileStream::Identity() const
     struct stat info = {};
     if (::fstat(FHandle, &info) != 0)
         return {};
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return identityOf(info);
 }
 
-std::optional<TFileIdentity> FileIdentity(const std::string &fileName)
+std::optional<TFolder> TFolder::Open(const std::string &path)
 {
-    struct stat info = {};
-    if (::stat(fileName.c_str(), &info) != 0)
+    const int handle = retryInterrupted(
+        [&] { return ::open(path.c_str(), FolderAccess | O_DIRECTORY | O_CLOEXEC); });
+    if (handle < 0)
         return std::nullopt;
-    return TFileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                         static_cast<std::uint64_t>(info.st_ino)};
+    return TFolder(handle);
+}
+
+TFolder::TFolder(TFolder &&other) noexcept : FHandle(std::exchange(other.FHandle, -1)) {}
+
+TFolder &TFolder::operator=(TFolder &&other) noexcept
+{
+    if (this != &other) {
+        if (FHandle >= 0)
+            ::close(FHandle);
+        FHandle = std::exchange(other.FHandle, -1);
+    }
+    return *this;
+}
+
+TFolder::~TFolder()
+{
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+std::optional<TFolder> TFolder::OpenChild(const std::string &Name, bool FollowLink) const
+{
+    const int flags = FolderAccess | O_DIRECTORY | O_CLOEXEC | (FollowLink ? 0 : O_NOFOLLOW);
+    const int handle = retryInterrupted([&] { return ::openat(FHandle, Name.c_str(), flags); });
+    if (handle < 0)
+        return std::nullopt;
+    return TFolder(handle);
+}
+
+bool TFolder::CreateChild(const std::string &Name) const
+{
+    return ::mkdirat(FHandle, Name.c_str(), 0777) == 0;
+}
+
+std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
+                                                const std::optional<TFileIdentity> &Keep) const
+{
+    // O_EXCL makes the file new, never one that a link leads to; whatever
+    // took the name is removed and the creation tried again.
+    constexpr int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    for (int attempt = 0; attempt < ReplaceAttempts; ++attempt) {
+        const int handle =
+            retryInterrupted([&] { return ::openat(FHandle, Name.c_str(), flags, 0666); });
+        if (handle >= 0)
+            return TFileStream(handle, false);
+        if (errno != EEXIST)
+            return std::nullopt;
+        struct stat info = {};
+        if (::fstatat(FHandle, Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                continue;
+            return std::nullopt;
+        }
+        if (S_ISDIR(info.st_mode) || isKept(info, Keep))
+            return std::nullopt;
+        if (::unlinkat(FHandle, Name.c_str(), 0) != 0 && errno != ENOENT)
+            return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 bool DirectoryExists(const std::string &path)
@@ -158,6 +265,11 @@ bool DirectoryExists(const std::string &path)
 bool CreateDir(const std::string &path)
 {
     return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+TCloseCall ReplaceCloseCall(TCloseCall call)
+{
+    return std::exchange(CloseCall, call);
 }
 
 } // namespace trovel

@@ -9,6 +9,7 @@ namespace trovel {
 
 namespace {
 
+constexpr std::size_t InputChunk = 256 * 1024;
 constexpr std::size_t OutputChunk = 256 * 1024;
 
 } // namespace
@@ -29,24 +30,34 @@ TZlibInflater::~TZlibInflater()
         inflateEnd(FStream.get());
 }
 
-bool TZlibInflater::Inflate(const unsigned char *input, std::size_t inputLength,
-                            std::uint32_t limit, const Sink &sink)
+bool TZlibInflater::Inflate(std::uint64_t inputLength, std::uint32_t limit, const Source &source,
+                            const Sink &sink)
 {
     z_stream &stream = *FStream;
     inflateReset(&stream);
-    stream.next_in = const_cast<unsigned char *>(input);
-    stream.avail_in = static_cast<uInt>(inputLength);
+    stream.avail_in = 0;
 
-    // The output goes out in chunks no larger than the part itself, so memory
-    // follows the largest part and never exceeds one chunk.
+    // Input and output pass through one chunk each, whatever a part claims;
+    // the output chunk is no larger than the part itself.
+    if (!FInput)
+        FInput = std::make_unique_for_overwrite<unsigned char[]>(InputChunk);
     const std::size_t chunk = std::clamp<std::size_t>(limit, 1, OutputChunk);
     if (FOutputSize < chunk) {
         FOutput = std::make_unique_for_overwrite<unsigned char[]>(chunk);
         FOutputSize = chunk;
     }
 
+    std::uint64_t unread = inputLength;
     std::uint64_t produced = 0;
     for (;;) {
+        if (stream.avail_in == 0 && unread > 0) {
+            const auto piece =
+                static_cast<std::size_t>(std::min<std::uint64_t>(unread, InputChunk));
+            source(FInput.get(), piece);
+            stream.next_in = FInput.get();
+            stream.avail_in = static_cast<uInt>(piece);
+            unread -= piece;
+        }
         stream.next_out = FOutput.get();
         stream.avail_out = static_cast<uInt>(chunk);
         const int status = inflate(&stream, Z_NO_FLUSH);
@@ -62,8 +73,9 @@ bool TZlibInflater::Inflate(const unsigned char *input, std::size_t inputLength,
 
         if (status == Z_STREAM_END)
             return true;
-        // Z_BUF_ERROR with output room left means the input ran out before the
-        // stream's end; every other code is damaged data or a missing
+        // With output room given and input left, inflate always makes
+        // progress; Z_BUF_ERROR therefore means the input ran out before the
+        // stream's end. Every other code is damaged data or a missing
         // dictionary.
         if (status != Z_OK)
             return false;

@@ -1,6 +1,7 @@
 #include "uArcReader.h"
 
 #include "ArcErrors.h"
+#include "ExtractBuffers.h"
 
 #include <bit>
 #include <cstring>
@@ -96,6 +97,31 @@ void TArcReader::LoadDirectory()
         if (entry.NameOffset >= FNames.size())
             throw ERangeError();
     }
+    FNameCodec = NamesAreUtf8() ? TNameCodec::Utf8() : TNameCodec::ForCodePage(SystemCodePage());
+}
+
+bool TArcReader::NamesAreUtf8() const
+{
+    // Most tables are pure ASCII, and most others well-formed UTF-8 as a
+    // whole: then a name is well-formed unless it starts inside a character
+    // (a sequence never runs across the 0 byte that ends a name). Only a
+    // table with ill-formed bytes somewhere needs each name looked at, as the
+    // bytes may lie where no entry points.
+    const std::string_view table(FNames.data(), FNames.size());
+    if (IsAscii(table))
+        return true;
+    if (IsValidUtf8(table)) {
+        for (const TArcFileEntry &entry : FEntries) {
+            if ((static_cast<unsigned char>(table[entry.NameOffset]) & 0xC0) == 0x80)
+                return false;
+        }
+        return true;
+    }
+    for (std::int32_t index = 0; index < GetFileCount(); ++index) {
+        if (!IsValidUtf8(FileNameView(index)))
+            return false;
+    }
+    return true;
 }
 
 void TArcReader::Close()
@@ -103,6 +129,7 @@ void TArcReader::Close()
     if (!FStream)
         return;
     FStream.reset();
+    FTestBuffers.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);

@@ -2,10 +2,13 @@
 
 #include "BulkMemory.h"
 #include "FileLayer.h"
+#include "NameCodec.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +66,9 @@ class TArcReader;
 // ("/" separators); returning true stops the run before that entry.
 using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::string &Name)>;
 
+// Takes an entry's data in pieces, in order; may raise to end the extraction.
+using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
+
 class TExtractBuffers;
 
 // Holds one open archive: the file stays open and the whole directory stays in
@@ -93,23 +99,61 @@ public:
     // The same bytes as GetFileName without a copy; valid until Close or Open.
     std::string_view FileNameView(std::int32_t Index) const;
 
-    // Writes one entry to FileName, replacing any file of that name. The
-    // output file is created before anything else and is kept, as far as it
-    // was written, when a later step fails.
+    // How the open archive's names become text: decided by Open, UTF-8 when
+    // every name an entry points at is well-formed UTF-8 (as pure ASCII is),
+    // otherwise the system's code page. The names the reader hands out stay
+    // the stored bytes; ExtractAll creates its folders and files, and writes
+    // its error messages, with the decoded names.
+    const TNameCodec &NameCodec() const { return FNameCodec; }
+    // Overrides the decision for the open archive; the next Open decides anew.
+    void SetNameCodec(TNameCodec Codec) { FNameCodec = std::move(Codec); }
+
+    // Writes one entry to FileName, a name of the caller's choice: an
+    // existing file is truncated, a link followed, a FIFO or device written
+    // to as it is (see TFileStream::Create). The output file is created
+    // before anything else and is kept, as far as it was written, when a
+    // later step fails.
     void ExtractFile(std::int32_t Index, const std::string &FileName);
+    // Hands the entry's data to Output, exactly as ExtractFile writes it.
+    void ExtractTo(std::int32_t Index, const TArcDataSink &Output);
     // Writes every entry below Folder, recreating the entries' folders, and
-    // reports each entry to OnProgress first.
+    // reports each entry to OnProgress first. Whatever stands at an entry's
+    // place is replaced by a new file, never written through; only links
+    // in the place of folders that the run did not make are followed.
     void ExtractAll(const std::string &Folder);
+    // The same for the entries Indices names, in that order: no other entry
+    // is reported or written.
+    void ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices);
+
+    // Reads the entry as ExtractAll writes it and writes nothing: raises what
+    // ExtractAll raises for the entry's name and data, whatever the target
+    // folder (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory,
+    // EFCreateError for a name too long for any path), and nothing when it
+    // reads back.
+    void TestFile(std::int32_t Index);
+    // The most bytes extracting the entry writes: its Size when stored, the
+    // sum of its parts' UncompressedSize when compressed, 0 otherwise.
+    std::uint64_t GetExtractedSize(std::int32_t Index) const;
 
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }
 
 private:
     void LoadDirectory();
+    bool NamesAreUtf8() const;
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
-    void ExtractEntry(std::int32_t Index, const std::string &FileName, TExtractBuffers &Buffers);
-    void CopyStored(const TArcFileEntry &Entry, TFileStream &Output, TExtractBuffers &Buffers);
-    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, TFileStream &Output,
+    template <typename IndexAt>
+    void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
+    // What extraction decides from a name alone: refused (EPathError), or
+    // whether it has a file of its own beside its folders.
+    bool HasFileToWrite(const std::string &Name) const;
+    // The open archive's file, which no output may replace or truncate.
+    std::optional<TFileIdentity> ArchiveIdentity() const;
+    void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
+    void ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers);
+    void CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
+                    TExtractBuffers &Buffers);
+    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, const TArcDataSink &Output,
                       TExtractBuffers &Buffers);
 
     std::string FFileName;
@@ -119,6 +163,10 @@ private:
     std::vector<TArcPart, TBulkAllocator<TArcPart>> FParts;
     std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
+    TNameCodec FNameCodec = TNameCodec::Utf8();
+    // Kept from one TestFile to the next, so that testing many small entries
+    // does not allocate for each of them; released by Close.
+    std::unique_ptr<TExtractBuffers> FTestBuffers;
 };
 
 } // namespace trovel

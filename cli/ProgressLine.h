@@ -21,6 +21,8 @@ public:
     // a few times a second, so a run over many small entries is not slowed by
     // the terminal.
     void Show(std::int32_t index, std::int32_t count, std::string_view name);
+    // Whether the line is shown at all: only on a terminal.
+    bool Active() const { return FActive; }
     // Erases the line, leaving the terminal as it was.
     void Clear();
     // Draws the latest state and ends the line, so it stays visible above

@@ -47,15 +47,19 @@ using TBrowseCallback =
 struct TBrowseInfo
 {
     QWidget *Owner = nullptr;
-    // The folder at the top of the tree; none shows the whole file system.
+    // The folder at the top of the tree; none shows the desktop's places:
+    // home, the file system, the desktop folder and the mounted media.
     std::optional<QString> Root;
+    QString WindowTitle = QStringLiteral("Browse for Folder");
     QString Title; // the text above the tree
     unsigned Flags = 0;
     TBrowseCallback Callback;
 };
 
-// The open browse dialog, as the client's callback drives it. Child widgets
-// that the client adds keep their position: the dialog has a fixed size.
+// The open browse dialog, as the client's callback drives it. The user can
+// resize it; a client that places widgets of its own by coordinates keeps them
+// in place on the dialog's resize events. Widgets the client adds come after
+// the tree and before OK and Cancel in the tab order.
 class TBrowserWindow : public QDialog
 {
     Q_OBJECT
@@ -64,10 +68,12 @@ class TBrowserWindow : public QDialog
 public:
     using QDialog::QDialog;
 
-    virtual void SetStatusText(const QString &Text) = 0;
+    // ToolTip tells what the status line may have shortened.
+    virtual void SetStatusText(const QString &Text, const QString &ToolTip) = 0;
     virtual void EnableOk(bool Enable) = 0;
     // Both select the folder, if the tree has it, and report the change
-    // through the callback before they return, as a click would.
+    // through the callback before they return, as a click would. The
+    // selection is scrolled into view once the dialog is shown.
     virtual void SetSelection(const QString &Path) = 0;
     virtual void SetSelection(const TBrowseItem &Item) = 0;
     // Closes the dialog as its Cancel button does.

@@ -1,13 +1,15 @@
 #include "FolderBrowserDialog.h"
 
-#include "FolderTreeFilter.h"
+#include "FolderPlacesModel.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileSystemModel>
+#include <QEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -15,9 +17,15 @@ namespace trovel {
 
 namespace {
 
-// The dialog's size at 96 pixels per inch; it does not resize, so that the
-// widgets a client places by coordinates stay where they were put.
+// The dialog's size at 96 pixels per inch, and its smallest size: it only
+// grows, so that the widgets a client places near its bottom-left corner keep
+// clear of OK and Cancel.
 constexpr QSize BaseSize(320, 380);
+
+QSize ScaledBaseSize(const QWidget &Dialog)
+{
+    return (QSizeF(BaseSize) * (Dialog.screen()->logicalDotsPerInch() / 96.0)).toSize();
+}
 
 } // namespace
 
@@ -25,38 +33,46 @@ TFolderBrowserDialog::TFolderBrowserDialog(const TBrowseInfo &Info)
     : TBrowserWindow(Info.Owner), FCallback(Info.Callback)
 {
     setObjectName(QStringLiteral("folderBrowser"));
-    setWindowTitle(QStringLiteral("Browse for Folder"));
+    setWindowTitle(Info.WindowTitle);
+    setSizeGripEnabled(true);
 
-    auto *Title = new QLabel(Info.Title, this);
-    Title->setObjectName(QStringLiteral("titleLabel"));
-    Title->setWordWrap(true);
+    FTitle = new QLabel(Info.Title, this);
+    FTitle->setObjectName(QStringLiteral("titleLabel"));
+    FTitle->setTextFormat(Qt::PlainText);
+    FTitle->setWordWrap(true);
 
+    // Folder names are plain text, and a shortened path breaks after its
+    // separators. Two lines are kept free so the tree does not jump.
     FStatus = new QLabel(this);
     FStatus->setObjectName(QStringLiteral("statusText"));
+    FStatus->setTextFormat(Qt::PlainText);
+    FStatus->setWordWrap(true);
+    FStatus->setMinimumHeight(2 * FStatus->fontMetrics().lineSpacing());
+    FStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FStatus->setVisible((Info.Flags & bifStatusText) != 0);
 
-    const QString TopFolder = QDir::cleanPath(Info.Root.value_or(QStringLiteral("/")));
-    FModel = new QFileSystemModel(this);
-    FModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
-    FModel->setRootPath(TopFolder);
-    FFilter = new TFolderTreeFilter(TopFolder, this);
-    FFilter->setSourceModel(FModel);
+    const QList<TFolderPlace> Places =
+        Info.Root ? QList<TFolderPlace>{FolderPlace(*Info.Root)} : DesktopPlaces();
+    FModel = new TFolderPlacesModel(Places, this);
 
     FTree = new QTreeView(this);
     FTree->setObjectName(QStringLiteral("folderTree"));
-    FTree->setModel(FFilter);
+    FTree->setModel(FModel);
     FTree->setHeaderHidden(true);
-    for (int Column = 1; Column < FModel->columnCount(); ++Column)
-        FTree->hideColumn(Column);
+    // One column as wide as its widest name, and at least as wide as the
+    // view: long and deep names scroll sideways instead of being elided.
+    FTree->header()->setStretchLastSection(false);
+    FTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    FTree->viewport()->installEventFilter(this);
     FTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FTree->setSelectionMode(QAbstractItemView::SingleSelection);
-    const QModelIndex Top = FFilter->mapFromSource(FModel->index(TopFolder));
-    FTree->setRootIndex(Top.parent());
-    FTree->expand(Top);
+    if (Info.Root)
+        FTree->expand(FModel->index(0, 0));
     connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFolderBrowserDialog::CurrentChanged);
 
     auto *Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    FButtons = Buttons;
     FOkButton = Buttons->button(QDialogButtonBox::Ok);
     FOkButton->setObjectName(QStringLiteral("okButton"));
     Buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
@@ -65,13 +81,13 @@ TFolderBrowserDialog::TFolderBrowserDialog(const TBrowseInfo &Info)
 
     auto *Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(12, 12, 12, 13);
-    Layout->addWidget(Title);
+    Layout->addWidget(FTitle);
     Layout->addWidget(FStatus);
     Layout->addWidget(FTree, 1);
     Layout->addWidget(Buttons);
 
-    const qreal Scale = screen()->logicalDotsPerInch() / 96.0;
-    setFixedSize((QSizeF(BaseSize) * Scale).toSize());
+    resize(ScaledBaseSize(*this));
+    KeepTextsReadable();
 }
 
 TFolderBrowserDialog::~TFolderBrowserDialog() = default;
@@ -80,16 +96,21 @@ std::optional<TBrowseItem> TFolderBrowserDialog::Run()
 {
     if (FCallback)
         FCallback(*this, TBrowseMessage::Initialized, nullptr);
-    if (!FTree->currentIndex().isValid())
-        FTree->setCurrentIndex(FFilter->index(0, 0, FTree->rootIndex()));
+    PutClientWidgetsInTabOrder();
+    if (!FTree->currentIndex().isValid()) {
+        const QModelIndex Home = FModel->IndexOf(QDir::homePath());
+        Select(Home.isValid() ? Home : FModel->index(0, 0));
+    }
     if (exec() != QDialog::Accepted || !FTree->currentIndex().isValid())
         return std::nullopt;
     return ItemAt(FTree->currentIndex());
 }
 
-void TFolderBrowserDialog::SetStatusText(const QString &Text)
+void TFolderBrowserDialog::SetStatusText(const QString &Text, const QString &ToolTip)
 {
     FStatus->setText(Text);
+    FStatus->setToolTip(ToolTip);
+    KeepTextsReadable();
 }
 
 void TFolderBrowserDialog::EnableOk(bool Enable)
@@ -99,11 +120,7 @@ void TFolderBrowserDialog::EnableOk(bool Enable)
 
 void TFolderBrowserDialog::SetSelection(const QString &Path)
 {
-    const QModelIndex Index = FFilter->mapFromSource(FModel->index(QDir::cleanPath(Path)));
-    if (!Index.isValid())
-        return;
-    FTree->setCurrentIndex(Index);
-    FTree->scrollTo(Index);
+    Select(FModel->IndexOf(Path));
 }
 
 void TFolderBrowserDialog::SetSelection(const TBrowseItem &Item)
@@ -116,9 +133,70 @@ void TFolderBrowserDialog::Cancel()
     reject();
 }
 
+bool TFolderBrowserDialog::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Watched == FTree->viewport() && Event->type() == QEvent::Resize)
+        FTree->header()->setMinimumSectionSize(FTree->viewport()->width());
+    return TBrowserWindow::eventFilter(Watched, Event);
+}
+
+void TFolderBrowserDialog::showEvent(QShowEvent *Event)
+{
+    TBrowserWindow::showEvent(Event);
+    // Before the dialog is shown the tree has no size of its own to scroll.
+    ScrollToCurrent();
+}
+
 TBrowseItem TFolderBrowserDialog::ItemAt(const QModelIndex &Index) const
 {
-    return TBrowseItem::FromPath(FModel->filePath(FFilter->mapToSource(Index)));
+    return TBrowseItem::FromPath(FModel->PathOf(Index));
+}
+
+void TFolderBrowserDialog::KeepTextsReadable()
+{
+    // A word wider than the dialog (a long folder name in the status line)
+    // widens it; the labels wrap everything else.
+    setMinimumSize(ScaledBaseSize(*this).expandedTo(layout()->totalMinimumSize()));
+}
+
+void TFolderBrowserDialog::Select(const QModelIndex &Index)
+{
+    if (!Index.isValid())
+        return;
+    for (QModelIndex Parent = Index.parent(); Parent.isValid(); Parent = Parent.parent())
+        FTree->expand(Parent);
+    FTree->setCurrentIndex(Index);
+    if (isVisible())
+        ScrollToCurrent();
+}
+
+void TFolderBrowserDialog::ScrollToCurrent()
+{
+    const QModelIndex Current = FTree->currentIndex();
+    if (!Current.isValid())
+        return;
+    FTree->scrollTo(Current, QAbstractItemView::PositionAtCenter);
+    // Sideways, the item's start stays in view and as much of its name as fits.
+    QScrollBar *Bar = FTree->horizontalScrollBar();
+    Bar->setValue(0);
+    const QRect Item = FTree->visualRect(Current);
+    const int Width = FTree->viewport()->width();
+    if (Item.right() > Width)
+        Bar->setValue(qMin(Item.left(), Item.right() - Width));
+}
+
+void TFolderBrowserDialog::PutClientWidgetsInTabOrder()
+{
+    QWidget *Previous = FTree;
+    const QObjectList Children = children();
+    for (QObject *Child : Children) {
+        auto *Widget = qobject_cast<QWidget *>(Child);
+        if (!Widget || Widget == FTitle || Widget == FStatus || Widget == FTree ||
+            Widget == FButtons || Widget->isWindow() || !(Widget->focusPolicy() & Qt::TabFocus))
+            continue;
+        setTabOrder(Previous, Widget);
+        Previous = Widget;
+    }
 }
 
 void TFolderBrowserDialog::CurrentChanged(const QModelIndex &Current)

@@ -11,7 +11,7 @@ namespace trovel {
 enum TSHFolders : std::uint8_t
 {
     foDesktop,
-    foDesktopExpanded, // no top folder: the whole file system
+    foDesktopExpanded, // no top folder: the desktop's places
     foPrograms,
     foControlPanel,
     foPrinters,
@@ -37,7 +37,7 @@ int ShellFolderNumber(TSHFolders Folder);
 // desktop, documents, applications (for programs and the start menu), fonts or
 // templates folder, or "/" for the computer. None for the folders this desktop
 // does not have, and when the directory does not exist; the browse tree then
-// shows the whole file system.
+// shows the desktop's places.
 std::optional<QString> SpecialFolderLocation(TSHFolders Folder);
 
 } // namespace trovel

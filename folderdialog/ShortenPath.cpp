@@ -35,4 +35,15 @@ QString ShortenPath(const QString &Path, int MaxLen, QChar Separator)
     return Result.left(MaxLen - 3) + QStringLiteral("...");
 }
 
+QString WithHomeAsTilde(const QString &Path, const QString &Home)
+{
+    if (Home.isEmpty() || Home == u'/')
+        return Path;
+    if (Path == Home)
+        return QStringLiteral("~");
+    if (Path.startsWith(Home + u'/'))
+        return u'~' + Path.mid(Home.size());
+    return Path;
+}
+
 } // namespace trovel

@@ -15,4 +15,8 @@ namespace trovel {
 // stays the single start of the head.
 QString ShortenPath(const QString &Path, int MaxLen, QChar Separator);
 
+// Path as desktops write it: the home folder Home as "~", a path below it as
+// "~/" and the rest. Other paths, and every path when Home is "/", unchanged.
+QString WithHomeAsTilde(const QString &Path, const QString &Home);
+
 } // namespace trovel

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 
 #include <array>
 
@@ -19,43 +20,77 @@ namespace trovel {
 
 namespace {
 
+// The chooser's texts by language key: the new-folder button's caption, the
+// text above the tree, the browser's window title and the message shown when
+// a new folder cannot be made.
 struct TDefaultCaption
 {
     const char16_t *Name;
     const char16_t *NewFolder;
     const char16_t *Label;
+    const char16_t *BrowserTitle;
+    const char16_t *CannotMake;
 };
 
 constexpr std::array<TDefaultCaption, 29> DefaultCaptions{{
-    {u"Default", u"New folder", u"Current folder:"},
-    {u"0009", u"New folder", u"Current folder:"},
-    {u"0406", u"Ny mappe", u"Valgt mappe:"},
-    {u"0407", u"Neuer Ordner", u"Ausgewählter Ordner:"},
-    {u"0409", u"New folder", u"Current folder:"},
-    {u"040C", u"Nouveau Dossier", u"Dossier Courant:"},
-    {u"0410", u"Nuova Cartella", u"Cartella selezionata:"},
-    {u"0413", u"Nieuwe map", u"Huidige map:"},
-    {u"0415", u"Nowy folder", u"Bieżący folder"},
-    {u"0416", u"Nova Pasta", u"Pasta Atual:"},
-    {u"0807", u"Neuer Ordner", u"Ausgewählter Ordner:"},
-    {u"0809", u"New folder", u"Current folder:"},
-    {u"080C", u"Nouveau Dossier", u"Dossier Courant:"},
-    {u"0810", u"Nuova Cartella", u"Cartella selezionata:"},
-    {u"0C07", u"Neuer Ordner", u"Ausgewählter Ordner:"},
-    {u"0C09", u"New folder", u"Current folder:"},
-    {u"0C0C", u"Nouveau Dossier", u"Dossier Courant:"},
-    {u"1007", u"Neuer Ordner", u"Ausgewählter Ordner:"},
-    {u"1009", u"New folder", u"Current folder:"},
-    {u"100C", u"Nouveau Dossier", u"Dossier Courant:"},
-    {u"1407", u"Neuer Ordner", u"Ausgewählter Ordner:"},
-    {u"1409", u"New folder", u"Current folder:"},
-    {u"140C", u"Nouveau Dossier", u"Dossier Courant:"},
-    {u"1809", u"New folder", u"Current folder:"},
-    {u"180C", u"Nouveau Dossier", u"Dossier Courant:"},
-    {u"1C09", u"New folder", u"Current folder:"},
-    {u"2009", u"New folder", u"Current folder:"},
-    {u"2809", u"New folder", u"Current folder:"},
-    {u"2C09", u"New folder", u"Current folder:"},
+    {u"Default", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"0009", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"0406", u"Ny mappe", u"Valgt mappe:", u"Søg efter mappe",
+     u"Mappen eller filen kan ikke oprettes."},
+    {u"0407", u"Neuer Ordner", u"Ausgewählter Ordner:", u"Ordner suchen",
+     u"Das Verzeichnis oder die Datei kann nicht erstellt werden."},
+    {u"0409", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"040C", u"Nouveau Dossier", u"Dossier Courant:", u"Rechercher un dossier",
+     u"Le répertoire ou le fichier ne peut pas être créé."},
+    {u"0410", u"Nuova Cartella", u"Cartella selezionata:", u"Cerca cartella",
+     u"Impossibile creare la directory o il file."},
+    {u"0413", u"Nieuwe map", u"Huidige map:", u"Map zoeken",
+     u"De map of het bestand kan niet worden gemaakt."},
+    {u"0415", u"Nowy folder", u"Bieżący folder", u"Wybierz folder",
+     u"Nie można utworzyć katalogu lub pliku."},
+    {u"0416", u"Nova Pasta", u"Pasta Atual:", u"Procurar pasta",
+     u"Não é possível criar o diretório ou o arquivo."},
+    {u"0807", u"Neuer Ordner", u"Ausgewählter Ordner:", u"Ordner suchen",
+     u"Das Verzeichnis oder die Datei kann nicht erstellt werden."},
+    {u"0809", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"080C", u"Nouveau Dossier", u"Dossier Courant:", u"Rechercher un dossier",
+     u"Le répertoire ou le fichier ne peut pas être créé."},
+    {u"0810", u"Nuova Cartella", u"Cartella selezionata:", u"Cerca cartella",
+     u"Impossibile creare la directory o il file."},
+    {u"0C07", u"Neuer Ordner", u"Ausgewählter Ordner:", u"Ordner suchen",
+     u"Das Verzeichnis oder die Datei kann nicht erstellt werden."},
+    {u"0C09", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"0C0C", u"Nouveau Dossier", u"Dossier Courant:", u"Rechercher un dossier",
+     u"Le répertoire ou le fichier ne peut pas être créé."},
+    {u"1007", u"Neuer Ordner", u"Ausgewählter Ordner:", u"Ordner suchen",
+     u"Das Verzeichnis oder die Datei kann nicht erstellt werden."},
+    {u"1009", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"100C", u"Nouveau Dossier", u"Dossier Courant:", u"Rechercher un dossier",
+     u"Le répertoire ou le fichier ne peut pas être créé."},
+    {u"1407", u"Neuer Ordner", u"Ausgewählter Ordner:", u"Ordner suchen",
+     u"Das Verzeichnis oder die Datei kann nicht erstellt werden."},
+    {u"1409", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"140C", u"Nouveau Dossier", u"Dossier Courant:", u"Rechercher un dossier",
+     u"Le répertoire ou le fichier ne peut pas être créé."},
+    {u"1809", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"180C", u"Nouveau Dossier", u"Dossier Courant:", u"Rechercher un dossier",
+     u"Le répertoire ou le fichier ne peut pas être créé."},
+    {u"1C09", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"2009", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"2809", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
+    {u"2C09", u"New folder", u"Current folder:", u"Browse for Folder",
+     u"The directory or file cannot be created."},
 }};
 
 QStringList DefaultLines(const char16_t *TDefaultCaption::*Value)
@@ -65,9 +100,6 @@ QStringList DefaultLines(const char16_t *TDefaultCaption::*Value)
         Lines.append(QString::fromUtf16(Caption.Name) + u'=' + QString::fromUtf16(Caption.*Value));
     return Lines;
 }
-
-// The system's text for "cannot make directory entry".
-const QString CannotMakeText = QStringLiteral("The directory or file cannot be created.");
 
 // The status line's length limit.
 constexpr int StatusMaxLen = 50;
@@ -105,6 +137,12 @@ TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner, const QLocale &SystemLoca
     connect(&FLabelCaptions, &TCaptionList::Changed, this,
             &TVeskaFolderDialog::LabelCaptionsChanged);
     FLabelCaptions.SetLines(DefaultLines(&TDefaultCaption::Label));
+
+    TCaptionList Texts;
+    Texts.SetLines(DefaultLines(&TDefaultCaption::BrowserTitle));
+    FBrowserTitle = PickCaption(Texts);
+    Texts.SetLines(DefaultLines(&TDefaultCaption::CannotMake));
+    FCannotMakeText = PickCaption(Texts);
 }
 
 TVeskaFolderDialog::~TVeskaFolderDialog() = default;
@@ -177,6 +215,7 @@ bool TVeskaFolderDialog::Execute()
     Info.Owner = OwnerWindow();
     if (FRootFolder != foDesktopExpanded)
         Info.Root = SpecialFolderLocation(FRootFolder);
+    Info.WindowTitle = FBrowserTitle;
     Info.Title = FLabelCaption;
     Info.Flags = ShellFlags(FFlags);
     Info.Callback = [this](TBrowserWindow &Wnd, TBrowseMessage Msg, const TBrowseItem *Item) {
@@ -250,13 +289,14 @@ void TVeskaFolderDialog::BrowserSelectionChanged(TBrowserWindow &Wnd, const TBro
     FSelectedPath = Item.Path;
 
     if (FFlags.Contains(TBrowseInfoFlags::ShowPath)) {
-        QString Status = ShortenPath(Item.Path, StatusMaxLen, u'/');
+        QString Status =
+            ShortenPath(WithHomeAsTilde(Item.Path, QDir::homePath()), StatusMaxLen, u'/');
         // An item outside the file system is shown, and worked with, by name.
         if (Status.isEmpty()) {
             Status = Item.DisplayName;
             FSelectedPath = Item.DisplayName;
         }
-        Wnd.SetStatusText(Status);
+        Wnd.SetStatusText(Status, FSelectedPath);
     }
 
     FPathValid = !FSelectedPath.isEmpty();
@@ -276,16 +316,49 @@ void TVeskaFolderDialog::SelectStartFolder(TBrowserWindow &Wnd, const QString &P
 void TVeskaFolderDialog::CentreOnScreen(QWidget &Dialog) const
 {
     const QRect Screen = QGuiApplication::primaryScreen()->geometry();
-    const QRect Frame = Dialog.frameGeometry();
+    const QSize Frame = Dialog.size().grownBy(FrameMargins(Dialog));
+    // A window's position is that of its frame.
     Dialog.move(Screen.x() + Screen.width() / 2 - Frame.width() / 2,
                 Screen.y() + Screen.height() / 2 - Frame.height() / 2);
+}
+
+QMargins TVeskaFolderDialog::FrameMargins(const QWidget &Dialog)
+{
+    // The window manager frames a window only once it is mapped; until then
+    // the frame of another visible window of the program, the owner's first,
+    // stands in for it.
+    QList<QWindow *> Windows = QGuiApplication::topLevelWindows();
+    if (const QWidget *Owner = Dialog.parentWidget(); Owner && Owner->window()->windowHandle())
+        Windows.prepend(Owner->window()->windowHandle());
+    if (Dialog.windowHandle())
+        Windows.prepend(Dialog.windowHandle());
+    for (const QWindow *Window : std::as_const(Windows)) {
+        if (Window->isVisible() && !Window->frameMargins().isNull())
+            return Window->frameMargins();
+    }
+    return {};
+}
+
+QRect TVeskaFolderDialog::NewFolderButtonPlace(const QWidget &Dialog)
+{
+    const int Ppi = qRound(Dialog.screen()->logicalDotsPerInch());
+    const int CaptionHeight = Dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return NewFolderButtonRect(Ppi, Dialog.rect().height(), CaptionHeight);
+}
+
+bool TVeskaFolderDialog::eventFilter(QObject *Watched, QEvent *Event)
+{
+    // The button keeps its place near the bottom-left corner of a resized
+    // browser.
+    if (Event->type() == QEvent::Resize && FNewFolderButton && Watched == FDialogHandle)
+        FNewFolderButton->move(NewFolderButtonPlace(*FDialogHandle).topLeft());
+    return QObject::eventFilter(Watched, Event);
 }
 
 void TVeskaFolderDialog::CreateNewFolderButton(TBrowserWindow &Dialog)
 {
     const int Ppi = qRound(Dialog.screen()->logicalDotsPerInch());
-    const int CaptionHeight = Dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    const QRect Place = NewFolderButtonRect(Ppi, Dialog.rect().height(), CaptionHeight);
+    const QRect Place = NewFolderButtonPlace(Dialog);
 
     auto *Button = new QPushButton(FNewFolderCaption, &Dialog);
     Button->setObjectName(NewFolderButtonName);
@@ -301,6 +374,7 @@ void TVeskaFolderDialog::CreateNewFolderButton(TBrowserWindow &Dialog)
     Button->setEnabled(FNewFolderEnabled);
 
     connect(Button, &QPushButton::clicked, this, &TVeskaFolderDialog::NewFolderCommand);
+    Dialog.installEventFilter(this);
     FNewFolderButton = Button;
 }
 
@@ -328,7 +402,7 @@ void TVeskaFolderDialog::NewFolderCommand()
         FSelectedPath = NewPath;
     } else {
         FInitialized = false;
-        FBrowser->ShowWarning(FDialogHandle, FNewFolderCaption, CannotMakeText);
+        FBrowser->ShowWarning(FDialogHandle, FNewFolderCaption, FCannotMakeText);
     }
     // The browser opens again, at the new folder or at the old selection.
     if (FDialogHandle)

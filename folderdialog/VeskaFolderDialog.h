@@ -24,8 +24,10 @@
 #include "ShellFolders.h"
 
 #include <QLocale>
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -95,9 +97,10 @@ class TVeskaFolderDialog final : public QObject
     Q_DISABLE_COPY_MOVE(TVeskaFolderDialog)
 
 public:
-    // The captions follow the language of QLocale::system().
+    // The captions, the browser's window title and the message shown when a
+    // new folder cannot be made follow the language of QLocale::system().
     explicit TVeskaFolderDialog(QObject *Owner = nullptr);
-    // The captions follow the language of SystemLocale.
+    // They follow the language of SystemLocale.
     TVeskaFolderDialog(QObject *Owner, const QLocale &SystemLocale);
     ~TVeskaFolderDialog() override;
 
@@ -157,6 +160,9 @@ private:
     void BrowserSelectionChanged(TBrowserWindow &Wnd, const TBrowseItem &Item);
     void SelectStartFolder(TBrowserWindow &Wnd, const QString &Path);
     void CentreOnScreen(QWidget &Dialog) const;
+    static QMargins FrameMargins(const QWidget &Dialog);
+    static QRect NewFolderButtonPlace(const QWidget &Dialog);
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
     void CreateNewFolderButton(TBrowserWindow &Dialog);
     void NewFolderCommand();
     void EnableNewFolderButton();
@@ -167,6 +173,8 @@ private:
     QPointer<TBrowserWindow> FDialogHandle;
     QPointer<QPushButton> FNewFolderButton;
     QString FLabelCaption;
+    QString FBrowserTitle;
+    QString FCannotMakeText;
     QString FFolder;
     QString FSelectedPath;
     TBrowseInfoFlagSet FFlags{TBrowseInfoFlags::ShowPath};

@@ -13,9 +13,11 @@ QString TCommandGuard::CurrentExceptionMessage()
     try {
         throw;
     } catch (const Exception &error) {
-        return QString::fromLocal8Bit(error.Message());
+        // The engine's messages are UTF-8: its own texts, the decoded entry
+        // names and the file names it was given.
+        return QString::fromUtf8(error.Message());
     } catch (const std::bad_alloc &) {
-        return QString::fromLocal8Bit(EOutOfMemory().Message());
+        return QString::fromUtf8(EOutOfMemory().Message());
     } catch (const std::exception &error) {
         return QString::fromLocal8Bit(error.what());
     } catch (...) {

@@ -1,6 +1,9 @@
 #include "FolderTreeModel.h"
 
 #include "ArcErrors.h"
+#include "NameText.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <functional>
@@ -257,7 +260,9 @@ QVariant TFolderTreeModel::data(const QModelIndex &Index, int Role) const
     switch (Role) {
     case Qt::DisplayRole: {
         const std::string_view text = Text(node);
-        return QString::fromLocal8Bit(QByteArrayView(text.data(), std::ssize(text)));
+        if (FNodes[node].Parent == NoFolderNode)
+            return QFile::decodeName(QByteArray(text.data(), std::ssize(text)));
+        return NameText(FNameCodec, text);
     }
     case Qt::DecorationRole: {
         const int image = FNodes[node].ImageIndex;

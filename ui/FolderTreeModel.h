@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameCodec.h"
+
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QList>
@@ -19,7 +21,8 @@ inline constexpr TFolderNode NoFolderNode = -1;
 // component of entry names, compared byte for byte) and one data slot that the
 // owner of the tree uses for the node's entry list. Siblings stay in the order
 // in which they were created; the tree is never sorted. The tree views it as a
-// model with one column, the texts decoded with the system's 8-bit encoding.
+// model with one column: a top-level node's text is a file-system name, the
+// texts below are parts of entry names, shown decoded with the name codec.
 //
 // Finding a child by its text: short sibling lists are searched in order; long
 // ones are looked up in a hash index over (parent, text), which gives the same
@@ -53,6 +56,8 @@ public:
     // The normal icons by image index. The icon's QIcon::Selected pixmap is
     // what a node shows while it is selected.
     void SetImages(QList<QIcon> Images);
+    // How the texts below the top level are shown; set before nodes are added.
+    void SetNameCodec(TNameCodec Codec) { FNameCodec = std::move(Codec); }
 
     // Removes every node.
     void Clear();
@@ -131,6 +136,7 @@ private:
     std::vector<TFolderNode> FSlots;
     QList<QIcon> FImages;
     int FLevelsShown = DefaultLevelsShown;
+    TNameCodec FNameCodec = TNameCodec::Utf8();
 };
 
 } // namespace trovel

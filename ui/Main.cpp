@@ -6,6 +6,7 @@
 #include "FolderTreeModel.h"
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
+#include "NameText.h"
 #include "VeskaFolderDialog.h"
 #include "ViewSupport.h"
 #include "uArcReader.h"
@@ -54,12 +55,6 @@ std::string_view FileNamePart(std::string_view Path)
 {
     const std::size_t slash = Path.rfind('/');
     return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
-}
-
-// Entry names are bytes in the system's 8-bit encoding.
-QString FromBytes(std::string_view Bytes)
-{
-    return QString::fromLocal8Bit(Bytes.data(), std::ssize(Bytes));
 }
 
 QIcon ApplicationIcon()
@@ -309,6 +304,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     CloseArchive();
     ui->StatusBar1->SetText(QStringLiteral("Reading archive..."));
     FReader->Open(FileName);
+    FTree->SetNameCodec(FReader->NameCodec());
 
     QTreeView *tree = ui->tvDirectories;
     TFolderNode root = NoFolderNode;
@@ -379,7 +375,7 @@ void TfrmMain::tvDirectoriesChange(const QModelIndex &Node)
         for (const std::int32_t index : entries) {
             FReader->GetFileEntry(index, entry);
             const std::string name = ExtractArcFileName(FReader->FileNameView(index));
-            rows.push_back(TFileRow{index, entry.Size, FromBytes(name)});
+            rows.push_back(TFileRow{index, entry.Size, NameText(FReader->NameCodec(), name)});
         }
     }
     FFiles->Fill(std::move(rows));
@@ -447,10 +443,10 @@ void TfrmMain::ExtractSelected()
     if (!index)
         return;
     const std::string name = FReader->GetFileName(*index);
-    SaveDialog1.SetFileName(FromBytes(ExtractArcFileName(name)));
+    SaveDialog1.SetFileName(NameText(FReader->NameCodec(), ExtractArcFileName(name)));
     if (!SaveDialog1.Execute(this))
         return;
-    ui->StatusBar1->SetText(QStringLiteral("Extracting ") + FromBytes(name) +
+    ui->StatusBar1->SetText(QStringLiteral("Extracting ") + NameText(FReader->NameCodec(), name) +
                             QStringLiteral("..."));
     // No events run until the file is written: the status text, and what the
     // dialog covered, are drawn now.
@@ -527,7 +523,7 @@ void TfrmMain::ShowExtractPanel()
 
 void TfrmMain::ShowExtractProgress()
 {
-    ui->lbExtract->setText(FromBytes(FProgressName));
+    ui->lbExtract->setText(NameText(FReader->NameCodec(), FProgressName));
     ui->pbProgress->setValue(std::min(FProgressPosition, ui->pbProgress->maximum()));
 }
 

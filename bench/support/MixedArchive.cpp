@@ -107,4 +107,15 @@ MixedArchive writeMixedArchive(const std::string &path, std::uint64_t bytes)
     return info;
 }
 
+void writeWideArchive(const std::string &path, int entries)
+{
+    TBenchArchiveWriter writer(path);
+    char name[64];
+    for (int i = 0; i < entries; ++i) {
+        std::snprintf(name, sizeof name, "folder%03d/sub%02d/file%07d.dat", i % 997, i % 31, i);
+        writer.AddStored(name, "");
+    }
+    writer.Finish();
+}
+
 } // namespace trovel::bench

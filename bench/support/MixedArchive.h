@@ -24,4 +24,10 @@ struct MixedArchive
 // gives the same archive.
 MixedArchive writeMixedArchive(const std::string &path, std::uint64_t bytes);
 
+// The benchmarks' archive of a very large directory: empty stored entries
+// folder000/sub00/file0000000.dat and on, spread over 997 folders of 31
+// subfolders each.
+inline constexpr int WideArchiveEntries = 1000000;
+void writeWideArchive(const std::string &path, int entries);
+
 } // namespace trovel::bench

@@ -9,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -68,6 +69,42 @@ inline std::set<std::string> treeOf(const fs::path &root)
     }
     return tree;
 }
+
+// Pins the locale the engine reads for as long as the object lives: LC_ALL,
+// LC_CTYPE and LANG are set as given (empty: unset) and restored afterwards.
+class LocaleEnvironment final
+{
+public:
+    explicit LocaleEnvironment(const std::string &lcAll, const std::string &lcCtype = "",
+                               const std::string &lang = "")
+    {
+        const std::string values[] = {lcAll, lcCtype, lang};
+        for (int i = 0; i < 3; ++i) {
+            if (const char *old = std::getenv(Names[i]))
+                FSaved[i] = old;
+            set(Names[i], values[i]);
+        }
+    }
+    ~LocaleEnvironment()
+    {
+        for (int i = 0; i < 3; ++i)
+            set(Names[i], FSaved[i].value_or(""));
+    }
+    LocaleEnvironment(const LocaleEnvironment &) = delete;
+    LocaleEnvironment &operator=(const LocaleEnvironment &) = delete;
+
+private:
+    static void set(const char *name, const std::string &value)
+    {
+        if (value.empty())
+            ::unsetenv(name);
+        else
+            ::setenv(name, value.c_str(), 1);
+    }
+
+    static constexpr const char *Names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    std::optional<std::string> FSaved[3];
+};
 
 // A table row's label as a test name: "bad Adler-32" gives "bad_Adler_32".
 struct LabelName

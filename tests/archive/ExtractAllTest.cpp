@@ -4,6 +4,8 @@
 #include "ArchiveTesting.h"
 #include "uArcReader.h"
 
+#include <sys/stat.h>
+
 using namespace trovel;
 using namespace trovel::testing;
 
@@ -23,6 +25,7 @@ protected:
     std::string target() const { return dir / "t"; }
     Tree tree() const { return treeOf(dir.path() / "t"); }
 
+    LocaleEnvironment locale{"C.UTF-8"}; // code page 1252
     TempDir dir;
     TArcReader reader;
 };
@@ -185,6 +188,77 @@ TEST_F(ExtractAllTest, relativeTargetsOfAnyLength)
     EXPECT_EQ(readFile("ab/c/d.txt"), "d");
 }
 
+TEST_F(ExtractAllTest, chosenEntriesAloneAreReportedAndWritten)
+{
+    ArchiveBuilder b;
+    b.AddStored("../skipped", "x");
+    b.AddStored("a/one", "1");
+    b.AddStored("b/skipped", "x");
+    b.AddStored("two", "2");
+    b.AddStored("../chosen", "x");
+    open(b);
+    std::vector<std::string> seen;
+    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
+        seen.push_back(name);
+        return false;
+    });
+    const std::int32_t chosen[] = {1, 3};
+    reader.ExtractAll(target(), chosen);
+    EXPECT_EQ(seen, (std::vector<std::string>{"a/one", "two"}));
+    EXPECT_EQ(tree(), (Tree{"a/", "a/one", "two"}));
+
+    const std::int32_t refused[] = {3, 4};
+    expectError<EPathError>([&] { reader.ExtractAll(target(), refused); },
+                            "Eintrag ../chosen liegt außerhalb des Zielordners");
+}
+
+TEST_F(ExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
+{
+    const std::function<void(ArchiveBuilder &)> entries[] = {
+        [](ArchiveBuilder &b) {
+            b.AddCompressed("fine", {"a", "b"});
+        },
+        [](ArchiveBuilder &b) { b.AddStored("folder/", ""); },
+        [](ArchiveBuilder &b) { b.AddOther("other", 7, 10); },
+        [](ArchiveBuilder &b) { b.AddStored("a/../../up", "x"); },
+        [](ArchiveBuilder &b) {
+            b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
+        },
+        [](ArchiveBuilder &b) {
+            b.AddStored("cut", "x");
+            b.OverrideEntry(0, 3, 1000000);
+        },
+        [](ArchiveBuilder &b) {
+            b.AddCompressed("parts outside", {"x"});
+            b.OverrideEntry(0, 8, 1);
+        },
+    };
+    const auto failure = [](const std::function<void()> &action) -> std::string {
+        try {
+            action();
+        } catch (const Exception &e) {
+            return e.Message();
+        }
+        return "";
+    };
+    for (const auto &add : entries) {
+        ArchiveBuilder b;
+        add(b);
+        open(b);
+        const std::string tested = failure([&] { reader.TestFile(0); });
+        EXPECT_EQ(treeOf(dir.path()), Tree{"a.arc"}) << b.Name(0);
+        EXPECT_EQ(tested, failure([&] { reader.ExtractAll(target()); })) << b.Name(0);
+        fs::remove_all(target());
+    }
+
+    // Too long for a path below any folder: only the message differs.
+    ArchiveBuilder b;
+    b.AddStored(std::string(5000, 'n'), "x");
+    open(b);
+    expectError<EFCreateError>([&] { reader.TestFile(0); },
+                               "Datei " + std::string(5000, 'n') + " kann nicht erstellt werden");
+}
+
 namespace {
 
 class PathTraversal : public ExtractAllTest, public ::testing::WithParamInterface<const char *>
@@ -265,11 +339,21 @@ const RunError RunErrors[] = {
          b.AddStored(name + "f", "x");
      },
      ""},
+    {"folder entry blocked by a file",
+     [](ArchiveBuilder &b) {
+         b.AddStored("blocker", "file");
+         b.AddStored("blocker/sub/", "");
+     },
+     "Datei %t/blocker/sub/ kann nicht erstellt werden"},
     {"damaged part",
      [](ArchiveBuilder &b) {
-         b.AddCompressedRaw("bad", {{"not a zlib stream", 10}}, 10);
+         b.AddCompressedRaw("b\xe4"
+                            "d",
+                            {{"not a zlib stream", 10}}, 10);
      },
-     "Daten von bad sind beschädigt"},
+     "Daten von bäd sind beschädigt"},
+    {"name leading out of the target", [](ArchiveBuilder &b) { b.AddStored("../caf\xe9", "x"); },
+     "Eintrag ../café liegt außerhalb des Zielordners"},
     {"stored data past the end",
      [](ArchiveBuilder &b) {
          b.AddStored("cut", "x");
@@ -308,3 +392,154 @@ TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, FirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
                          LabelName());
+
+namespace {
+
+// What stands at an entry's place before the run; outside holds victim.txt.
+struct InPlace
+{
+    const char *label;
+    std::function<void(const fs::path &place, const fs::path &outside)> make;
+    friend void PrintTo(const InPlace &p, std::ostream *out) { *out << p.label; }
+};
+
+const InPlace InPlaces[] = {
+    {"link to a file outside",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_symlink(outside / "victim.txt", place);
+     }},
+    {"dangling link",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_symlink(outside / "made.txt", place);
+     }},
+    {"hard link",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_hard_link(outside / "victim.txt", place);
+     }},
+    {"FIFO", [](const fs::path &place, const fs::path &) { ::mkfifo(place.c_str(), 0600); }},
+    {"link to a folder outside",
+     [](const fs::path &place, const fs::path &outside) {
+         fs::create_directory_symlink(outside, place);
+     }},
+};
+
+class ReplacedAtTheEntrysPlace : public ExtractAllTest,
+                                 public ::testing::WithParamInterface<InPlace>
+{
+};
+
+} // namespace
+
+TEST_P(ReplacedAtTheEntrysPlace, byANewFileWhileNothingOutsideChanges)
+{
+    const fs::path outside = dir.path() / "o";
+    const fs::path place = dir.path() / "t/f.txt";
+    fs::create_directories(dir.path() / "t");
+    fs::create_directory(outside);
+    writeFile(outside / "victim.txt", "victim");
+    GetParam().make(place, outside);
+    ArchiveBuilder b;
+    b.AddCompressed("f.txt", {"new"});
+    open(b);
+    reader.ExtractAll(target());
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place)));
+    EXPECT_EQ(fs::hard_link_count(place), 1u);
+    EXPECT_EQ(readFile(place), "new");
+    EXPECT_EQ(treeOf(outside), Tree{"victim.txt"});
+    EXPECT_EQ(readFile(outside / "victim.txt"), "victim");
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, ReplacedAtTheEntrysPlace, ::testing::ValuesIn(InPlaces),
+                         LabelName());
+
+TEST_F(ExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
+{
+    const fs::path outside = dir.path() / "o";
+    fs::create_directories(outside / "real");
+    fs::create_directories(dir.path() / "t");
+    fs::create_directory_symlink(outside / "real", dir.path() / "t/moved");
+    ArchiveBuilder b;
+    b.AddStored("moved/x.txt", "through the user's link");
+    b.AddStored("made/first", "1");
+    b.AddStored("other/x", "x");
+    b.AddStored("made/second", "2");
+    open(b);
+    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
+        if (name == "made/second") { // the folder the run made becomes a link
+            fs::remove_all(dir.path() / "t/made");
+            fs::create_directory_symlink(outside, dir.path() / "t/made");
+        }
+        return false;
+    });
+    expectError<EFCreateError>([&] { reader.ExtractAll(target()); },
+                               "Datei " + target() + "/made/second kann nicht erstellt werden");
+    EXPECT_EQ(readFile(outside / "real/x.txt"), "through the user's link");
+    EXPECT_EQ(treeOf(outside), (Tree{"real/", "real/x.txt"}));
+}
+
+TEST_F(ExtractAllTest, neverReplacesTheOpenArchive)
+{
+    ArchiveBuilder b;
+    b.AddStored("a.arc", "in the archive's place");
+    open(b);
+    expectError<EFCreateError>([&] { reader.ExtractAll(dir.path().string()); },
+                               "Datei " + dir / "a.arc" + " kann nicht erstellt werden");
+    EXPECT_EQ(readFile(dir / "a.arc"), b.Build());
+}
+
+namespace {
+
+struct NameCase
+{
+    const char *label;
+    const char *locale;
+    std::vector<std::string> names;
+    Tree tree;
+    // Where the first entry's name starts instead, when not at its own name.
+    int firstNameOffset = -1;
+    friend void PrintTo(const NameCase &c, std::ostream *out) { *out << c.label; }
+};
+
+class NamesOnDisk : public ExtractAllTest, public ::testing::WithParamInterface<NameCase>
+{
+};
+
+const NameCase NameCases[] = {
+    {"code page names decoded",
+     "C.UTF-8",
+     {"caf\xe9.txt", "Gel\xe4nde/Stra\337e.tex"},
+     {"café.txt", "Gelände/", "Gelände/Straße.tex"}},
+    {"UTF-8 names kept",
+     "C.UTF-8",
+     {"Stra\xc3\237e.tex", "\xc3\xa4/b"},
+     {"Straße.tex", "ä/", "ä/b"}},
+    {"one name not UTF-8 decides",
+     "C.UTF-8",
+     {"Stra\xc3\237e.tex", "caf\xe9"},
+     {"StraÃŸe.tex", "café"}},
+    {"Russian locale", "ru_RU.UTF-8", {"\xcf\xf0\xe8/x"}, {"При/", "При/x"}},
+    {"undefined byte", "C.UTF-8", {"a\x81"}, {"a\u0081"}},
+    {"name that starts inside a character", "C.UTF-8", {"\xc3\xa4x"}, {"¤x"}, 1},
+    {"ill-formed bytes that no entry points at", "C.UTF-8", {"\xe9", "ok\xc3\xa4"}, {"okä"}, 2},
+};
+
+} // namespace
+
+TEST_P(NamesOnDisk, areTheDecodedStoredNames)
+{
+    const NameCase &c = GetParam();
+    LocaleEnvironment pinned(c.locale);
+    ArchiveBuilder b;
+    for (const std::string &name : c.names)
+        b.AddStored(name, "data");
+    if (c.firstNameOffset >= 0)
+        b.OverrideEntry(0, 10, static_cast<std::uint32_t>(c.firstNameOffset));
+    open(b);
+    reader.ExtractAll(target());
+    EXPECT_EQ(tree(), c.tree);
+    if (c.firstNameOffset < 0) {
+        EXPECT_EQ(reader.GetFileName(0), c.names[0]); // the reader hands out the stored bytes
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, NamesOnDisk, ::testing::ValuesIn(NameCases), LabelName());

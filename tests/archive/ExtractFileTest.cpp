@@ -2,8 +2,10 @@
 // and outputs that cannot be written.
 #include "ArcErrors.h"
 #include "ArchiveTesting.h"
+#include "ProcessMemory.h"
 #include "uArcReader.h"
 
+#include <cerrno>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -13,10 +15,11 @@ using namespace trovel::testing;
 namespace {
 
 // A zlib-family stream made with explicit deflateInit2 settings.
-std::string deflateWith(const std::string &data, int windowBits, const std::string &dictionary = {})
+std::string deflateWith(const std::string &data, int windowBits, const std::string &dictionary = {},
+                        int level = 6)
 {
     z_stream s{};
-    deflateInit2(&s, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&s, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
     if (!dictionary.empty())
         deflateSetDictionary(&s, reinterpret_cast<const Bytef *>(dictionary.data()),
                              static_cast<uInt>(dictionary.size()));
@@ -40,16 +43,44 @@ std::string sampleText(std::size_t length)
     return text;
 }
 
+// Every output file fails at close, as on a network file system whose quota
+// is found full only then; the data is written all the same.
+class FailingClose final
+{
+public:
+    FailingClose()
+        : FPrevious(ReplaceCloseCall([](int handle) {
+              ::close(handle);
+              errno = EIO;
+              return -1;
+          }))
+    {
+    }
+    ~FailingClose() { ReplaceCloseCall(FPrevious); }
+    FailingClose(const FailingClose &) = delete;
+    FailingClose &operator=(const FailingClose &) = delete;
+
+private:
+    TCloseCall FPrevious;
+};
+
 class ExtractFileTest : public ::testing::Test
 {
 protected:
-    // Writes the archive, opens it, extracts entry index to "out".
+    // Writes the archive, opens it, extracts entry index to "out"; handed to
+    // a caller's sink, the entry must give the same bytes.
     std::string extract(const ArchiveBuilder &b, int index)
     {
         b.WriteTo(dir / "a.arc");
         reader.Open(dir / "a.arc");
         reader.ExtractFile(index, dir / "out");
-        return readFile(dir / "out");
+        std::string handed;
+        reader.ExtractTo(index, [&](const void *data, std::size_t length) {
+            handed.append(static_cast<const char *>(data), length);
+        });
+        const std::string written = readFile(dir / "out");
+        EXPECT_EQ(handed, written) << "ExtractTo";
+        return written;
     }
 
     TempDir dir;
@@ -94,6 +125,7 @@ TEST_F(ExtractFileTest, partsAreJoinedInPartTableOrderWhereverTheyLie)
         b.AddCompressed("with empty part", {"front", "", "back"});
         b.AddCompressed("one", {text}, 9);
         b.AddCompressed("stored level", {text.substr(0, 70000), text.substr(5, 3)}, 0);
+        b.AddCompressed("several input chunks", {text + text}, 0);
         b.ScatterData(seed);
         for (int i = 0; i < b.EntryCount(); ++i)
             EXPECT_EQ(extract(b, i), b.Expected(i)) << b.Name(i) << " seed " << seed;
@@ -113,6 +145,21 @@ TEST_F(ExtractFileTest, entriesFollowTheirPartRecords)
     b.OverrideEntry(1, 8, 0);
     EXPECT_EQ(extract(b, 0), "BC");
     EXPECT_EQ(extract(b, 1), "A");
+}
+
+TEST_F(ExtractFileTest, extractedSizeIsWhatTheDirectoryClaims)
+{
+    ArchiveBuilder b;
+    b.AddStored("stored", "12345");
+    b.AddCompressedRaw("claims", {{Deflate("abc"), 100}, {Deflate("d"), 0xFFFFFFFF}}, 3);
+    b.AddOther("other", 9, 50);
+    b.AddCompressed("outside", {"x"});
+    b.OverrideEntry(3, 7, 3); // three parts from the last one on
+    b.WriteTo(dir / "a.arc");
+    reader.Open(dir / "a.arc");
+    const std::uint64_t expected[] = {5, 100 + 0xFFFFFFFFull, 0, 0};
+    for (int i = 0; i < b.EntryCount(); ++i)
+        EXPECT_EQ(reader.GetExtractedSize(i), expected[i]) << b.Name(i);
 }
 
 TEST_F(ExtractFileTest, partRangeOutsideTheTableIsRefusedOnExtraction)
@@ -184,6 +231,11 @@ const DamagedPart DamagedParts[] = {
      [] {
          return RawPart{deflateWith(Text, -15), 50000};
      }},
+    {"bad Adler-32 after several input chunks",
+     [] {
+         const std::string s = deflateWith(sampleText(700000), 15, {}, 0);
+         return RawPart{flipped(s, s.size() - 1), 700000};
+     }},
     {"more output than its size",
      [] {
          return RawPart{Deflate(Text), 49999};
@@ -223,16 +275,17 @@ class DamagedPartTest : public ExtractFileTest, public ::testing::WithParamInter
 TEST_P(DamagedPartTest, raisesDataErrorAndKeepsWhatWasWritten)
 {
     ArchiveBuilder b;
-    b.AddCompressedRaw(
-        "dir/damaged.bin",
-        {{Deflate("good first part"), 15}, GetParam().part(), {Deflate("never written"), 13}}, 0);
+    const RawPart damaged = GetParam().part();
+    b.AddCompressedRaw("dir/damaged.bin",
+                       {{Deflate("good first part"), 15}, damaged, {Deflate("never written"), 13}},
+                       0);
     b.WriteTo(dir / "a.arc");
     reader.Open(dir / "a.arc");
     expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
                             "Daten von dir/damaged.bin sind beschädigt");
     const std::string written = readFile(dir / "out");
     EXPECT_EQ(written.substr(0, 15), "good first part");
-    EXPECT_LE(written.size(), 15 + 50000u);
+    EXPECT_LE(written.size(), 15 + damaged.UncompressedSize);
     EXPECT_EQ(written.find("never written"), std::string::npos);
 }
 
@@ -283,6 +336,36 @@ TEST_F(ExtractFileTest, shortWritesAreWriteErrors)
     for (int i = 0; i < 2; ++i)
         expectError<EWriteError>([&] { reader.ExtractFile(i, "/dev/full"); },
                                  "Stream-Schreibfehler");
+}
+
+TEST_F(ExtractFileTest, failureReportedAtCloseIsAWriteError)
+{
+    ArchiveBuilder b;
+    b.AddStored("d/s", "stored");
+    b.AddStored("later", "never");
+    b.WriteTo(dir / "a.arc");
+    reader.Open(dir / "a.arc");
+    const FailingClose failing;
+    expectError<EWriteError>([&] { reader.ExtractFile(0, dir / "out"); }, "Stream-Schreibfehler");
+    EXPECT_EQ(readFile(dir / "out"), "stored");
+    expectError<EWriteError>([&] { reader.ExtractAll(dir / "t"); }, "Stream-Schreibfehler");
+    EXPECT_EQ(treeOf(dir / "t"), (std::set<std::string>{"d/", "d/s"}));
+}
+
+TEST_F(ExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
+{
+    // A 4 GiB file that holds almost nothing: its one part claims the hole
+    // before the directory, which reads as zeros, no zlib header.
+    ArchiveBuilder b;
+    b.AddCompressedRaw("huge", {{"", 0xFFFFFFF0}}, 0xFFFFFFF0);
+    b.OverridePart(0, 1, 0xFFFFFF00);
+    b.WriteSparseTo(dir / "a.arc", 0xFFFFFF00);
+    reader.Open(dir / "a.arc");
+    ResetPeakMemory();
+    const long before = StatusKib("VmRSS");
+    expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
+                            "Daten von huge sind beschädigt");
+    EXPECT_LT(StatusKib("VmHWM") - before, 16 * 1024);
 }
 
 TEST_F(ExtractFileTest, writesToAPipe)

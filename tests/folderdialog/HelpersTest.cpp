@@ -1,16 +1,17 @@
-#include "FolderTreeFilter.h"
+#include "FakeHome.h"
+#include "FolderPlacesModel.h"
 #include "LanguageKey.h"
 #include "NewFolderButtonLayout.h"
 #include "ShellFolders.h"
 #include "ShortenPath.h"
 #include "VeskaFolderDialog.h"
 
-#include <QFileSystemModel>
-#include <QStandardItemModel>
+#include <QAbstractItemModelTester>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace trovel;
+using trovel::testing::TFakeHome;
 
 Q_DECLARE_METATYPE(trovel::TBrowseInfoFlagSet)
 
@@ -21,6 +22,8 @@ class TestHelpers final : public QObject
 private slots:
     void shortensPathsForTheStatusLine_data();
     void shortensPathsForTheStatusLine();
+    void writesHomeAsTilde_data();
+    void writesHomeAsTilde();
     void mapsLocalesToLanguageKeys_data();
     void mapsLocalesToLanguageKeys();
     void placesNewFolderButtonByResolution_data();
@@ -31,8 +34,11 @@ private slots:
     void convertsFlagSetsToBrowserFlags();
     void findsSpecialFoldersOfThisDesktop_data();
     void findsSpecialFoldersOfThisDesktop();
-    void narrowsTreeToTopFolder_data();
-    void narrowsTreeToTopFolder();
+    void startsPlacesAtHome_data();
+    void startsPlacesAtHome();
+    void findsMountedMedia_data();
+    void findsMountedMedia();
+    void listsFoldersBelowPlaces();
 };
 
 void TestHelpers::shortensPathsForTheStatusLine_data()
@@ -70,6 +76,9 @@ void TestHelpers::shortensPathsForTheStatusLine_data()
         << "/" + QString(59, u'a') << Slash << 50 << "/" + QString(49, u'a');
     QTest::newRow("last name too long below /")
         << "/home/daten/" + X60 << Slash << 50 << "/home/.../" + QString(37, u'x') + "...";
+    QTest::newRow("tilde kept as head")
+        << "~/Spiele/Ein sehr langer Ordnername/Unterordner/Texturen/Gelaende" << Slash << 50
+        << "~/.../Unterordner/Texturen/Gelaende";
     QTest::newRow("backslash is no separator in / paths")
         << "/home/a\\b\\c\\d\\" + X60 << Slash << 50 << "/home/a\\b\\c\\d\\" + QString(36, u'x');
 }
@@ -83,6 +92,36 @@ void TestHelpers::shortensPathsForTheStatusLine()
     const QString Shortened = ShortenPath(path, maxLen, separator);
     QCOMPARE(Shortened, expected);
     QVERIFY(Shortened.size() <= maxLen);
+}
+
+void TestHelpers::writesHomeAsTilde_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("home") << "/home/anna"
+                          << "/home/anna"
+                          << "~";
+    QTest::newRow("below home") << "/home/anna/Spiele"
+                                << "/home/anna"
+                                << "~/Spiele";
+    QTest::newRow("namesake beside home") << "/home/anna2/Spiele"
+                                          << "/home/anna"
+                                          << "/home/anna2/Spiele";
+    QTest::newRow("outside home") << "/srv/Spiele"
+                                  << "/home/anna"
+                                  << "/srv/Spiele";
+    QTest::newRow("home is the root") << "/srv/Spiele"
+                                      << "/"
+                                      << "/srv/Spiele";
+}
+
+void TestHelpers::writesHomeAsTilde()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, home);
+    QFETCH(QString, expected);
+    QCOMPARE(WithHomeAsTilde(path, home), expected);
 }
 
 void TestHelpers::mapsLocalesToLanguageKeys_data()
@@ -188,90 +227,119 @@ void TestHelpers::findsSpecialFoldersOfThisDesktop()
 {
     QFETCH(int, folder);
     QFETCH(QString, location);
-    QTemporaryDir Home;
-    QVERIFY(Home.isValid());
-    QVERIFY(QDir().mkpath(Home.path() + "/.config"));
-    QVERIFY(QDir().mkpath(Home.path() + "/Desktop"));
-    QVERIFY(QDir().mkpath(Home.path() + "/Vorlagen"));
-    QFile Dirs(Home.path() + "/.config/user-dirs.dirs");
+    TFakeHome Home;
+    QVERIFY(Home.IsValid());
+    Home.Folder("Desktop");
+    Home.Folder("Vorlagen");
+    QFile Dirs(Home.Path() + "/.config/user-dirs.dirs");
     QVERIFY(Dirs.open(QIODevice::WriteOnly));
     Dirs.write("# written by xdg-user-dirs-update\nXDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\n");
     Dirs.close();
 
-    const QByteArray OldHome = qgetenv("HOME");
-    const QByteArray OldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", Home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (Home.path() + "/.config").toLocal8Bit());
     const std::optional<QString> Found = SpecialFolderLocation(TSHFolders(folder));
-    qputenv("HOME", OldHome);
-    if (OldConfig.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", OldConfig);
-
     if (location.isEmpty())
         QVERIFY(!Found);
     else
-        QCOMPARE(Found.value_or("<none>"), location == "<root>" ? "/" : Home.path() + location);
+        QCOMPARE(Found.value_or("<none>"), location == "<root>" ? "/" : Home.Path() + location);
+}
+
+void TestHelpers::startsPlacesAtHome_data()
+{
+    QTest::addColumn<bool>("desktop");
+    QTest::newRow("with a desktop folder") << true;
+    QTest::newRow("without one") << false;
+}
+
+void TestHelpers::startsPlacesAtHome()
+{
+    QFETCH(bool, desktop);
+    TFakeHome Home;
+    QVERIFY(Home.IsValid());
+    if (desktop)
+        Home.Folder("Desktop");
+    QList<TFolderPlace> Expected{
+        {Home.Path(), QFileInfo(Home.Path()).fileName(), TPlaceKind::Home},
+        {"/", "/", TPlaceKind::FileSystem},
+    };
+    if (desktop)
+        Expected.append({Home.Path() + "/Desktop", "Desktop", TPlaceKind::Desktop});
+
+    const QList<TFolderPlace> Places = DesktopPlaces();
+    QCOMPARE(Places.mid(0, Expected.size()), Expected);
+    // The mounted media of this machine follow.
+    for (const TFolderPlace &Place : Places.mid(Expected.size()))
+        QCOMPARE(Place.Kind, TPlaceKind::Media);
+}
+
+void TestHelpers::findsMountedMedia_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QByteArray>("device");
+    QTest::addColumn<bool>("medium");
+    QTest::newRow("stick below /media") << "/media/anna/STICK" << QByteArray("/dev/sdb1") << true;
+    QTest::newRow("stick below /run/media")
+        << "/run/media/anna/STICK" << QByteArray("/dev/sdc1") << true;
+    QTest::newRow("disk at /mnt") << "/mnt" << QByteArray("/dev/sda3") << true;
+    QTest::newRow("disk below /mnt") << "/mnt/backup" << QByteArray("/dev/sdb2") << true;
+    QTest::newRow("tmpfs below /mnt") << "/mnt/scratch" << QByteArray("tmpfs") << false;
+    QTest::newRow("namesake of /mnt") << "/mntx" << QByteArray("/dev/sdb1") << false;
+    QTest::newRow("system disk") << "/" << QByteArray("/dev/vda") << false;
+}
+
+void TestHelpers::findsMountedMedia()
+{
+    QFETCH(QString, root);
+    QFETCH(QByteArray, device);
+    QFETCH(bool, medium);
+    QCOMPARE(IsMediaMount(root, device), medium);
 }
 
 namespace {
 
-// The rows that Model shows below Parent, as "path" lines, depth first.
-QStringList VisiblePaths(const QAbstractItemModel &Model, const QModelIndex &Parent = {})
+QStringList Names(const QAbstractItemModel &Model, const QModelIndex &Parent = {})
 {
-    QStringList Paths;
-    for (int Row = 0; Row < Model.rowCount(Parent); ++Row) {
-        const QModelIndex Index = Model.index(Row, 0, Parent);
-        Paths << Index.data(QFileSystemModel::FilePathRole).toString()
-              << VisiblePaths(Model, Index);
-    }
-    return Paths;
+    QStringList Result;
+    for (int Row = 0; Row < Model.rowCount(Parent); ++Row)
+        Result << Model.index(Row, 0, Parent).data().toString();
+    return Result;
 }
 
 } // namespace
 
-void TestHelpers::narrowsTreeToTopFolder_data()
+void TestHelpers::listsFoldersBelowPlaces()
 {
-    QTest::addColumn<QString>("top");
-    QTest::addColumn<QStringList>("visible");
-    QTest::newRow("whole file system") << "/"
-                                       << QStringList{"/",
-                                                      "/home",
-                                                      "/home/anna",
-                                                      "/home/anna/Desktop",
-                                                      "/home/anna/Desktop/Unter",
-                                                      "/home/anna/Desktop2",
-                                                      "/home/anna/Daneben",
-                                                      "/tmp"};
-    QTest::newRow("desktop with ancestors, not its namesake")
-        << "/home/anna/Desktop"
-        << QStringList{"/", "/home", "/home/anna", "/home/anna/Desktop",
-                       "/home/anna/Desktop/Unter"};
+    QTemporaryDir Temp;
+    QVERIFY(Temp.isValid());
+    const QString Top = Temp.path();
+    for (const char *Folder : {"b", "A/Unter", "Folder 10", "Folder 2", ".versteckt/innen"})
+        QVERIFY(QDir().mkpath(Top + '/' + Folder));
+    QFile File(Top + "/Datei");
+    QVERIFY(File.open(QIODevice::WriteOnly));
+    File.close();
+
+    TFolderPlacesModel Model({{Top, "Oben", TPlaceKind::Home}, FolderPlace(Top + "/A")});
+    QCOMPARE(Names(Model), (QStringList{"Oben", "A"}));
+    const QModelIndex TopItem = Model.index(0, 0);
+    QVERIFY(Model.hasChildren(TopItem));
+    QCOMPARE(Model.rowCount(TopItem), 0);
+
+    // A folder is found below the deepest place that holds it, and a hidden
+    // one is added where it sorts.
+    QCOMPARE(Model.IndexOf(Top + "/A/Unter").parent(), Model.index(1, 0));
+    const QModelIndex Hidden = Model.IndexOf(Top + "/.versteckt/innen/");
+    QCOMPARE(Model.PathOf(Hidden), Top + "/.versteckt/innen");
+    QCOMPARE(Hidden.parent().parent(), TopItem);
+    QCOMPARE(Names(Model, TopItem), (QStringList{".versteckt", "A", "b", "Folder 2", "Folder 10"}));
+    QCOMPARE(Model.PathOf(Model.IndexOf(Top)), Top);
+    QVERIFY(!Model.IndexOf(Top + "/fehlt").isValid());
+    QVERIFY(!Model.IndexOf(Top + "/Datei").isValid());
+    QVERIFY(!Model.IndexOf("/").isValid());
+
+    // Walks the whole tree, listing every folder. (Made last: its walk after
+    // each insertion would list the new folder inside that insertion.)
+    QAbstractItemModelTester Tester(&Model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(Names(Model, Model.index(1, 0)), QStringList{"Unter"});
 }
 
-void TestHelpers::narrowsTreeToTopFolder()
-{
-    QFETCH(QString, top);
-    QFETCH(QStringList, visible);
-    QStandardItemModel Source;
-    const auto Add = [](QStandardItem *Parent, const QString &Path) {
-        auto *Item = new QStandardItem(Path);
-        Item->setData(Path, QFileSystemModel::FilePathRole);
-        Parent->appendRow(Item);
-        return Item;
-    };
-    QStandardItem *Root = Add(Source.invisibleRootItem(), "/");
-    QStandardItem *Anna = Add(Add(Root, "/home"), "/home/anna");
-    Add(Add(Anna, "/home/anna/Desktop"), "/home/anna/Desktop/Unter");
-    Add(Anna, "/home/anna/Desktop2");
-    Add(Anna, "/home/anna/Daneben");
-    Add(Root, "/tmp");
-
-    TFolderTreeFilter Filter(top);
-    Filter.setSourceModel(&Source);
-    QCOMPARE(VisiblePaths(Filter), visible);
-}
-
-QTEST_GUILESS_MAIN(TestHelpers)
+QTEST_MAIN(TestHelpers)
 #include "HelpersTest.moc"

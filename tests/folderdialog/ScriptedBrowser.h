@@ -23,7 +23,11 @@ public:
         setFixedSize(320, 380);
     }
 
-    void SetStatusText(const QString &Text) override { StatusText = Text; }
+    void SetStatusText(const QString &Text, const QString &ToolTip) override
+    {
+        StatusText = Text;
+        StatusToolTip = ToolTip;
+    }
     void EnableOk(bool Enable) override { OkEnabled = Enable; }
     void SetSelection(const QString &Path) override { Select(TBrowseItem::FromPath(Path)); }
     void SetSelection(const TBrowseItem &Item) override { Select(Item); }
@@ -44,6 +48,7 @@ public:
 
     std::optional<TBrowseItem> Selection;
     QString StatusText;
+    QString StatusToolTip;
     bool OkEnabled = true;
     bool Cancelled = false;
 

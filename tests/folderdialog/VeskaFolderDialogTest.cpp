@@ -1,4 +1,5 @@
 #include "VeskaFolderDialog.h"
+#include "FakeHome.h"
 #include "ScriptedBrowser.h"
 #include "ShortenPath.h"
 
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 using namespace trovel;
+using trovel::testing::TFakeHome;
 using trovel::testing::TScriptedBrowser;
 using trovel::testing::TScriptedWindow;
 using F = trovel::TBrowseInfoFlags;
@@ -67,10 +69,13 @@ private slots:
     void nameOnlySelectionMakesNoFolder();
     void enablesOkAndButtonByPath_data();
     void enablesOkAndButtonByPath();
+    void showsHomeAsTildeAndFullPathAsToolTip();
     void newFolderPropertiesActOnOpenBrowser();
     void placesButtonAndCentresBrowser();
     void picksCaptionForSystemLanguage_data();
     void picksCaptionForSystemLanguage();
+    void titleAndMessageFollowSystemLanguage_data();
+    void titleAndMessageFollowSystemLanguage();
     void assigningCaptionsNotifiesOnlyOnChange();
     void versionIsFixed();
 
@@ -314,6 +319,24 @@ void TestVeskaFolderDialog::enablesOkAndButtonByPath()
     QCOMPARE(Reported, reported);
 }
 
+void TestVeskaFolderDialog::showsHomeAsTildeAndFullPathAsToolTip()
+{
+    TFakeHome Home;
+    QVERIFY(Home.IsValid());
+    const QString Target = Home.Folder("Spiele");
+    TChooser C;
+    QStringList Shown;
+    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+        Wnd.Select(Target);
+        Shown << Wnd.StatusText << Wnd.StatusToolTip;
+        Wnd.Select(FBase);
+        Shown << Wnd.StatusText << Wnd.StatusToolTip;
+        return false;
+    });
+    C.Dialog.Execute();
+    QCOMPARE(Shown, (QStringList{"~/Spiele", Target, ShortenPath(FBase, 50, u'/'), FBase}));
+}
+
 void TestVeskaFolderDialog::newFolderPropertiesActOnOpenBrowser()
 {
     TChooser C;
@@ -405,6 +428,40 @@ void TestVeskaFolderDialog::picksCaptionForSystemLanguage()
     C.Dialog.Execute();
     QCOMPARE(C.Browser->Infos.at(0).Title, caption);
     QCOMPARE(C.Dialog.PickCaption(C.Dialog.LabelCaptions()), caption);
+}
+
+void TestVeskaFolderDialog::titleAndMessageFollowSystemLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("warning"); // caption|text
+    QTest::newRow("German") << "de_DE"
+                            << "Ordner suchen"
+                            << "Neuer Ordner|Das Verzeichnis oder die Datei kann nicht erstellt "
+                               "werden.";
+    QTest::newRow("Brazilian Portuguese")
+        << "pt_BR"
+        << "Procurar pasta"
+        << "Nova Pasta|Não é possível criar o diretório ou o arquivo.";
+    QTest::newRow("Russian, not listed") << "ru_RU"
+                                         << "Browse for Folder" << CannotMake;
+}
+
+void TestVeskaFolderDialog::titleAndMessageFollowSystemLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, title);
+    QFETCH(QString, warning);
+    QFile File(FBase + "/Datei");
+    QVERIFY(File.open(QIODevice::WriteOnly));
+    File.close();
+    TChooser C(locale);
+    C.Dialog.SetFolder(FBase);
+    C.AddNewFolderPass(QStringLiteral("Datei"));
+    C.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
+    C.Dialog.Execute();
+    QCOMPARE(C.Browser->Infos.at(0).WindowTitle, title);
+    QCOMPARE(C.Browser->Warnings, QStringList{warning});
 }
 
 void TestVeskaFolderDialog::assigningCaptionsNotifiesOnlyOnChange()

@@ -1,9 +1,10 @@
 // libFuzzer target: every input is a whole archive file. It is opened, every
-// entry is listed, and everything is extracted into a fresh folder; nothing may
-// land outside that folder.
+// entry is listed and tested, and everything is extracted into a fresh folder;
+// nothing may land outside that folder.
 #include "ArcErrors.h"
 #include "uArcReader.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -98,13 +99,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } catch (const trovel::Exception &) {
         return 0;
     }
+    // Decoded in any page, even a double-byte one, a name keeps exactly its
+    // separators.
+    static const trovel::TNameCodec doubleByte = trovel::TNameCodec::ForCodePage(932);
     std::size_t nameBytes = 0;
     for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
         trovel::TArcFileEntry entry{};
         reader.GetFileEntry(i, entry);
-        nameBytes += reader.GetFileName(i).size() + entry.Size % 2;
+        const std::string name = reader.GetFileName(i);
+        nameBytes += name.size() + entry.Size % 2;
+        for (const trovel::TNameCodec *codec : {&reader.NameCodec(), &doubleByte}) {
+            const std::string text = codec->ToPathText(name);
+            if (std::count(text.begin(), text.end(), '/') !=
+                std::count(name.begin(), name.end(), '/'))
+                std::abort();
+        }
     }
     (void)nameBytes;
+
+    // Every entry reads back or fails with one of the error kinds. What the
+    // entries claim bounds what they inflate to, so a budget on the claims
+    // keeps entries that share their parts from inflating for ever.
+    std::uint64_t budget = 64 << 20;
+    for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
+        const std::uint64_t claimed = reader.GetExtractedSize(i);
+        if (claimed > budget)
+            break;
+        budget -= claimed;
+        try {
+            reader.TestFile(i);
+        } catch (const trovel::Exception &) {
+        }
+    }
 
     std::int32_t calls = 0;
     reader.SetOnProgress([&](trovel::TArcReader &, const std::string &) {

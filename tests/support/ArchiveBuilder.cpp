@@ -210,4 +210,21 @@ void ArchiveBuilder::WriteTo(const std::string &path) const
         throw std::runtime_error("cannot write " + path);
 }
 
+void ArchiveBuilder::WriteSparseTo(const std::string &path, std::uint32_t gap) const
+{
+    std::string bytes = Build();
+    std::size_t directoryOffset = 0; // header word 6, as built
+    for (int i = 3; i >= 0; --i)
+        directoryOffset = directoryOffset << 8 | static_cast<unsigned char>(bytes[24 + i]);
+    putWord(bytes, 24, static_cast<std::uint32_t>(directoryOffset + gap));
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(directoryOffset));
+    // Seeking past the end leaves the gap unwritten.
+    file.seekp(static_cast<std::streamoff>(directoryOffset + gap));
+    file.write(bytes.data() + directoryOffset,
+               static_cast<std::streamsize>(bytes.size() - directoryOffset));
+    if (!file)
+        throw std::runtime_error("cannot write " + path);
+}
+
 } // namespace trovel::testing

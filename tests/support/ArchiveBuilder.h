@@ -47,6 +47,10 @@ public:
 
     std::string Build() const;
     void WriteTo(const std::string &path) const;
+    // Writes the archive with a hole of gap bytes between the data area and
+    // the directory: the file is that much longer but, where the file system
+    // keeps sparse files, takes no more room.
+    void WriteSparseTo(const std::string &path, std::uint32_t gap) const;
 
     int EntryCount() const { return static_cast<int>(FEntries.size()); }
     const std::string &Name(int entry) const { return FEntries.at(entry).Name; }

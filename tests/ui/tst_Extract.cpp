@@ -129,6 +129,7 @@ class TExtractTest final : public QObject
 private slots:
     void initTestCase();
     void extractsLikeAPerson();
+    void codePageNamesAreShownAndWrittenDecoded();
     void selectedFileDoesNothingWithoutRowOrName_data();
     void selectedFileDoesNothingWithoutRowOrName();
     void saveDialogRefusesMissingFolder();
@@ -224,6 +225,40 @@ void TExtractTest::extractsLikeAPerson()
     QVERIFY(driver.StatusTexts.isEmpty());
     QVERIFY(driver.Panel()->isHidden());
     QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
+{
+    // Code page 1252, the page of the tests' C.UTF-8 locale.
+    ArchiveBuilder archive;
+    archive.AddStored("Gel\xe4nde/Stra\337e.tex", "street");
+    archive.AddStored("../caf\xe9", "outside");
+    const QDir out(FOut.filePath("decoded"));
+    QVERIFY(out.mkpath("."));
+    TWindowDriver driver;
+    openArchive(driver, archive);
+
+    driver.SelectFolder(QStringLiteral("Gelände"));
+    driver.SelectRow(QStringLiteral("Straße.tex"));
+    driver.StatusTexts.clear();
+    driver.AnswerFileDialog(out.filePath("Straße.tex"));
+    driver.Action("Selectedfile1")->trigger();
+    QCOMPARE(QFileInfo(driver.Seen.last().InitialFile).fileName(), QStringLiteral("Straße.tex"));
+    QCOMPARE(readFile(out.filePath("Straße.tex")), QByteArray("street"));
+    QCOMPARE(driver.StatusTexts, (QStringList{"Extracting Gelände/Straße.tex...", "2 files"}));
+
+    driver.Window().SetPendingEventsInterval(0ms);
+    QStringList labels;
+    connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this,
+            [&](int, const QString &) { labels.append(driver.Label()->text()); });
+    driver.AnswerFolderChooser(out.filePath("all"));
+    driver.AnswerMessageBox();
+    driver.Action("Allfiles1")->trigger();
+    QCOMPARE(labels, (QStringList{"Gelände/Straße.tex", "../café"}));
+    QCOMPARE(driver.Trace.last(),
+             QStringLiteral("message:Eintrag ../café liegt außerhalb des Zielordners."));
+    QCOMPARE(treeOnDisk(out.filePath("all")),
+             (QStringList{"Gelände/", fileLine("Gelände/Straße.tex", "street")}));
 }
 
 void TExtractTest::selectedFileDoesNothingWithoutRowOrName_data()

@@ -51,6 +51,8 @@ private slots:
     void loadBuildsExpandedTreeAndSelectsRoot();
     void selectingFolderListsItsFiles_data();
     void selectingFolderListsItsFiles();
+    void namesShowDecoded_data();
+    void namesShowDecoded();
     void selectedFolderIconFollowsExpansion();
     void statusTextsFollowTheLoad();
     void entryCountIsStatusText_data();
@@ -271,6 +273,32 @@ void TMainWindowTest::selectingFolderListsItsFiles()
     driver.List()->setCurrentIndex(driver.List()->model()->index(0, 0));
     driver.SelectFolder("");
     QVERIFY(driver.List()->selectionModel()->selectedRows().isEmpty());
+}
+
+void TMainWindowTest::namesShowDecoded_data()
+{
+    QTest::addColumn<QByteArrayList>("names");
+    QTest::addColumn<QStringList>("rows");
+    // The tests run in C.UTF-8, whose code page is 1252.
+    QTest::newRow("code page") << QByteArrayList{"Gel\xe4nde/Stra\337e.tex",
+                                                 "Gel\xe4nde/\xc4pfel.txt"}
+                               << QStringList{"Äpfel.txt:1", "Straße.tex:0"};
+    QTest::newRow("UTF-8") << QByteArrayList{"Gel\xc3\xa4nde/Stra\xc3\237e.tex"}
+                           << QStringList{"Straße.tex:0"};
+}
+
+void TMainWindowTest::namesShowDecoded()
+{
+    QFETCH(QByteArrayList, names);
+    QFETCH(QStringList, rows);
+    ArchiveBuilder archive;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        archive.AddOther(names[i].toStdString(), 0, static_cast<std::uint32_t>(i));
+    TWindowDriver driver;
+    driver.Open(driver.Write(archive));
+    QCOMPARE(driver.TreeDump(), QStringLiteral("0:test.arc*#|1:Gelände"));
+    driver.SelectFolder(QStringLiteral("Gelände"));
+    QCOMPARE(driver.Rows(), rows);
 }
 
 void TMainWindowTest::selectedFolderIconFollowsExpansion()

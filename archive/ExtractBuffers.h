@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ZlibInflater.h"
+
+#include <cstddef>
+#include <memory>
+
+namespace trovel {
+
+// Stored data is streamed through a buffer of this size, so an entry of any
+// size is copied in bounded memory.
+inline constexpr std::size_t CopyBufferSize = 61440;
+
+// Scratch memory for one extraction call (or for all the tests of a reader),
+// reused from entry to entry so that a run over many small entries does not
+// allocate for each of them. Its size is fixed, whatever the archive claims.
+class TExtractBuffers final
+{
+public:
+    char *Copy()
+    {
+        if (!FCopy)
+            FCopy = std::make_unique_for_overwrite<char[]>(CopyBufferSize);
+        return FCopy.get();
+    }
+
+    TZlibInflater &Inflater()
+    {
+        if (!FInflater)
+            FInflater = std::make_unique<TZlibInflater>();
+        return *FInflater;
+    }
+
+private:
+    std::unique_ptr<char[]> FCopy;
+    std::unique_ptr<TZlibInflater> FInflater;
+};
+
+} // namespace trovel

@@ -1,0 +1,291 @@
+#include "Commands.h"
+
+#include "CliOptions.h"
+#include "EntryNames.h"
+#include "EntryPattern.h"
+#include "FreeSpace.h"
+#include "Interruption.h"
+#include "ProgressLine.h"
+#include "TerminalText.h"
+#include "uArcReader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <unistd.h>
+
+namespace trovel {
+
+namespace {
+
+void openArchive(const TCliOptions &Options, TArcReader &Reader)
+{
+    Reader.Open(Options.Operands[0]);
+    if (Options.Codec)
+        Reader.SetNameCodec(*Options.Codec);
+}
+
+std::vector<std::string> patternsFrom(const TCliOptions &Options, std::size_t First)
+{
+    return {Options.Operands.begin() + static_cast<std::ptrdiff_t>(First), Options.Operands.end()};
+}
+
+void writeOut(const std::string &Text)
+{
+    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size())
+        throw EWriteError();
+}
+
+// "trovel-cli: <entry name>: <message>", so that a log shows which entry was
+// left unfinished.
+void reportEntryError(const TArcReader &Reader, std::int32_t Index, const Exception &Error)
+{
+    const bool escape = IsTerminal(STDERR_FILENO);
+    std::string line = "trovel-cli: ";
+    const std::string name = PrintedName(Reader, Index);
+    line += escape ? Escaped(name) : name;
+    line += ": ";
+    line += EntryMessage(Error, Reader, Index, escape);
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+}
+
+// The entry a Ctrl+C that ends the program at once names on stderr.
+void holdEntry(const std::string &Name, bool Escape)
+{
+    SetEntryInHand(Escape ? Escaped(Name) : Name);
+}
+
+// Reported after the rest of the command was done, so they end its output.
+int reportUnmatched(const TEntrySelection &Selection)
+{
+    const std::vector<std::string> unmatched = Selection.Unmatched();
+    for (const std::string &pattern : unmatched)
+        std::fprintf(stderr, "trovel-cli: nothing matches %s\n", pattern.c_str());
+    return unmatched.empty() ? ExitOk : ExitFailure;
+}
+
+void checkFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &Chosen,
+                    const std::string &Folder)
+{
+    std::uint64_t needed = 0;
+    for (const std::int32_t index : Chosen)
+        needed += Reader.GetExtractedSize(index);
+    const std::optional<std::uint64_t> free = FreeBytesFor(Folder);
+    if (!free || needed <= *free)
+        return;
+    throw CliError("extracting needs " + std::to_string(needed) + " bytes but only " +
+                   std::to_string(*free) + " bytes are free in " + Folder + " (" +
+                   HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
+}
+
+std::int64_t parseIndex(const std::string &Text)
+{
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value);
+    if (end != Text.data() + Text.size() || Text.empty())
+        throw TUsageError();
+    if (error == std::errc::result_out_of_range)
+        return -1; // outside every archive, like any negative index
+    if (error != std::errc())
+        throw TUsageError();
+    return value;
+}
+
+// Standard output takes the entry's data as it comes. A reader that has gone
+// away ends the program: SIGPIPE does it, or, where SIGPIPE is ignored, the
+// failed write.
+void writeToStdout(const void *Data, std::size_t Length)
+{
+    const auto *bytes = static_cast<const char *>(Data);
+    while (Length > 0) {
+        const ssize_t put = ::write(STDOUT_FILENO, bytes, Length);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0 && errno == EPIPE)
+            throw TQuietFailure();
+        if (put <= 0)
+            throw EWriteError();
+        bytes += put;
+        Length -= static_cast<std::size_t>(put);
+    }
+}
+
+} // namespace
+
+void FlushOutput()
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw EWriteError();
+}
+
+int RunList(const TCliOptions &Options)
+{
+    TArcReader reader;
+    openArchive(Options, reader);
+    TEntrySelection selection(patternsFrom(Options, 1));
+    const bool escape = IsTerminal(STDOUT_FILENO);
+    std::string line, name;
+    char number[16];
+    const auto appendNumber = [&](std::uint64_t value) {
+        const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+        line.append(number, end);
+        line += '\t';
+    };
+    const std::int32_t count = reader.GetFileCount();
+    for (std::int32_t index = 0; index < count; ++index) {
+        name.clear();
+        AppendPrintedName(reader, index, name);
+        if (!selection.Choose(name))
+            continue;
+        TArcFileEntry entry{};
+        reader.GetFileEntry(index, entry);
+        line.clear();
+        appendNumber(static_cast<std::uint64_t>(index));
+        appendNumber(entry.StorageMode);
+        appendNumber(entry.Size);
+        if (escape)
+            AppendEscaped(name, line);
+        else
+            line += name;
+        line += '\n';
+        writeOut(line);
+    }
+    FlushOutput();
+    return reportUnmatched(selection);
+}
+
+int RunTest(const TCliOptions &Options)
+{
+    // Like extract-all: a first Ctrl+C stops before the next entry, a second
+    // one ends the program at once.
+    TProgressLine progress(STDERR_FILENO);
+    InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
+    TArcReader reader;
+    openArchive(Options, reader);
+    TEntrySelection selection(patternsFrom(Options, 1));
+    const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
+
+    const bool escape = IsTerminal(STDOUT_FILENO);
+    const bool escapeMessages = IsTerminal(STDERR_FILENO);
+    const auto count = static_cast<std::int32_t>(chosen.size());
+    bool failed = false;
+    for (std::int32_t position = 0; position < count; ++position) {
+        if (InterruptRequested()) {
+            progress.Keep();
+            FlushOutput();
+            return ExitInterrupted;
+        }
+        const std::int32_t index = chosen[static_cast<std::size_t>(position)];
+        const std::string name = PrintedName(reader, index);
+        holdEntry(name, escapeMessages);
+        progress.Show(position, count, name);
+        try {
+            reader.TestFile(index);
+            ClearEntryInHand();
+        } catch (const Exception &e) {
+            ClearEntryInHand();
+            failed = true;
+            // The line goes out at once: stdout and the progress line may
+            // share one terminal.
+            progress.Clear();
+            writeOut(std::to_string(index) + '\t' + (escape ? Escaped(name) : name) + '\t' +
+                     EntryMessage(e, reader, index, escape) + '\n');
+            FlushOutput();
+        }
+    }
+    progress.Clear();
+    FlushOutput();
+    const int unmatched = reportUnmatched(selection);
+    return failed ? ExitFailure : unmatched;
+}
+
+int RunExtract(const TCliOptions &Options)
+{
+    const std::string &indexText = Options.Operands[1];
+    const std::string &output = Options.Operands[2];
+    // One entry has no next one to stop before: Ctrl+C ends it at once.
+    InstallInterruptHandler(TInterruptMode::EndAtOnce, false);
+    const std::int64_t index = parseIndex(indexText);
+    TArcReader reader;
+    openArchive(Options, reader);
+    // The reader would create the output before looking at the index; a wrong
+    // index must leave no empty file behind.
+    const std::int32_t count = reader.GetFileCount();
+    if (index < 0 || index >= count) {
+        if (count == 0)
+            throw CliError("index " + indexText + " out of range (the archive has no entries)");
+        throw CliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
+                       ")");
+    }
+    const auto entry = static_cast<std::int32_t>(index);
+    holdEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
+    try {
+        if (output == "-")
+            reader.ExtractTo(entry, writeToStdout);
+        else
+            reader.ExtractFile(entry, output);
+    } catch (const Exception &e) {
+        ClearEntryInHand();
+        reportEntryError(reader, entry, e);
+        return ExitFailure;
+    }
+    ClearEntryInHand();
+    return ExitOk;
+}
+
+int RunExtractAll(const TCliOptions &Options)
+{
+    const std::string &folder = Options.Operands[1];
+    // Ctrl+C asks the run to stop before the next entry; the entry in hand is
+    // finished, so no file is left half written by the interruption. A second
+    // one is for an entry that takes too long.
+    TProgressLine progress(STDERR_FILENO);
+    InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
+    TArcReader reader;
+    openArchive(Options, reader);
+    TEntrySelection selection(patternsFrom(Options, 2));
+    const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
+    // Before anything is written: an archive can claim far more than it
+    // holds, and a full disk halfway through helps nobody.
+    if (!Options.NoSpaceCheck)
+        checkFreeSpace(reader, chosen, folder);
+
+    const bool escapeMessages = IsTerminal(STDERR_FILENO);
+    const auto count = static_cast<std::int32_t>(chosen.size());
+    std::int32_t position = 0;
+    std::int32_t current = -1; // the entry being written
+    bool stopped = false;
+    reader.SetOnProgress([&](TArcReader &, const std::string &) {
+        if (InterruptRequested()) {
+            stopped = true;
+            ClearEntryInHand();
+            return true;
+        }
+        current = chosen[static_cast<std::size_t>(position)];
+        const std::string name = PrintedName(reader, current);
+        holdEntry(name, escapeMessages);
+        progress.Show(position++, count, name);
+        return false;
+    });
+    try {
+        reader.ExtractAll(folder, chosen);
+    } catch (const Exception &e) {
+        ClearEntryInHand();
+        progress.Keep(); // shows the entry that failed
+        if (current < 0)
+            throw;
+        reportEntryError(reader, current, e);
+        reportUnmatched(selection);
+        return ExitFailure;
+    }
+    ClearEntryInHand();
+    if (stopped) {
+        progress.Keep();
+        return ExitInterrupted;
+    }
+    progress.Clear();
+    return reportUnmatched(selection);
+}
+
+} // namespace trovel

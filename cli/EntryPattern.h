@@ -1,0 +1,81 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trovel {
+
+// A shell wildcard, matched against the whole text: "*" any run of
+// characters and "?" any one character, "/" included; "[...]" one character
+// of a set (ranges, "[:class:]", "!" or "^" to negate); a backslash takes the
+// next character literally. Characters are UTF-8; a byte that begins no valid
+// sequence is a character of its own that matches only itself. A "[" that
+// opens no complete set is an ordinary character. The pattern is taken apart
+// once, so that matching a million names costs little more than reading them.
+class TWildcard final
+{
+public:
+    explicit TWildcard(std::string_view Pattern);
+
+    bool Matches(std::string_view Text) const;
+    // Whether Pattern uses "*", "?" or a complete "[...]".
+    static bool IsWildcard(std::string_view Pattern);
+
+    struct TToken
+    {
+        enum TKind
+        {
+            Literal, // Text: valid UTF-8, compared byte for byte
+            Invalid, // Code: one byte that begins no valid sequence
+            AnyChar,
+            Set, // Text: the set as written, brackets included
+            Star
+        };
+        TKind Kind;
+        std::string Text;
+        char32_t Code = 0;
+    };
+
+private:
+    std::vector<TToken> FTokens;
+};
+
+// One PATTERN of the command line. With a wildcard it is matched against the
+// whole name; without one it names an entry, and as a folder every entry below
+// it ("textures" and "textures/" alike). Matching is case-sensitive.
+class TEntryPattern final
+{
+public:
+    explicit TEntryPattern(std::string Text);
+
+    bool Matches(std::string_view Name) const;
+    const std::string &Text() const { return FText; }
+
+private:
+    std::string FText;
+    std::optional<TWildcard> FWildcard;
+    std::string FFolder; // without its trailing "/"
+};
+
+// The PATTERNs of one command: an entry is chosen when at least one matches
+// it; no PATTERN at all chooses every entry.
+class TEntrySelection final
+{
+public:
+    explicit TEntrySelection(const std::vector<std::string> &Patterns);
+
+    bool ChoosesAll() const { return FPatterns.empty(); }
+    // Whether the entry of this name is chosen. Every pattern that matches is
+    // remembered, also when an earlier one has chosen the entry already.
+    bool Choose(std::string_view Name);
+    // The patterns that have not chosen any entry so far, in command-line order.
+    std::vector<std::string> Unmatched() const;
+
+private:
+    std::vector<TEntryPattern> FPatterns;
+    std::vector<bool> FMatched;
+};
+
+} // namespace trovel

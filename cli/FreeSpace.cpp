@@ -1,0 +1,49 @@
+#include "FreeSpace.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace trovel {
+
+namespace fs = std::filesystem;
+
+std::optional<std::uint64_t> FreeBytesFor(const std::string &Folder)
+{
+    std::error_code error;
+    fs::path existing = Folder;
+    // A relative path runs out at "", which is the current folder.
+    while (!existing.empty() && !fs::exists(existing, error)) {
+        fs::path parent = existing.parent_path();
+        if (parent == existing)
+            break;
+        existing = std::move(parent);
+    }
+    if (existing.empty())
+        existing = ".";
+    const fs::space_info space = fs::space(existing, error);
+    if (error || space.available == static_cast<std::uintmax_t>(-1))
+        return std::nullopt;
+    return space.available;
+}
+
+std::string HumanBytes(std::uint64_t Bytes)
+{
+    constexpr const char *Units[] = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    if (Bytes < 1024)
+        return std::to_string(Bytes) + (Bytes == 1 ? " byte" : " bytes");
+    double value = static_cast<double>(Bytes) / 1024;
+    int unit = 0;
+    while (value >= 1024 && unit < 5) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    // Whole numbers stay whole; below 10 one decimal is worth showing.
+    if (value < 10 && value != static_cast<double>(static_cast<std::uint64_t>(value)))
+        std::snprintf(text, sizeof text, "%.1f %s", value, Units[unit]);
+    else
+        std::snprintf(text, sizeof text, "%.0f %s", value, Units[unit]);
+    return text;
+}
+
+} // namespace trovel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string_view>
+
+// Ctrl+C in the extraction commands. Ending at once works even while the
+// program is blocked in open() or write() (a FIFO without a reader, a full
+// pipe, a suspended terminal, slow media), since the handler itself ends the
+// program instead of waiting for those calls to return.
+namespace trovel {
+
+enum class TInterruptMode
+{
+    // The first Ctrl+C asks the run to stop before its next entry; a second
+    // one ends the program at once.
+    StopBeforeNextEntry,
+    // The first Ctrl+C ends the program at once: a single entry has no next
+    // one to stop before.
+    EndAtOnce
+};
+
+// Installs the SIGINT handler. Ending at once erases the progress line when
+// eraseProgressLine is set, reports the entry in hand on stderr as
+// "trovel-cli: NAME: interrupted, left unfinished" and exits with 130.
+void InstallInterruptHandler(TInterruptMode mode, bool eraseProgressLine);
+bool InterruptRequested();
+
+// The entry being written, whose name a Ctrl+C that ends the program reports;
+// none when nothing is left unfinished.
+void SetEntryInHand(std::string_view name);
+void ClearEntryInHand();
+
+} // namespace trovel

@@ -1,0 +1,79 @@
+#include "TerminalText.h"
+
+#include <cwchar>
+#include <cwctype>
+#include <unistd.h>
+
+namespace trovel {
+
+namespace {
+
+void appendByteEscape(unsigned char byte, std::string &out)
+{
+    constexpr char Hex[] = "0123456789ABCDEF";
+    switch (byte) {
+    case '\t':
+        out += "\\t";
+        return;
+    case '\n':
+        out += "\\n";
+        return;
+    case '\r':
+        out += "\\r";
+        return;
+    case 0x1B:
+        out += "\\e";
+        return;
+    default:
+        out += "\\x";
+        out += Hex[byte >> 4];
+        out += Hex[byte & 0xF];
+    }
+}
+
+} // namespace
+
+void AppendEscaped(std::string_view Text, std::string &Out)
+{
+    std::mbstate_t state{};
+    std::size_t at = 0;
+    while (at < Text.size()) {
+        const unsigned char byte = static_cast<unsigned char>(Text[at]);
+        // Printable ASCII needs no decoding; most names are nothing else.
+        if (byte >= 0x20 && byte < 0x7F) {
+            Out += static_cast<char>(byte);
+            ++at;
+            continue;
+        }
+        wchar_t wide = 0;
+        const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
+        const bool decoded = length != static_cast<std::size_t>(-1) &&
+                             length != static_cast<std::size_t>(-2) && length != 0;
+        if (!decoded || !std::iswprint(static_cast<wint_t>(wide))) {
+            // A whole unprintable character is escaped byte by byte, so that
+            // a control of the upper half (U+009B, CSI) cannot slip through.
+            const std::size_t bytes = decoded ? length : 1;
+            for (std::size_t i = 0; i < bytes; ++i)
+                appendByteEscape(static_cast<unsigned char>(Text[at + i]), Out);
+            at += bytes;
+            state = std::mbstate_t{};
+            continue;
+        }
+        Out.append(Text, at, length);
+        at += length;
+    }
+}
+
+std::string Escaped(std::string_view Text)
+{
+    std::string out;
+    AppendEscaped(Text, out);
+    return out;
+}
+
+bool IsTerminal(int Fd)
+{
+    return ::isatty(Fd) == 1;
+}
+
+} // namespace trovel

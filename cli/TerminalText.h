@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trovel {
+
+// Entry names come from the archive, so on a terminal they must not be able
+// to move the cursor, clear the screen or talk to the terminal: control
+// characters, and bytes that are no printable character of the current
+// locale, are spelt as escapes ("\t", "\n", "\r", "\e", "\xNN"). Everything
+// else is appended as it stands.
+void AppendEscaped(std::string_view Text, std::string &Out);
+std::string Escaped(std::string_view Text);
+
+// Whether what goes to the stream must be escaped: it is a terminal.
+bool IsTerminal(int Fd);
+
+} // namespace trovel

@@ -1,0 +1,80 @@
+// Decoding stored entry names, and the code page of the user's locale.
+#include "NameCodec.h"
+#include "ArchiveTesting.h"
+
+using namespace trovel;
+using namespace trovel::testing;
+
+namespace {
+
+struct Decoding
+{
+    const char *label;
+    const char *codec;
+    std::string stored;
+    std::string text;
+    friend void PrintTo(const Decoding &d, std::ostream *out) { *out << d.label; }
+};
+
+class NameDecoding : public ::testing::TestWithParam<Decoding>
+{
+};
+
+const Decoding Decodings[] = {
+    {"1252", "1252", "Gel\xe4nde/Stra\337e.tex", "Gelände/Straße.tex"},
+    {"1251", "1251", "\xcf\xf0\xe8", "При"},
+    {"1252 undefined byte", "1252", "\x81\x8d\x90", "\u0081\u008d\u0090"},
+    {"1253 undefined byte above the C1 range", "1253", "\xaa\xc1", "\u00aa\u0391"},
+    {"1255 points stay apart", "1255", "\xe0\xc8", "\u05d0\u05b8"},
+    {"932 pairs", "932", "\x93\xfa\x96\x7b/\x82\xa0", "日本/あ"},
+    {"932 single-byte katakana", "932", "\xb1", "ｱ"},
+    {"932 broken pair leaves the ASCII after it", "932", "\x81/\x81", "\uFFFD/\uFFFD"},
+    {"936 broken pair is one character", "936", "\x81\377a", "\uFFFDa"},
+    {"950", "950", "\xa4\xa4", "中"},
+    {"UTF-8 kept", "utf-8", "Stra\xc3\237e", "Straße"},
+    {"UTF-8 ill-formed", "utf8", "a\xe0\x80z\xc3", "a\uFFFD\uFFFDz\uFFFD"},
+    {"raw", "raw", "caf\xe9/x", "caf\xe9/x"},
+};
+
+} // namespace
+
+TEST_P(NameDecoding, givesTheText)
+{
+    const Decoding &d = GetParam();
+    const std::optional<TNameCodec> codec = TNameCodec::FromName(d.codec);
+    ASSERT_TRUE(codec);
+    EXPECT_EQ(codec->ToText(d.stored), d.text);
+    EXPECT_EQ(codec->ToPathText(d.stored), d.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(NameCodec, NameDecoding, ::testing::ValuesIn(Decodings), LabelName());
+
+namespace {
+
+struct LocaleCase
+{
+    const char *lcAll, *lcCtype, *lang;
+    int codePage;
+};
+
+class SystemCodePageOf : public ::testing::TestWithParam<LocaleCase>
+{
+};
+
+const LocaleCase LocaleCases[] = {
+    {"", "", "ru_RU.UTF-8", 1251},  {"", "", "de_DE.UTF-8", 1252},     {"", "", "", 1252},
+    {"C", "", "ru_RU.UTF-8", 1252}, {"", "ja_JP.UTF-8", "ru_RU", 932}, {"zh_TW.UTF-8", "", "", 950},
+    {"zh_CN.GB18030", "", "", 936}, {"sr_RS@latin", "", "", 1250},
+};
+
+} // namespace
+
+TEST_P(SystemCodePageOf, followsTheLocaleTheCLibraryReads)
+{
+    const LocaleCase &c = GetParam();
+    LocaleEnvironment pinned(c.lcAll, c.lcCtype, c.lang);
+    EXPECT_EQ(SystemCodePage(), c.codePage)
+        << "LC_ALL=" << c.lcAll << " LC_CTYPE=" << c.lcCtype << " LANG=" << c.lang;
+}
+
+INSTANTIATE_TEST_SUITE_P(NameCodec, SystemCodePageOf, ::testing::ValuesIn(LocaleCases));

@@ -1,0 +1,27 @@
+// Names shown on a terminal: what is escaped and what stays.
+#include "TerminalText.h"
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+using namespace trovel;
+
+TEST(TerminalText, escapesWhatCouldDriveTheTerminal)
+{
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain/name.tex", "plain/name.tex"},
+        {"tab\there\nnew\rret", "tab\\there\\nnew\\rret"},
+        {"\x1B[2Jclear", "\\e[2Jclear"},
+        {"\x1B]52;c;aGk=\x07", "\\e]52;c;aGk=\\x07"},
+        {"del\x7F", "del\\x7F"},
+        {"Gel\xC3\xA4nde", "Gel\xC3\xA4nde"},
+        {"Gel\xE4nde", "Gel\\xE4nde"},
+        {"csi\xC2\x9B", "csi\\xC2\\x9B"},
+        {"cut\xE2\x82", "cut\\xE2\\x82"},
+    };
+    for (const auto &[text, shown] : cases)
+        EXPECT_EQ(Escaped(text), shown);
+    std::setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(Escaped("Gel\xC3\xA4nde"), "Gel\\xC3\\xA4nde"); // ASCII only
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "NameCodec.h"
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace trovel {
+
+// What the window shows for a stored entry name, or a part of one: its text
+// in the open archive's encoding.
+inline QString NameText(const TNameCodec &Codec, std::string_view Stored)
+{
+    const std::string text = Codec.ToText(Stored);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace trovel
