@@ -8,6 +8,7 @@
 // default the system's temporary folder)
 #include "ArchiveBuilder.h"
 #include "Main.h"
+#include "ProcessMemory.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -30,6 +31,7 @@
 
 using trovel::TfrmMain;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::StatusKib;
 
 namespace {
 
@@ -85,19 +87,6 @@ __attribute__((noinline)) std::size_t stackToExpand(int Levels)
     return base - chain.Lowest();
 }
 
-// The main thread's stack as the kernel has grown it so far, in KiB.
-long stackKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmStk:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -120,7 +109,7 @@ int main(int argc, char **argv)
     const QString path = folder.filePath("deep.arc");
     archive.WriteTo(QFile::encodeName(path).toStdString());
 
-    const long before = stackKiB();
+    const long before = StatusKib("VmStk");
     TfrmMain window;
     window.ModalSeam().SetNativeDialogs(false);
     window.show();
@@ -151,7 +140,7 @@ int main(int argc, char **argv)
     tree->setCurrentIndex(deepest);
     tree->viewport()->repaint();
     const double expandMs = clock.nsecsElapsed() / 1e6;
-    const long highest = stackKiB();
+    const long highest = StatusKib("VmStk");
 
     // Measured after the window, whose stack it would hide.
     const std::size_t shorter = stackToExpand(2000);
