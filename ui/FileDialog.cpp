@@ -54,9 +54,13 @@ bool TFileDialog::Execute(QWidget *Parent)
         if (FKind == TKind::Save && RefusedForMissingFolder(name))
             continue;
         FFileName = name;
-        FDirectory = QFileInfo(name).absolutePath();
         return true;
     }
+}
+
+void TFileDialog::RememberFolder()
+{
+    FDirectory = QFileInfo(FFileName).absolutePath();
 }
 
 bool TFileDialog::RefusedForMissingFolder(const QString &FileName)

@@ -12,8 +12,10 @@ class TModalSeam;
 // The open and save dialogs of the window. Like the desktop's own file dialog
 // components they keep their file name between runs: after a confirmed run it
 // holds the chosen full path, and the next run starts with it filled in. A
-// bare name set in between is proposed in the folder of the last confirmed
-// file.
+// bare name set in between is proposed in the folder remembered last, the
+// folder of a file that was used successfully: a folder where writing failed
+// (a system folder, say, where merely listing files can block) is not offered
+// again.
 class TFileDialog final
 {
 public:
@@ -36,6 +38,8 @@ public:
     // dialog confirmed with a name in a folder that does not exist says so and
     // asks again.
     bool Execute(QWidget *Parent);
+    // Remembers the folder of FileName for the bare names to come.
+    void RememberFolder();
 
 private:
     // Tells the user, and is true, when the folder of FileName does not exist.

@@ -29,6 +29,13 @@ void growCapacity(Vector &Items)
 
 TFolderTreeModel::TFolderTreeModel(QObject *Parent) : QAbstractItemModel(Parent) {}
 
+void TFolderTreeModel::SetLevelsShown(int Levels)
+{
+    beginResetModel();
+    FLevelsShown = std::max(1, Levels);
+    endResetModel();
+}
+
 void TFolderTreeModel::SetImages(QList<QIcon> Images)
 {
     FImages = std::move(Images);
@@ -64,12 +71,14 @@ TFolderNode TFolderTreeModel::NewNode(TFolderNode Parent, std::int32_t Row,
                                       std::string_view Text) noexcept
 {
     const auto node = static_cast<TFolderNode>(FNodes.size());
+    const std::int32_t level = Parent == NoFolderNode ? 1 : FNodes[Parent].Level + 1;
     FNodes.push_back(TNode{Parent,
                            Row,
                            static_cast<std::uint32_t>(FTexts.size()),
                            static_cast<std::uint32_t>(Text.size()),
                            NoData,
                            0,
+                           level,
                            {}});
     FTexts.append(Text);
     IndexNode(node);
@@ -91,16 +100,27 @@ TFolderNode TFolderTreeModel::AddChild(TFolderNode Parent, std::string_view Text
 {
     MakeRoom(FNodes[Parent].Children, Text);
     const int row = ChildCount(Parent);
-    beginInsertRows(IndexOf(Parent), row, row);
+    // Views hear only of the nodes they see.
+    const bool shown = FNodes[Parent].Level < FLevelsShown;
+    if (shown)
+        beginInsertRows(IndexOf(Parent), row, row);
     const TFolderNode node = NewNode(Parent, row, Text);
     FNodes[Parent].Children.push_back(node);
-    endInsertRows();
+    if (shown)
+        endInsertRows();
     return node;
 }
 
 const std::vector<TFolderNode> &TFolderTreeModel::ChildrenOf(TFolderNode Parent) const
 {
     return Parent == NoFolderNode ? FTopLevel : FNodes[Parent].Children;
+}
+
+int TFolderTreeModel::ShownChildCount(TFolderNode Parent) const
+{
+    if (Parent != NoFolderNode && FNodes[Parent].Level >= FLevelsShown)
+        return 0;
+    return static_cast<int>(ChildrenOf(Parent).size());
 }
 
 std::string_view TFolderTreeModel::Text(TFolderNode Node) const
@@ -179,13 +199,13 @@ void TFolderTreeModel::SetImageIndex(TFolderNode Node, int ImageIndex)
     if (FNodes[Node].ImageIndex == ImageIndex)
         return;
     FNodes[Node].ImageIndex = ImageIndex;
-    const QModelIndex at = IndexOf(Node);
-    emit dataChanged(at, at, {Qt::DecorationRole});
+    if (const QModelIndex at = IndexOf(Node); at.isValid())
+        emit dataChanged(at, at, {Qt::DecorationRole});
 }
 
 QModelIndex TFolderTreeModel::IndexOf(TFolderNode Node) const
 {
-    if (Node == NoFolderNode)
+    if (Node == NoFolderNode || !IsShown(Node))
         return {};
     return createIndex(FNodes[Node].Row, 0, static_cast<quintptr>(Node));
 }
@@ -201,10 +221,10 @@ QModelIndex TFolderTreeModel::index(int Row, int Column, const QModelIndex &Pare
 {
     if (Column != 0 || Row < 0 || (Parent.isValid() && Parent.column() != 0))
         return {};
-    const std::vector<TFolderNode> &children = ChildrenOf(NodeAt(Parent));
-    if (static_cast<std::size_t>(Row) >= children.size())
+    const TFolderNode parent = NodeAt(Parent);
+    if (Row >= ShownChildCount(parent))
         return {};
-    return createIndex(Row, 0, static_cast<quintptr>(children[Row]));
+    return createIndex(Row, 0, static_cast<quintptr>(ChildrenOf(parent)[Row]));
 }
 
 QModelIndex TFolderTreeModel::parent(const QModelIndex &Index) const
@@ -219,7 +239,7 @@ int TFolderTreeModel::rowCount(const QModelIndex &Parent) const
 {
     if (Parent.isValid() && Parent.column() != 0)
         return 0;
-    return static_cast<int>(ChildrenOf(NodeAt(Parent)).size());
+    return ShownChildCount(NodeAt(Parent));
 }
 
 int TFolderTreeModel::columnCount(const QModelIndex &) const

@@ -27,6 +27,9 @@ inline constexpr TFolderNode NoFolderNode = -1;
 // Finding a child by its text: short sibling lists are searched in order; long
 // ones are looked up in a hash index over (parent, text), which gives the same
 // node because siblings never share a text.
+//
+// Views see only the nodes of the first LevelsShown levels (the top-level
+// nodes are level 1); the tree itself holds every node.
 class TFolderTreeModel final : public QAbstractItemModel
 {
     Q_OBJECT
@@ -34,8 +37,21 @@ class TFolderTreeModel final : public QAbstractItemModel
 public:
     // The data slot of a node that has none.
     static constexpr std::int32_t NoData = -1;
+    // A tree view lays out expanded nodes recursively, with about 320 bytes
+    // of the stack for each level (Qt's own frames, so a sanitised build of
+    // this program takes no more), and the 8 MiB stack of a main thread is
+    // used up at some 26,000 levels. A thousand levels take under 4 % of it,
+    // whatever expands them (a load, the "*" key, a relayout after a resize),
+    // and are more than any real archive has.
+    static constexpr int DefaultLevelsShown = 1000;
 
     explicit TFolderTreeModel(QObject *Parent = nullptr);
+
+    int LevelsShown() const { return FLevelsShown; }
+    // At least 1; views are reset.
+    void SetLevelsShown(int Levels);
+    // Whether views see the node.
+    bool IsShown(TFolderNode Node) const { return FNodes[Node].Level <= FLevelsShown; }
 
     // The normal icons by image index. The icon's QIcon::Selected pixmap is
     // what a node shows while it is selected.
@@ -77,6 +93,7 @@ public:
     int ImageIndex(TFolderNode Node) const { return FNodes[Node].ImageIndex; }
     void SetImageIndex(TFolderNode Node, int ImageIndex);
 
+    // Invalid for a node that views do not see.
     QModelIndex IndexOf(TFolderNode Node) const;
     // NoFolderNode for an invalid index.
     TFolderNode NodeAt(const QModelIndex &Index) const;
@@ -98,12 +115,15 @@ private:
         std::uint32_t TextLength;
         std::int32_t Data = NoData;
         std::int32_t ImageIndex = 0;
+        std::int32_t Level = 1;
         std::vector<TFolderNode> Children;
     };
 
     void MakeRoom(std::vector<TFolderNode> &Siblings, std::string_view Text);
     TFolderNode NewNode(TFolderNode Parent, std::int32_t Row, std::string_view Text) noexcept;
     const std::vector<TFolderNode> &ChildrenOf(TFolderNode Parent) const;
+    // The children that views see: none below the last level shown.
+    int ShownChildCount(TFolderNode Parent) const;
     std::size_t HashOf(TFolderNode Parent, std::string_view Text) const;
     void IndexNode(TFolderNode Node) noexcept;
     void GrowIndex();
@@ -115,6 +135,7 @@ private:
     // Open addressing over node numbers; NoFolderNode marks a free slot.
     std::vector<TFolderNode> FSlots;
     QList<QIcon> FImages;
+    int FLevelsShown = DefaultLevelsShown;
     TNameCodec FNameCodec = TNameCodec::Utf8();
 };
 

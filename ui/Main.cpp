@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Collation.h"
+#include "DesignScale.h"
 #include "FileListModel.h"
 #include "FolderTreeModel.h"
 #include "MenuKeys.h"
@@ -34,7 +35,7 @@ const char *const AboutText = "Trovel 1.0, a viewer for game archives, by the Tr
                               "\n"
                               "For more information see readme.txt!";
 
-// Design sizes, in pixels at 96 pixels per inch.
+// Design sizes (see TDesignScale); the form holds the others.
 constexpr int ClientWidth = 736;
 constexpr int ClientHeight = 487;
 constexpr int TreeWidth = 201;
@@ -100,14 +101,24 @@ TfrmMain::TfrmMain(QWidget *Parent)
 {
     QCoreApplication::installTranslator(FShortcutTexts);
     ui->setupUi(this);
+    if (const QScreen *screen = this->screen()) {
+        if (const QFont shown = ScreenFont(font(), screen->logicalDotsPerInchY()); shown != font())
+            setFont(shown);
+    }
+    FScale = TDesignScale::ForFont(font());
     setWindowIcon(ApplicationIcon());
     SetUpViews();
     ConnectHandlers();
 
     // The design's client area lies below the menu bar.
-    resize(ClientWidth, ClientHeight + ui->MainMenu1->sizeHint().height());
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    resize(FScale(ClientWidth), FScale(ClientHeight) + ui->MainMenu1->sizeHint().height());
+    if (const QScreen *screen = this->screen()) {
+        // A window larger than the desktop, as in a large font, keeps its
+        // title bar and menus on it.
+        const QRect desktop = screen->availableGeometry();
+        const QPoint centred = desktop.center() - rect().center();
+        move(std::max(centred.x(), desktop.left()), std::max(centred.y(), desktop.top()));
+    }
 
     FormCreate();
 }
@@ -143,25 +154,36 @@ void TfrmMain::SetUpViews()
     QHeaderView *header = list->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    header->resizeSection(0, FilenameWidth);
-    header->resizeSection(1, SizeWidth);
+    header->setMinimumSectionSize(FScale(header->minimumSectionSize()));
+    header->resizeSection(0, FScale(FilenameWidth));
+    // Every size fits its column, whatever the font's digits are like.
+    header->resizeSection(
+        1, std::max(FScale(SizeWidth), CellWidthFor(*list, QStringLiteral("4294967295"))));
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(header, &QHeaderView::sectionResized, this, [header](int Section, int, int NewSize) {
-        if (Section == 0 && NewSize < FilenameMinimumWidth)
-            header->resizeSection(0, FilenameMinimumWidth);
-    });
+    connect(header, &QHeaderView::sectionResized, this,
+            [header, minimum = FScale(FilenameMinimumWidth)](int Section, int, int NewSize) {
+                if (Section == 0 && NewSize < minimum)
+                    header->resizeSection(0, minimum);
+            });
+    list->setMinimumWidth(FScale(list->minimumWidth()));
     HideSelectionWhenUnfocused(list);
 
     QSplitter *splitter = ui->Splitter1;
     splitter->setCollapsible(0, true);
     splitter->setCollapsible(1, false);
-    splitter->setSizes({TreeWidth, ClientWidth - TreeWidth - splitter->handleWidth()});
-    connect(splitter, &QSplitter::splitterMoved, this, [splitter](int, int) {
-        const QList<int> sizes = splitter->sizes();
-        if (sizes[0] > 0 && sizes[0] <= TreeSnapWidth)
-            splitter->setSizes({0, sizes[0] + sizes[1]});
-    });
+    splitter->setHandleWidth(FScale(splitter->handleWidth()));
+    splitter->setSizes(
+        {FScale(TreeWidth), FScale(ClientWidth) - FScale(TreeWidth) - splitter->handleWidth()});
+    connect(splitter, &QSplitter::splitterMoved, this,
+            [splitter, snap = FScale(TreeSnapWidth)](int, int) {
+                const QList<int> sizes = splitter->sizes();
+                if (sizes[0] > 0 && sizes[0] <= snap)
+                    splitter->setSizes({0, sizes[0] + sizes[1]});
+            });
 
+    for (QWidget *part : std::initializer_list<QWidget *>{ui->pnExtract, ui->lbExtract,
+                                                          ui->pbProgress, ui->btCancel})
+        part->setGeometry(FScale(part->geometry()));
     ui->pnExtract->raise();
     VeskaFolderDialog1->setObjectName(QStringLiteral("VeskaFolderDialog1"));
     VeskaFolderDialog1->SetFlags({TBrowseInfoFlags::OnlyFileSystem, TBrowseInfoFlags::ShowPath});
@@ -303,6 +325,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
             }
             FEntryLists[list].push_back(index);
         }
+        // The model shows views only as many levels as they can lay out.
         tree->expandAll();
     }
 
@@ -313,8 +336,12 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     // change is reported, but its list is complete only now.
     const bool wasCurrent = tree->currentIndex() == rootIndex;
     tree->selectionModel()->setCurrentIndex(rootIndex, QItemSelectionModel::ClearAndSelect);
-    if (wasCurrent)
+    if (wasCurrent) {
         tvDirectoriesChange(rootIndex);
+        // A change of the current node scrolls to it; this one must be shown
+        // too.
+        tree->scrollTo(rootIndex);
+    }
     UpdateStatus();
     FArchiveLoaded = true;
 }
@@ -421,7 +448,11 @@ void TfrmMain::ExtractSelected()
         return;
     ui->StatusBar1->SetText(QStringLiteral("Extracting ") + NameText(FReader->NameCodec(), name) +
                             QStringLiteral("..."));
+    // No events run until the file is written: the status text, and what the
+    // dialog covered, are drawn now.
+    DrawNow(this);
     FReader->ExtractFile(*index, QFile::encodeName(SaveDialog1.FileName()).toStdString());
+    SaveDialog1.RememberFolder();
     UpdateStatus();
 }
 
@@ -485,7 +516,7 @@ void TfrmMain::ShowExtractPanel()
     // Centred on the window's outer size, title bar and borders included, and
     // placed in client coordinates: a little right of and below the middle.
     QWidget *panel = ui->pnExtract;
-    panel->resize(panel->width(), ExtractPanelHeight);
+    panel->resize(panel->width(), FScale(ExtractPanelHeight));
     panel->move(CentredPosition(frameGeometry().size(), panel->size()));
     panel->show();
 }

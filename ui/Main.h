@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandGuard.h"
+#include "DesignScale.h"
 #include "EventPacer.h"
 #include "FileDialog.h"
 #include "ModalSeam.h"
@@ -115,6 +116,8 @@ private:
     void ShowExtractProgress();
 
     std::unique_ptr<Ui::TfrmMain> ui;
+    // The design's sizes in the window's font.
+    TDesignScale FScale;
     TModalSeam FModalSeam;
     TCommandGuard FGuard;
     TShortcutTexts *FShortcutTexts;

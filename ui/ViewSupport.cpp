@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QPixmap>
+#include <QWidget>
 
 namespace trovel {
 
@@ -14,6 +15,14 @@ TUpdateBatch::TUpdateBatch(QWidget *Widget) : FWidget(Widget), FWasEnabled(Widge
 TUpdateBatch::~TUpdateBatch()
 {
     FWidget->setUpdatesEnabled(FWasEnabled);
+}
+
+void DrawNow(QWidget *Widget)
+{
+    // A repaint alone leaves out opaque children that are not marked.
+    for (QWidget *child : Widget->findChildren<QWidget *>())
+        child->update();
+    Widget->repaint();
 }
 
 QPoint CentredPosition(const QSize &Outer, const QSize &Inner)

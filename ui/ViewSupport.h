@@ -25,6 +25,11 @@ private:
     bool FWasEnabled;
 };
 
+// Draws Widget and everything in it now, without letting events run. Widgets
+// that were not marked for drawing themselves, such as the viewports of item
+// views, are drawn too.
+void DrawNow(QWidget *Widget);
+
 // The view draws its selection only while it has the keyboard focus.
 void HideSelectionWhenUnfocused(QAbstractItemView *View);
 

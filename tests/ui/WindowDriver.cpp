@@ -6,6 +6,7 @@
 #include "VeskaFolderDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
@@ -42,29 +43,18 @@ TSeenDialog seeDialog(QObject &dialog)
     return seen;
 }
 
-// Hands the show and hide events of a widget to a function.
-class TVisibilityWatcher final : public QObject
-{
-public:
-    TVisibilityWatcher(QWidget *Widget, std::function<void(bool Shown)> Report)
-        : QObject(Widget), FReport(std::move(Report))
-    {
-        Widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *Event) override
-    {
-        if (Event->type() == QEvent::Show || Event->type() == QEvent::Hide)
-            FReport(Event->type() == QEvent::Show);
-        return false;
-    }
-
-private:
-    std::function<void(bool Shown)> FReport;
-};
-
 } // namespace
+
+QFont FontOfLineHeight(int LineHeight)
+{
+    QFont font = QApplication::font();
+    for (int pixels = 1; pixels <= 4 * LineHeight; ++pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).height() == LineHeight)
+            return font;
+    }
+    qFatal("no size of %s has a line height of %d", qPrintable(font.family()), LineHeight);
+}
 
 ArchiveBuilder SampleArchive()
 {
@@ -86,9 +76,10 @@ TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())
         Unexpected.append(seeDialog(dialog));
         return int(QDialog::Rejected);
     });
-    new TVisibilityWatcher(Panel(), [this](bool Shown) {
-        Trace.append(Shown ? QStringLiteral("panel shown") : QStringLiteral("panel hidden"));
-    });
+    new TEventWatcher(Panel(), QEvent::Show,
+                      [this](QEvent &) { Trace.append(QStringLiteral("panel shown")); });
+    new TEventWatcher(Panel(), QEvent::Hide,
+                      [this](QEvent &) { Trace.append(QStringLiteral("panel hidden")); });
     QObject::connect(FWindow->findChild<TStatusBar *>("StatusBar1"), &TStatusBar::TextChanged,
                      FWindow.get(), [this](const QString &Text) { StatusTexts.append(Text); });
     FWindow->show();

@@ -3,6 +3,8 @@
 #include "Main.h"
 #include "ModalSeam.h"
 
+#include <QEvent>
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,32 @@ class QTreeView;
 namespace trovel::testing {
 
 class ArchiveBuilder;
+
+// The application's font at the pixel size whose line height is LineHeight.
+QFont FontOfLineHeight(int LineHeight);
+
+// Hands the events of one type that reach a watched object to a function.
+class TEventWatcher final : public QObject
+{
+public:
+    TEventWatcher(QObject *Watched, QEvent::Type Type, std::function<void(QEvent &)> Report)
+        : QObject(Watched), FType(Type), FReport(std::move(Report))
+    {
+        Watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *Event) override
+    {
+        if (Event->type() == FType)
+            FReport(*Event);
+        return false;
+    }
+
+private:
+    QEvent::Type FType;
+    std::function<void(QEvent &)> FReport;
+};
 
 // Seven entries, 0 to 6: readme.txt, textures/grass.tex,
 // textures/sky/clouds.tex (compressed, two parts), maps/b.txt, maps/A.txt,

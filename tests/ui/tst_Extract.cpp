@@ -31,7 +31,9 @@
 using namespace trovel;
 using namespace std::chrono_literals;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::FontOfLineHeight;
 using trovel::testing::SampleArchive;
+using trovel::testing::TEventWatcher;
 using trovel::testing::TModalDriver;
 using trovel::testing::TWindowDriver;
 
@@ -131,6 +133,8 @@ private slots:
     void selectedFileDoesNothingWithoutRowOrName_data();
     void selectedFileDoesNothingWithoutRowOrName();
     void saveDialogRefusesMissingFolder();
+    void saveDialogOffersLastFolderThatWorked();
+    void selectedFileDrawsWindowBeforeWriting();
     void realSaveDialogConfirmsReplacing();
     void realSaveDialogAsksAgainForMissingFolder();
     void allFilesThroughRealFolderChooser();
@@ -156,6 +160,8 @@ void TExtractTest::initTestCase()
 {
     // Windows closed by a test must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The panel stands where the design puts it in a font of its line height.
+    QApplication::setFont(FontOfLineHeight(13));
     QVERIFY(FOut.isValid());
 }
 
@@ -312,6 +318,60 @@ void TExtractTest::saveDialogRefusesMissingFolder()
     QCOMPARE(driver.Seen[1].Icon, QMessageBox::Warning);
     QCOMPARE(readFile(out.filePath("readme.txt")), QByteArray("hello"));
     QVERIFY(!QFileInfo::exists(out.filePath("nowhere")));
+}
+
+// A folder where the write failed is not where the next save dialog opens.
+void TExtractTest::saveDialogOffersLastFolderThatWorked()
+{
+    const QDir worked(FOut.filePath("worked"));
+    const QDir failed(FOut.filePath("failed"));
+    QVERIFY(worked.mkpath(".") && failed.mkpath("readme.txt"));
+    TWindowDriver driver;
+    openArchive(driver, SampleArchive());
+    driver.SelectRow("readme.txt");
+    driver.AnswerFileDialog(worked.filePath("readme.txt"));
+    driver.Action("Selectedfile1")->trigger();
+    driver.AnswerFileDialog(failed.filePath("readme.txt"));
+    driver.AnswerMessageBox();
+    driver.Action("Selectedfile1")->trigger();
+    driver.CancelFileDialog();
+    driver.Action("Selectedfile1")->trigger();
+    QCOMPARE(driver.Trace.size(), 4);
+    QVERIFY(driver.Trace[2].startsWith(u"message:"));
+    QCOMPARE(driver.Seen.last().InitialFile, worked.filePath("readme.txt"));
+}
+
+// The write lets no events run: the status text, and the list that the save
+// dialog covered, are drawn before it starts, and an event posted before the
+// command runs only after it.
+void TExtractTest::selectedFileDrawsWindowBeforeWriting()
+{
+    TWindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowExposed(&driver.Window()));
+    openArchive(driver, SampleArchive());
+    driver.SelectFolder("textures");
+    driver.SelectRow("grass.tex");
+    QCoreApplication::processEvents();
+    QStringList painted;
+    for (QObject *watched :
+         {static_cast<QObject *>(driver.Window().findChild<QLabel *>("StatusText")),
+          static_cast<QObject *>(driver.List()->viewport())}) {
+        new TEventWatcher(watched, QEvent::Paint, [&, watched](QEvent &) {
+            painted.append(watched->objectName() + u':' + driver.Status());
+        });
+    }
+    bool commandReturned = false, postedRanAfter = false;
+    QMetaObject::invokeMethod(
+        &driver.Window(), [&] { postedRanAfter = commandReturned; }, Qt::QueuedConnection);
+    driver.AnswerFileDialog(FOut.filePath("drawn.tex"));
+    driver.Action("Selectedfile1")->trigger();
+    commandReturned = true;
+    const QString extracting = QStringLiteral("Extracting textures/grass.tex...");
+    QVERIFY2(painted.contains("StatusText:" + extracting), qPrintable(painted.join(u'|')));
+    QVERIFY2(painted.contains("qt_scrollarea_viewport:" + extracting),
+             qPrintable(painted.join(u'|')));
+    QCoreApplication::processEvents();
+    QVERIFY(postedRanAfter);
 }
 
 // The confirmation before replacing is the real save dialog's own.

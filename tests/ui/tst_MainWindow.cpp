@@ -2,6 +2,7 @@
 // the test-archive writer, folders selected, commands chosen by menu, shortcut
 // and mouse, every dialog answered through the window's seam.
 #include "ArchiveBuilder.h"
+#include "FolderTreeModel.h"
 #include "MessageBoxes.h"
 #include "WindowDriver.h"
 
@@ -17,6 +18,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
@@ -24,6 +27,7 @@
 
 using namespace trovel;
 using trovel::testing::ArchiveBuilder;
+using trovel::testing::FontOfLineHeight;
 using trovel::testing::SampleArchive;
 using trovel::testing::TWindowDriver;
 
@@ -41,7 +45,8 @@ private slots:
     void initTestCase();
     void windowHasDesignComponents_data();
     void windowHasDesignComponents();
-    void windowHasDesignLayout();
+    void windowLayoutFollowsFont_data();
+    void windowLayoutFollowsFont();
     void menusShowAccessKeysAndGermanShortcutTexts();
     void loadBuildsExpandedTreeAndSelectsRoot();
     void selectingFolderListsItsFiles_data();
@@ -64,6 +69,8 @@ private slots:
     void openIsRefusedWhileLoading();
     void closingDuringLoadEndsAfterLoad();
     void reopenWithSubfolderSelectedReadsNoReleasedList();
+    void deepArchiveShowsLevelsViewCanLayOut();
+    void deepFolderScrollsIntoView();
     void exitWithoutArchiveClosesSilently();
 };
 
@@ -71,6 +78,8 @@ void TMainWindowTest::initTestCase()
 {
     // Windows closed by a test must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The design's sizes hold as they stand in a font of their line height.
+    QApplication::setFont(FontOfLineHeight(13));
 }
 
 void TMainWindowTest::windowHasDesignComponents_data()
@@ -111,35 +120,70 @@ void TMainWindowTest::windowHasDesignComponents()
     QVERIFY(component->inherits(className.toLatin1()));
 }
 
-void TMainWindowTest::windowHasDesignLayout()
+void TMainWindowTest::windowLayoutFollowsFont_data()
 {
+    QTest::addColumn<int>("lineHeight");
+    QTest::addColumn<int>("letterSpacing"); // percent
+    QTest::newRow("design font") << 13 << 100;
+    QTest::newRow("twice as large") << 26 << 100;
+    // Digits too wide for the design's Size column widen it.
+    QTest::newRow("wide digits") << 13 << 250;
+}
+
+// Every design size and position scales with the font's line height over 13.
+void TMainWindowTest::windowLayoutFollowsFont()
+{
+    QFETCH(int, lineHeight);
+    QFETCH(int, letterSpacing);
+    const QFont kept = QApplication::font();
+    QFont font = FontOfLineHeight(lineHeight);
+    font.setLetterSpacing(QFont::PercentageSpacing, letterSpacing);
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&] { QApplication::setFont(kept); });
+    const int k = lineHeight / 13;
+
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QCOMPARE(window.windowTitle(), QStringLiteral("Trovel 1.0"));
     QVERIFY(!window.windowIcon().isNull());
     const int menuHeight = window.findChild<QMenuBar *>("MainMenu1")->height();
-    QCOMPARE(window.size(), QSize(736, 487 + menuHeight));
-    QCOMPARE(driver.Tree()->width(), 201);
-    QCOMPARE(driver.List()->width(), 534);
-    QCOMPARE(driver.List()->header()->sectionSize(0), 300);
-    QCOMPARE(driver.List()->header()->sectionSize(1), 80);
+    QCOMPARE(window.size(), QSize(736 * k, 487 * k + menuHeight));
+    QCOMPARE(driver.Tree()->width(), 201 * k);
+    QCOMPARE(driver.List()->width(), 534 * k);
+    QHeaderView *header = driver.List()->header();
+    QCOMPARE(header->sectionSize(0), 300 * k);
+    if (letterSpacing == 100)
+        QCOMPARE(header->sectionSize(1), 80 * k);
     QCOMPARE(driver.Tree()->indentation(), 19);
 
     auto *panel = window.findChild<QFrame *>("pnExtract");
     QVERIFY(panel->isHidden());
-    QCOMPARE(panel->geometry(), QRect(240, 184, 281, 89));
-    QCOMPARE(window.findChild<QLabel *>("lbExtract")->geometry(), QRect(16, 8, 257, 13));
-    QCOMPARE(window.findChild<QProgressBar *>("pbProgress")->geometry(), QRect(24, 32, 241, 16));
+    QCOMPARE(panel->geometry(), QRect(240 * k, 184 * k, 281 * k, 89 * k));
+    auto *label = window.findChild<QLabel *>("lbExtract");
+    QCOMPARE(label->geometry(), QRect(16 * k, 8 * k, 257 * k, 13 * k));
+    QCOMPARE(window.findChild<QProgressBar *>("pbProgress")->geometry(),
+             QRect(24 * k, 32 * k, 241 * k, 16 * k));
     auto *cancel = window.findChild<QPushButton *>("btCancel");
-    QCOMPARE(cancel->geometry(), QRect(103, 56, 75, 25));
+    QCOMPARE(cancel->geometry(), QRect(103 * k, 56 * k, 75 * k, 25 * k));
     QCOMPARE(cancel->text(), QStringLiteral("Abbrechen"));
+    for (const QWidget *child : panel->findChildren<QWidget *>())
+        QVERIFY2(panel->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    QVERIFY(label->height() >= label->fontMetrics().height());
     QCOMPARE(driver.Status(), QString());
 
+    // The largest size an entry can have is shown whole.
+    ArchiveBuilder archive;
+    archive.AddOther("largest", 0, 4294967295u);
+    driver.Open(driver.Write(archive));
+    const QModelIndex size = driver.List()->model()->index(0, 1);
+    QCOMPARE(size.data().toString(), QStringLiteral("4294967295"));
+    QVERIFY(driver.List()->sizeHintForIndex(size).width() <= header->sectionSize(1));
+
     // A column released narrower than its minimum gets its minimum.
-    driver.List()->header()->resizeSection(0, 10);
-    QCOMPARE(driver.List()->header()->sectionSize(0), 50);
-    driver.List()->header()->resizeSection(1, 5);
-    QCOMPARE(driver.List()->header()->sectionSize(1), 20);
+    header->resizeSection(0, 10);
+    QCOMPARE(header->sectionSize(0), 50 * k);
+    header->resizeSection(1, 5);
+    QCOMPARE(header->sectionSize(1), 20 * k);
 }
 
 void TMainWindowTest::menusShowAccessKeysAndGermanShortcutTexts()
@@ -533,6 +577,89 @@ void TMainWindowTest::reopenWithSubfolderSelectedReadsNoReleasedList()
     driver.Open(driver.Write(other, "second.arc"));
     QCOMPARE(driver.TreeDump(), QStringLiteral("0:second.arc#~1"));
     QCOMPARE(driver.Rows(), QStringList{"only.txt:1"});
+}
+
+// However deep an archive's folders go, the tree shows the levels a view can
+// lay out, expanded by the load; neither a relayout nor the keys that expand
+// nodes go further.
+void TMainWindowTest::deepArchiveShowsLevelsViewCanLayOut()
+{
+    std::string name;
+    for (int level = 0; level < 100000; ++level)
+        name += "a/";
+    ArchiveBuilder archive;
+    archive.AddStored(name + "leaf.txt", "x");
+    TWindowDriver driver;
+    driver.Open(driver.Write(archive));
+    QCOMPARE(driver.Status(), QStringLiteral("1 files"));
+    QTreeView *tree = driver.Tree();
+    const QAbstractItemModel *model = tree->model();
+    QModelIndex deepest;
+    const auto levels = [&] {
+        int shown = 0, expanded = 0;
+        for (QModelIndex node = model->index(0, 0); node.isValid();
+             node = model->index(0, 0, node)) {
+            ++shown;
+            expanded += model->hasChildren(node) && tree->isExpanded(node);
+            deepest = node;
+        }
+        return std::pair(shown, expanded);
+    };
+    const std::pair<int, int> all(TFolderTreeModel::DefaultLevelsShown,
+                                  TFolderTreeModel::DefaultLevelsShown - 1);
+    QCOMPARE(levels(), all);
+
+    tree->setFocus();
+    tree->collapseAll();
+    tree->setCurrentIndex(model->index(0, 0));
+    QTest::keyClick(tree, Qt::Key_Asterisk);
+    QCOMPARE(levels(), all);
+    tree->setCurrentIndex(deepest);
+    QTest::keyClick(tree, Qt::Key_Right);
+    QTest::keyClick(tree, Qt::Key_Plus);
+    tree->expandAll();
+    tree->doItemsLayout();
+    QCOMPARE(levels(), all);
+    QVERIFY(!model->hasChildren(deepest));
+
+    // The deepest node is scrolled to; back at the root, the view stands at
+    // its left edge again.
+    QTest::keyClick(tree, Qt::Key_End);
+    QVERIFY(tree->horizontalScrollBar()->value() > 0);
+    QTest::keyClick(tree, Qt::Key_Home);
+    QCOMPARE(tree->horizontalScrollBar()->value(), 0);
+}
+
+// The tree's column is as wide as its deepest node, and a node selected is
+// scrolled into view sideways; a load shows its root again.
+void TMainWindowTest::deepFolderScrollsIntoView()
+{
+    const QString folder = "data/textures/environment/forest/trees/deciduous/oak/bark/highres/lod0";
+    ArchiveBuilder archive;
+    archive.AddStored("readme.txt", "x");
+    archive.AddStored((folder + "/leaves.dds").toStdString(), "x");
+    TWindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowExposed(&driver.Window()));
+    driver.Open(driver.Write(archive));
+    QTreeView *tree = driver.Tree();
+    const auto inView = [tree](const QModelIndex &Node) {
+        const QRect cell = tree->visualRect(Node);
+        return cell.left() >= 0 &&
+               cell.left() + tree->sizeHintForIndex(Node).width() <= tree->viewport()->width();
+    };
+    QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
+
+    driver.SelectFolder(folder);
+    const QModelIndex lod0 = tree->currentIndex();
+    QCOMPARE(lod0.data().toString(), QStringLiteral("lod0"));
+    QVERIFY(inView(lod0));
+    const QRect cell = tree->visualRect(lod0);
+    QVERIFY(cell.left() + tree->sizeHintForIndex(lod0).width() <=
+            tree->columnViewportPosition(0) + tree->columnWidth(0));
+
+    driver.Open(driver.Write(archive, "again.arc"));
+    QVERIFY(inView(tree->currentIndex()));
+    QCOMPARE(tree->horizontalScrollBar()->value(), 0);
 }
 
 void TMainWindowTest::exitWithoutArchiveClosesSilently()

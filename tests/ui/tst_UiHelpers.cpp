@@ -2,13 +2,18 @@
 #include "ArcErrors.h"
 #include "Collation.h"
 #include "CommandGuard.h"
+#include "DesignScale.h"
 #include "EventPacer.h"
 #include "Main.h"
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
 #include "ModalSeam.h"
+#include "TreeStyle.h"
 #include "ViewSupport.h"
 
+#include <QPainter>
+#include <QStyleFactory>
+#include <QStyleOptionViewItem>
 #include <QtTest>
 
 #include <algorithm>
@@ -38,6 +43,14 @@ private slots:
     void panelCentresOnOuterSize_data();
     void panelCentresOnOuterSize();
     void pacerIsDueFirstThenAfterInterval();
+    void designSizesScaleWithLineHeight_data();
+    void designSizesScaleWithLineHeight();
+    void screenFontFollowsPixelsPerInch_data();
+    void screenFontFollowsPixelsPerInch();
+    void treeLinesInEveryStyle_data();
+    void treeLinesInEveryStyle();
+    void hotTrackingInEveryStyle_data();
+    void hotTrackingInEveryStyle();
 };
 
 void TUiHelpersTest::extractArcFileNameKeepsTextAfterLastSlash_data()
@@ -264,6 +277,152 @@ void TUiHelpersTest::pacerIsDueFirstThenAfterInterval()
     pacer.Ran();
     pacer.SetInterval(0ms);
     QVERIFY(pacer.Due());
+}
+
+void TUiHelpersTest::designSizesScaleWithLineHeight_data()
+{
+    QTest::addColumn<int>("lineHeight");
+    QTest::addColumn<QRect>("design");
+    QTest::addColumn<QRect>("scaled");
+    QTest::newRow("design line height")
+        << 13 << QRect(240, 184, 281, 89) << QRect(240, 184, 281, 89);
+    QTest::newRow("twice as high") << 26 << QRect(240, 184, 281, 89) << QRect(480, 368, 562, 178);
+    // 16 * 14 / 13 = 17.2, 8 * 14 / 13 = 8.6, 257 * 14 / 13 = 276.8, 13 * 14 / 13 = 14
+    QTest::newRow("to the nearest pixel") << 14 << QRect(16, 8, 257, 13) << QRect(17, 9, 277, 14);
+    QTest::newRow("smaller") << 10 << QRect(0, 1, 80, 13) << QRect(0, 1, 62, 10);
+}
+
+void TUiHelpersTest::designSizesScaleWithLineHeight()
+{
+    QFETCH(int, lineHeight);
+    QFETCH(QRect, design);
+    QFETCH(QRect, scaled);
+    const TDesignScale scale(lineHeight);
+    QCOMPARE(scale(design), scaled);
+    QCOMPARE(scale(design.size()), scaled.size());
+    QCOMPARE(scale(design.width()), scaled.width());
+}
+
+void TUiHelpersTest::screenFontFollowsPixelsPerInch_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<qreal>("pixelsPerInch");
+    QTest::addColumn<QFont>("shown");
+    const auto pixels = [](int Size) {
+        QFont font;
+        font.setPixelSize(Size);
+        return font;
+    };
+    QTest::newRow("pixels at 144") << pixels(11) << 144.0 << pixels(17);
+    QTest::newRow("pixels at 120") << pixels(12) << 120.0 << pixels(15);
+    QTest::newRow("points follow the screen already")
+        << QFont("Sans", 8) << 144.0 << QFont("Sans", 8);
+}
+
+void TUiHelpersTest::screenFontFollowsPixelsPerInch()
+{
+    QFETCH(QFont, font);
+    QFETCH(qreal, pixelsPerInch);
+    QFETCH(QFont, shown);
+    QCOMPARE(ScreenFont(font, pixelsPerInch), shown);
+}
+
+void TUiHelpersTest::treeLinesInEveryStyle_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<int>("state");
+    // Which lines are drawn (to the node, up, down), whether the expand
+    // button is, and whether it shows "+".
+    QTest::addColumn<QString>("drawn");
+    using S = QStyle;
+    const QList<std::tuple<const char *, int, const char *>> cases = {
+        {"last node", S::State_Item, "node up"},
+        {"node with a sibling below", S::State_Item | S::State_Sibling, "node up down"},
+        {"ancestor with a sibling below", S::State_Sibling, "up down"},
+        {"last ancestor", S::State_None, ""},
+        {"collapsed node", S::State_Item | S::State_Children, "node up button plus"},
+        {"expanded node", S::State_Item | S::State_Children | S::State_Open, "node up button"},
+    };
+    for (const char *base : {"Fusion", "Windows"}) {
+        for (const auto &[name, state, drawn] : cases)
+            QTest::addRow("%s: %s", base, name) << base << state << drawn;
+    }
+}
+
+void TUiHelpersTest::treeLinesInEveryStyle()
+{
+    QFETCH(QString, base);
+    QFETCH(int, state);
+    QFETCH(QString, drawn);
+    // One indentation column of a row, 19 wide and 16 high.
+    TTreeStyle style(QStyleFactory::create(base));
+    QStyleOption option;
+    option.rect = QRect(0, 0, 19, 16);
+    option.palette = style.standardPalette();
+    option.state = QStyle::State(state) | QStyle::State_Enabled;
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    style.drawPrimitive(QStyle::PE_IndicatorBranch, &option, &painter);
+    painter.end();
+    const auto inked = [&image](const QRect &Area) {
+        QImage blank(Area.size(), image.format());
+        blank.fill(Qt::white);
+        return image.copy(Area) != blank;
+    };
+    QStringList found;
+    const QList<std::pair<const char *, QRect>> lines = {
+        {"node", QRect(15, 8, 4, 1)}, {"up", QRect(9, 0, 1, 3)}, {"down", QRect(9, 14, 1, 2)}};
+    for (const auto &[name, area] : lines) {
+        if (inked(area))
+            found.append(name);
+    }
+    // The box's left edge; the upright of its "+" lies where lines run in
+    // the rows without a button.
+    if (inked(QRect(5, 4, 1, 9))) {
+        found.append("button");
+        if (inked(QRect(9, 6, 1, 1)))
+            found.append("plus");
+    }
+    QCOMPARE(found.join(u' '), drawn);
+    QCOMPARE(inked(image.rect()), !drawn.isEmpty());
+}
+
+void TUiHelpersTest::hotTrackingInEveryStyle_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::newRow("Fusion") << "Fusion";
+    QTest::newRow("Windows") << "Windows";
+}
+
+// The node under the mouse has its text drawn in the link colour.
+void TUiHelpersTest::hotTrackingInEveryStyle()
+{
+    QFETCH(QString, base);
+    TTreeStyle style(QStyleFactory::create(base));
+    const auto bluePixels = [&](QStyle::State State) {
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 80, 20);
+        option.palette = style.standardPalette();
+        option.text = QStringLiteral("Hot");
+        option.features = QStyleOptionViewItem::HasDisplay;
+        option.state = State | QStyle::State_Enabled;
+        QImage image(option.rect.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        style.drawControl(QStyle::CE_ItemViewItem, &option, &painter);
+        painter.end();
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                blue += pixel.blue() > pixel.red() + 60;
+            }
+        }
+        return blue;
+    };
+    QCOMPARE(bluePixels(QStyle::State_None), 0);
+    QVERIFY(bluePixels(QStyle::State_MouseOver) > 0);
 }
 
 QTEST_MAIN(TUiHelpersTest)

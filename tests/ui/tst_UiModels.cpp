@@ -3,6 +3,7 @@
 #include "FolderTreeModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <random>
@@ -56,6 +57,8 @@ private slots:
     void folderNodesFollowEntryNames_data();
     void folderNodesFollowEntryNames();
     void hashedLookupFindsWhatLinearSearchFinds();
+    void viewsSeeOnlyTheLevelsShown_data();
+    void viewsSeeOnlyTheLevelsShown();
     void fileRowsAreSortedOnce_data();
     void fileRowsAreSortedOnce();
     void fileListShowsColumnsAndEntryIndices();
@@ -137,6 +140,41 @@ void TUiModelsTest::hashedLookupFindsWhatLinearSearchFinds()
         }
     }
     QVERIFY(longLists > 3);
+}
+
+void TUiModelsTest::viewsSeeOnlyTheLevelsShown_data()
+{
+    QTest::addColumn<int>("levels");
+    QTest::addColumn<int>("rowsInserted");
+    QTest::newRow("root only") << 1 << 0;
+    QTest::newRow("three levels") << 3 << 2;
+    QTest::newRow("every level") << 10 << 4;
+}
+
+// The tree keeps every folder; views see the first levels, and hear nothing
+// of the nodes below them.
+void TUiModelsTest::viewsSeeOnlyTheLevelsShown()
+{
+    QFETCH(int, levels);
+    QFETCH(int, rowsInserted);
+    TFolderTreeModel model;
+    model.SetLevelsShown(levels);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const TFolderNode root = model.AddRoot("x.arc");
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    const TFolderNode deepest = model.GetFolderNode(root, "a/b/c/d/e.txt");
+    QCOMPARE(pathOf(model, deepest), QStringLiteral("a/b/c/d"));
+    QCOMPARE(model.NodeCount(), 5);
+    QCOMPARE(inserted.count(), rowsInserted);
+
+    int shown = 0;
+    for (QModelIndex node = model.index(0, 0); node.isValid(); node = model.index(0, 0, node))
+        ++shown;
+    QCOMPARE(shown, std::min(levels, 5));
+    QCOMPARE(model.IndexOf(deepest).isValid(), levels >= 5);
+    model.SetImageIndex(deepest, 1);
+    QCOMPARE(changed.count(), levels >= 5 ? 1 : 0);
 }
 
 void TUiModelsTest::fileRowsAreSortedOnce_data()
