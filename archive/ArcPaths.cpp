@@ -6,33 +6,11 @@
 
 namespace trovel {
 
-namespace {
-
-#ifdef _WIN32
-constexpr std::string_view Separators = "/\\";
-bool isFolderDelimiter(char c)
-{
-    return c == '/' || c == '\\' || c == ':';
-}
-#else
-constexpr std::string_view Separators = "/";
-bool isFolderDelimiter(char c)
-{
-    return c == '/';
-}
-#endif
-
-} // namespace
-
 bool LeavesTargetFolder(std::string_view entryName)
 {
-#ifdef _WIN32
-    if (entryName.size() >= 2 && entryName[1] == ':')
-        return true;
-#endif
     std::size_t start = 0;
     while (start <= entryName.size()) {
-        std::size_t end = entryName.find_first_of(Separators, start);
+        std::size_t end = entryName.find('/', start);
         if (end == std::string_view::npos)
             end = entryName.size();
         if (entryName.substr(start, end - start) == "..")
@@ -50,8 +28,8 @@ std::string ToNativeSeparators(std::string entryName)
 
 std::string ExtractFilePath(const std::string &path)
 {
-    const auto last = std::find_if(path.rbegin(), path.rend(), isFolderDelimiter);
-    return std::string(path.begin(), last.base());
+    const std::size_t last = path.rfind(PathDelim);
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
 bool ForceDirectories(std::string path)
@@ -72,9 +50,9 @@ bool ForceDirectories(std::string path)
     std::size_t end = 0;
     while (end < path.size()) {
         const std::size_t start = end;
-        while (end < path.size() && isFolderDelimiter(path[end]))
+        while (end < path.size() && path[end] == PathDelim)
             ++end;
-        while (end < path.size() && !isFolderDelimiter(path[end]))
+        while (end < path.size() && path[end] != PathDelim)
             ++end;
         level.append(path, start, end - start);
         if (!creating && DirectoryExists(level))

@@ -10,8 +10,8 @@
 // How entry names become paths below a target folder.
 namespace trovel {
 
-// True when the name has a ".." component, or (on Windows) a drive prefix, so
-// that appending it to a folder could lead outside that folder.
+// True when the name has a ".." component, so that appending it to a folder
+// could lead outside that folder.
 bool LeavesTargetFolder(std::string_view entryName);
 
 // The entry name with its "/" separators turned into the platform's own.
