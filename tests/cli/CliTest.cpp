@@ -770,7 +770,7 @@ int main(int argc, char **argv)
     if (argc == 2)
         CliPath = argv[1];
     else if (!::testing::GTEST_FLAG(list_tests)) {
-        std::fprintf(stderr, "usage: cli_tests PATH-OF-TROVEL-CLI\n");
+        std::fprintf(stderr, "usage: CliTest PATH-OF-TROVEL-CLI\n");
         return 2;
     }
     return RUN_ALL_TESTS();

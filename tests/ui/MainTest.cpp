@@ -671,4 +671,4 @@ void TMainWindowTest::exitWithoutArchiveClosesSilently()
 }
 
 QTEST_MAIN(TMainWindowTest)
-#include "tst_MainWindow.moc"
+#include "MainTest.moc"

@@ -256,4 +256,4 @@ void TUiModelsTest::editedCaptionResortsAndKeepsEntry()
 }
 
 QTEST_MAIN(TUiModelsTest)
-#include "tst_UiModels.moc"
+#include "FolderTreeModelTest.moc"

@@ -75,7 +75,7 @@ QPushButton *Button(QWidget &Browser, const char *Name)
 //   export TROVEL_FOLDER_CHOOSER_PNG=docs/folder-chooser.png
 //   export LSAN_OPTIONS=suppressions=tests/folderdialog/lsan-xcb.supp
 //   export HOME=/tmp/anna TMPDIR=/tmp/anna/Spiele
-//   xvfb-run -a build-test/tests/folderdialog/folderdialog_browser_tests
+//   xvfb-run -a build-test/tests/folderdialog/FolderBrowserDialogTest
 // HOME is a sample user's home with a few folders (Desktop, Dokumente,
 // Spiele, ...), so that the tree shows none of the machine's own folders;
 // XDG_RUNTIME_DIR must be set, or Qt makes a runtime folder in TMPDIR.
@@ -251,4 +251,4 @@ void TestRealBrowser::rootFolderIsTheOnlyTopItem()
 }
 
 QTEST_MAIN(TestRealBrowser)
-#include "RealBrowserTest.moc"
+#include "FolderBrowserDialogTest.moc"

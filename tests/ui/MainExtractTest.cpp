@@ -771,4 +771,4 @@ void TExtractTest::pacedCancelStopsBeforeShownEntry()
 }
 
 QTEST_MAIN(TExtractTest)
-#include "tst_Extract.moc"
+#include "MainExtractTest.moc"
