@@ -78,6 +78,8 @@ private slots:
     void titleAndMessageFollowSystemLanguage();
     void assigningCaptionsNotifiesOnlyOnChange();
     void versionIsFixed();
+    void convertsFlagSetsToBrowserFlags_data();
+    void convertsFlagSetsToBrowserFlags();
 
 private:
     std::unique_ptr<QTemporaryDir> FTemp;
@@ -504,6 +506,33 @@ void TestVeskaFolderDialog::versionIsFixed()
     TChooser C;
     C.Dialog.SetVersion(QStringLiteral("9.9"));
     QCOMPARE(C.Dialog.Version(), QStringLiteral("3.00.00.00"));
+}
+
+void TestVeskaFolderDialog::convertsFlagSetsToBrowserFlags_data()
+{
+    using F = TBrowseInfoFlags;
+    QTest::addColumn<TBrowseInfoFlagSet>("flags");
+    QTest::addColumn<unsigned>("shellFlags");
+    QTest::addColumn<int>("bits");
+    QTest::newRow("empty") << TBrowseInfoFlagSet{} << 0u << 0;
+    QTest::newRow("default") << TBrowseInfoFlagSet{F::ShowPath} << 0x0004u << 0x20;
+    QTest::newRow("main window's")
+        << TBrowseInfoFlagSet{F::OnlyFileSystem, F::ShowPath} << 0x0005u << 0x30;
+    QTest::newRow("computers") << TBrowseInfoFlagSet{F::OnlyComputers} << 0x1000u << 0x01;
+    QTest::newRow("domains and ancestors")
+        << TBrowseInfoFlagSet{F::OnlyDomains, F::OnlyAncestors} << 0x000Au << 0x0C;
+    QTest::newRow("all") << TBrowseInfoFlagSet{F::OnlyComputers, F::OnlyPrinters,   F::OnlyDomains,
+                                               F::OnlyAncestors, F::OnlyFileSystem, F::ShowPath}
+                         << 0x300Fu << 0x3F;
+}
+
+void TestVeskaFolderDialog::convertsFlagSetsToBrowserFlags()
+{
+    QFETCH(TBrowseInfoFlagSet, flags);
+    QFETCH(unsigned, shellFlags);
+    QFETCH(int, bits);
+    QCOMPARE(ShellFlags(flags), shellFlags);
+    QCOMPARE(int(flags.Bits()), bits);
 }
 
 QTEST_MAIN(TestVeskaFolderDialog)

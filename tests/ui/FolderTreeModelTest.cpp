@@ -1,5 +1,4 @@
-// The folder tree and the file list, without the window, under Qt's model checker.
-#include "FileListModel.h"
+// The folder tree without the window, under Qt's model checker.
 #include "FolderTreeModel.h"
 
 #include <QAbstractItemModelTester>
@@ -38,18 +37,9 @@ QString pathOf(const TFolderTreeModel &tree, TFolderNode node)
     return texts.join(u'/');
 }
 
-QStringList rowsOf(const TFileListModel &list)
-{
-    QStringList rows;
-    for (int row = 0; row < list.rowCount(); ++row)
-        rows.append(list.index(row, 0).data().toString() + u':' +
-                    list.index(row, 1).data().toString());
-    return rows;
-}
-
 } // namespace
 
-class TUiModelsTest final : public QObject
+class TFolderTreeModelTest final : public QObject
 {
     Q_OBJECT
 
@@ -59,13 +49,9 @@ private slots:
     void hashedLookupFindsWhatLinearSearchFinds();
     void viewsSeeOnlyTheLevelsShown_data();
     void viewsSeeOnlyTheLevelsShown();
-    void fileRowsAreSortedOnce_data();
-    void fileRowsAreSortedOnce();
-    void fileListShowsColumnsAndEntryIndices();
-    void editedCaptionResortsAndKeepsEntry();
 };
 
-void TUiModelsTest::folderNodesFollowEntryNames_data()
+void TFolderTreeModelTest::folderNodesFollowEntryNames_data()
 {
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("tree");
@@ -88,7 +74,7 @@ void TUiModelsTest::folderNodesFollowEntryNames_data()
         << QStringList{"a\\b/c"} << "0:x.arc|1:a\\b" << QStringList{"a\\b"};
 }
 
-void TUiModelsTest::folderNodesFollowEntryNames()
+void TFolderTreeModelTest::folderNodesFollowEntryNames()
 {
     QFETCH(QStringList, names);
     QFETCH(QString, tree);
@@ -108,7 +94,7 @@ void TUiModelsTest::folderNodesFollowEntryNames()
 
 // Long sibling lists go through the hash index; every lookup, hit or miss,
 // must give what going through the children in order gives.
-void TUiModelsTest::hashedLookupFindsWhatLinearSearchFinds()
+void TFolderTreeModelTest::hashedLookupFindsWhatLinearSearchFinds()
 {
     TFolderTreeModel model;
     const TFolderNode root = model.AddRoot("r");
@@ -142,7 +128,7 @@ void TUiModelsTest::hashedLookupFindsWhatLinearSearchFinds()
     QVERIFY(longLists > 3);
 }
 
-void TUiModelsTest::viewsSeeOnlyTheLevelsShown_data()
+void TFolderTreeModelTest::viewsSeeOnlyTheLevelsShown_data()
 {
     QTest::addColumn<int>("levels");
     QTest::addColumn<int>("rowsInserted");
@@ -153,7 +139,7 @@ void TUiModelsTest::viewsSeeOnlyTheLevelsShown_data()
 
 // The tree keeps every folder; views see the first levels, and hear nothing
 // of the nodes below them.
-void TUiModelsTest::viewsSeeOnlyTheLevelsShown()
+void TFolderTreeModelTest::viewsSeeOnlyTheLevelsShown()
 {
     QFETCH(int, levels);
     QFETCH(int, rowsInserted);
@@ -177,83 +163,5 @@ void TUiModelsTest::viewsSeeOnlyTheLevelsShown()
     QCOMPARE(changed.count(), levels >= 5 ? 1 : 0);
 }
 
-void TUiModelsTest::fileRowsAreSortedOnce_data()
-{
-    QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<QStringList>("sorted");
-    QTest::newRow("case") << QStringList{"b.txt", "A.txt", "a.txt"}
-                          << QStringList{"a.txt", "A.txt", "b.txt"};
-    QTest::newRow("digits as characters")
-        << QStringList{"9.txt", "10.txt"} << QStringList{"10.txt", "9.txt"};
-    QTest::newRow("hyphen counts for less") << QStringList{"coop", "cooler", "co-op", "copper"}
-                                            << QStringList{"cooler", "co-op", "coop", "copper"};
-    QTest::newRow("punctuation before digits and letters")
-        << QStringList{"file2.txt", "alpha", "file.txt", "a.txt"}
-        << QStringList{"a.txt", "alpha", "file.txt", "file2.txt"};
-    QTest::newRow("equal captions keep entry order")
-        << QStringList{"same", "same", "Same"} << QStringList{"same", "same", "Same"};
-    QTest::newRow("empty caption first") << QStringList{"x", ""} << QStringList{"", "x"};
-}
-
-void TUiModelsTest::fileRowsAreSortedOnce()
-{
-    QFETCH(QStringList, captions);
-    QFETCH(QStringList, sorted);
-    TFileListModel model{TCollator(QLocale::c())};
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    std::vector<TFileRow> rows;
-    for (int i = 0; i < captions.size(); ++i)
-        rows.push_back({i, 0, captions[i]});
-    model.Fill(std::move(rows));
-    QStringList shown;
-    for (int row = 0; row < model.rowCount(); ++row)
-        shown.append(model.Row(row).Caption);
-    QCOMPARE(shown, sorted);
-    for (int row = 1; row < model.rowCount(); ++row) {
-        if (model.Row(row - 1).Caption == model.Row(row).Caption)
-            QVERIFY(model.Row(row - 1).EntryIndex < model.Row(row).EntryIndex);
-    }
-}
-
-void TUiModelsTest::fileListShowsColumnsAndEntryIndices()
-{
-    TFileListModel model{TCollator(QLocale::c())};
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.Fill({{7, 4294967295u, "big"}, {3, 0, "empty"}, {5, 12345, ""}});
-    QCOMPARE(rowsOf(model), (QStringList{":12345", "big:4294967295", "empty:0"}));
-    QCOMPARE(model.index(1, 0).data(TFileListModel::EntryIndexRole).toInt(), 7);
-    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Filename"));
-    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Size"));
-    const auto alignment = [](const QVariant &value) {
-        return value.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
-    };
-    QCOMPARE(alignment(model.index(0, 1).data(Qt::TextAlignmentRole)), Qt::AlignRight);
-    QCOMPARE(alignment(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignRight);
-    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
-    QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsEditable));
-    model.Clear();
-    QCOMPARE(model.rowCount(), 0);
-}
-
-void TUiModelsTest::editedCaptionResortsAndKeepsEntry()
-{
-    TFileListModel model{TCollator(QLocale::c())};
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.Fill({{0, 1, "a"}, {1, 2, "b"}, {2, 3, "c"}});
-    const QPersistentModelIndex edited(model.index(0, 0));
-    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
-
-    QVERIFY(model.setData(edited, QStringLiteral("zz")));
-    QCOMPARE(rowsOf(model), (QStringList{"b:2", "c:3", "zz:1"}));
-    QCOMPARE(edited.row(), 2);
-    QCOMPARE(edited.data(TFileListModel::EntryIndexRole).toInt(), 0);
-    QCOMPARE(layouts.count(), 1);
-
-    // An unchanged caption does not sort.
-    QVERIFY(model.setData(edited, QStringLiteral("zz")));
-    QCOMPARE(layouts.count(), 1);
-    QVERIFY(!model.setData(model.index(0, 1), QStringLiteral("9")));
-}
-
-QTEST_MAIN(TUiModelsTest)
+QTEST_MAIN(TFolderTreeModelTest)
 #include "FolderTreeModelTest.moc"

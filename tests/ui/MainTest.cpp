@@ -1,6 +1,7 @@
 // The main window driven as a person would: File > Open with archives made by
 // the test-archive writer, folders selected, commands chosen by menu, shortcut
 // and mouse, every dialog answered through the window's seam.
+#include "Main.h"
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
 #include "MessageBoxes.h"
@@ -72,6 +73,8 @@ private slots:
     void deepArchiveShowsLevelsViewCanLayOut();
     void deepFolderScrollsIntoView();
     void exitWithoutArchiveClosesSilently();
+    void extractArcFileNameKeepsTextAfterLastSlash_data();
+    void extractArcFileNameKeepsTextAfterLastSlash();
 };
 
 void TMainWindowTest::initTestCase()
@@ -668,6 +671,27 @@ void TMainWindowTest::exitWithoutArchiveClosesSilently()
     driver.Action("Beenden1")->trigger();
     QVERIFY(!driver.Window().isVisible());
     QCOMPARE(driver.Seam().RunCount(), 0);
+}
+
+void TMainWindowTest::extractArcFileNameKeepsTextAfterLastSlash_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("no folder") << QByteArray("readme.txt") << QByteArray("readme.txt");
+    QTest::newRow("folders") << QByteArray("textures/sky/clouds.tex") << QByteArray("clouds.tex");
+    QTest::newRow("ends in slash") << QByteArray("x/") << QByteArray("");
+    QTest::newRow("leading slash") << QByteArray("/x") << QByteArray("x");
+    QTest::newRow("backslash is ordinary") << QByteArray("a\\b/c\\d") << QByteArray("c\\d");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("");
+    QTest::newRow("8-bit bytes") << QByteArray("d\xe4ten/\xfc\xff.bin")
+                                 << QByteArray("\xfc\xff.bin");
+}
+
+void TMainWindowTest::extractArcFileNameKeepsTextAfterLastSlash()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(QByteArray::fromStdString(ExtractArcFileName(name.toStdString())), expected);
 }
 
 QTEST_MAIN(TMainWindowTest)
