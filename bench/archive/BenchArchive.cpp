@@ -11,7 +11,9 @@
 #include "ArcErrors.h"
 #include "ArchiveBuilder.h"
 #include "MixedArchive.h"
+#include "Process.h"
 #include "ProcessMemory.h"
+#include "TempDir.h"
 #include "uArcReader.h"
 
 #include <algorithm>
@@ -23,13 +25,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
-
-extern char **environ;
 
 namespace fs = std::filesystem;
 using namespace trovel;
@@ -59,7 +57,7 @@ double secondsSince(Clock::time_point start)
 void benchOpen(const fs::path &scratch)
 {
     const fs::path archive = scratch / "million.arc";
-    writeWideArchive(archive.string(), OpenEntries);
+    WriteWideArchive(archive.string(), OpenEntries);
     std::vector<double> times;
     for (int round = 0; round < 5; ++round) {
         const auto start = Clock::now();
@@ -160,19 +158,10 @@ struct EngineRun
 EngineRun engineRun(const fs::path &archive, const fs::path &target)
 {
     const fs::path report = target.string() + ".report";
-    std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> args = {self, "--extract", archive.string(), target.string(),
-                                     report.string()};
-    std::vector<char *> argv;
-    for (std::string &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        throw std::runtime_error("cannot start the extraction process");
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    testing::TProcess extraction({fs::read_symlink("/proc/self/exe").string(), "--extract",
+                                  archive.string(), target.string(), report.string()});
+    extraction.Start();
+    if (extraction.Wait() != 0)
         throw std::runtime_error("the extraction process failed");
     EngineRun run;
     std::ifstream(report) >> run.seconds >> run.startKib >> run.openKib >> run.peakKib >>
@@ -203,11 +192,11 @@ int extractChild(const std::string &archive, const std::string &target, const st
 void benchExtract(const fs::path &scratch)
 {
     const fs::path archive = scratch / "mixed.arc";
-    const MixedArchive info = writeMixedArchive(archive.string(), MixedArchiveBytes);
+    const TMixedArchive info = WriteMixedArchive(archive.string(), MixedArchiveBytes);
     std::printf("Mixed archive: %.1f MB, %d stored and %d compressed entries (%d parts) in %d "
                 "folders, %.1f MB when extracted\n",
-                info.bytes / 1e6, info.stored, info.compressed, info.parts, MixedArchiveFolders,
-                info.outputBytes / 1e6);
+                info.Bytes / 1e6, info.Stored, info.Compressed, info.Parts, MixedArchiveFolders,
+                info.OutputBytes / 1e6);
 
     double bestReference = 1e9, bestEngine = 1e9;
     EngineRun peak;
@@ -226,10 +215,10 @@ void benchExtract(const fs::path &scratch)
     }
     std::printf("ExtractAll: best of %d %.3f s (%.0f MB/s written); uncompress + copy: %.3f s; "
                 "ratio %.2f (target >= 0.85)\n",
-                Rounds, bestEngine, info.outputBytes / 1e6 / bestEngine, bestReference,
+                Rounds, bestEngine, info.OutputBytes / 1e6 / bestEngine, bestReference,
                 bestReference / bestEngine);
     // A part passes through one 256 KiB chunk of input and one of output.
-    const std::uint64_t partBytes = std::min<std::uint64_t>(info.largestPart, 512 * 1024);
+    const std::uint64_t partBytes = std::min<std::uint64_t>(info.LargestPart, 512 * 1024);
     const long bound = static_cast<long>((partBytes + 61440 + 1023) / 1024);
     std::printf("ExtractAll memory: VmHWM %ld KiB (%ld KiB at start, %ld KiB with the directory "
                 "loaded); extraction added %ld KiB against %ld KiB for the largest part "
@@ -245,7 +234,7 @@ void benchSparse(const fs::path &scratch)
 {
     constexpr std::uint32_t Claimed = 0xFFFFFF00;
     const fs::path archive = scratch / "sparse.arc";
-    testing::ArchiveBuilder b;
+    testing::TArchiveBuilder b;
     b.AddCompressedRaw("huge", {{"", 0xFFFFFFF0}}, 0xFFFFFFF0);
     b.OverridePart(0, 1, Claimed);
     b.WriteSparseTo(archive.string(), Claimed);
@@ -273,13 +262,10 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "usage: bench-archive [SCRATCH-FOLDER]\n");
             return 2;
         }
-        const fs::path base = argc == 2 ? fs::path(argv[1]) : fs::path("/dev/shm");
-        const fs::path scratch = base / ("trovel-bench-" + std::to_string(::getpid()));
-        fs::create_directories(scratch);
-        benchOpen(scratch);
-        benchExtract(scratch);
-        benchSparse(scratch);
-        fs::remove_all(scratch);
+        const testing::TTempDir scratch(argc == 2 ? fs::path(argv[1]) : fs::path("/dev/shm"));
+        benchOpen(scratch.Path());
+        benchExtract(scratch.Path());
+        benchSparse(scratch.Path());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench-archive: %s\n", e.what());
         return 1;

@@ -6,24 +6,21 @@
 // Usage: bench-cli [SCRATCH-FOLDER [TROVEL-CLI]]   (default /dev/shm and the
 // trovel-cli of this build)
 #include "MixedArchive.h"
+#include "Process.h"
+#include "TempDir.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace fs = std::filesystem;
+using namespace trovel;
 using namespace trovel::bench;
-using Clock = std::chrono::steady_clock;
+using TClock = std::chrono::steady_clock;
 
 namespace {
 
@@ -33,30 +30,15 @@ constexpr int ListEntries = WideArchiveEntries;
 std::string CliPath = TROVEL_CLI_PATH;
 
 // Runs trovel-cli with stdout and stderr on /dev/null; returns its seconds.
-double timeCli(const std::vector<std::string> &args, int expectedStatus = 0)
+double TimeCli(const std::vector<std::string> &Args)
 {
-    std::vector<std::string> argv = {CliPath};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char *> pointers;
-    for (std::string &arg : argv)
-        pointers.push_back(arg.data());
-    pointers.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, CliPath.c_str(), &actions, nullptr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " + CliPath);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != expectedStatus)
-        throw std::runtime_error("trovel-cli " + args[0] + " ended with an unexpected status");
+    std::vector<std::string> arguments = {CliPath};
+    arguments.insert(arguments.end(), Args.begin(), Args.end());
+    const auto start = TClock::now();
+    const int status = testing::RunQuietly(arguments);
+    const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
+    if (status != 0)
+        throw std::runtime_error("trovel-cli " + Args[0] + " ended with an unexpected status");
     return seconds;
 }
 
@@ -66,7 +48,7 @@ double bestOf(const std::vector<std::string> &args, CleanUp cleanUp)
 {
     double best = 1e9;
     for (int round = 0; round < Rounds; ++round) {
-        best = std::min(best, timeCli(args));
+        best = std::min(best, TimeCli(args));
         cleanUp();
     }
     return best;
@@ -76,9 +58,9 @@ void benchTest(const fs::path &scratch)
 {
     const fs::path archive = scratch / "mixed.arc";
     const fs::path out = scratch / "out";
-    const MixedArchive info = writeMixedArchive(archive.string(), MixedArchiveBytes);
-    std::printf("Mixed archive: %.1f MB, %d entries, %.1f MB when extracted\n", info.bytes / 1e6,
-                info.entries(), info.outputBytes / 1e6);
+    const TMixedArchive info = WriteMixedArchive(archive.string(), MixedArchiveBytes);
+    std::printf("Mixed archive: %.1f MB, %d entries, %.1f MB when extracted\n", info.Bytes / 1e6,
+                info.Entries(), info.OutputBytes / 1e6);
     const double extract =
         bestOf({"extract-all", archive.string(), out.string()}, [&] { fs::remove_all(out); });
     const double test = bestOf({"test", archive.string()}, [] {});
@@ -91,7 +73,7 @@ void benchTest(const fs::path &scratch)
 void benchSelection(const fs::path &scratch)
 {
     const fs::path archive = scratch / "million.arc";
-    writeWideArchive(archive.string(), ListEntries);
+    WriteWideArchive(archive.string(), ListEntries);
     const auto none = [] {};
     const double list = bestOf({"list", archive.string()}, none);
     std::printf("trovel-cli list of %d entries: best of %d %.3f s\n", ListEntries, Rounds, list);
@@ -127,12 +109,9 @@ int main(int argc, char **argv)
         }
         if (argc == 3)
             CliPath = argv[2];
-        const fs::path base = argc >= 2 ? fs::path(argv[1]) : fs::path("/dev/shm");
-        const fs::path scratch = base / ("trovel-bench-cli-" + std::to_string(::getpid()));
-        fs::create_directories(scratch);
-        benchSelection(scratch);
-        benchTest(scratch);
-        fs::remove_all(scratch);
+        const testing::TTempDir scratch(argc >= 2 ? fs::path(argv[1]) : fs::path("/dev/shm"));
+        benchSelection(scratch.Path());
+        benchTest(scratch.Path());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench-cli: %s\n", e.what());
         return 1;

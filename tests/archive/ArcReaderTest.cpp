@@ -13,29 +13,9 @@ using namespace trovel::testing;
 
 namespace {
 
-std::uint32_t wordAt(const std::string &bytes, std::size_t at)
-{
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
-}
-
-void setWord(std::string &bytes, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.at(at + i) = static_cast<char>(value >> (8 * i));
-}
-
-// Where the file entry table starts in a built archive.
-std::size_t entryTableStart(const std::string &bytes)
-{
-    return std::size_t{wordAt(bytes, 24)} + 12 * wordAt(bytes, 12) + wordAt(bytes, 20);
-}
-
 std::string twoEntryArchive()
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a.txt", "hello");
     b.AddCompressed("b/c.bin", {"one", "two"});
     return b.Build();
@@ -51,8 +31,8 @@ std::size_t openFileCount()
 
 TEST(ArchiveReader, reopeningReplacesTheFirstArchive)
 {
-    TempDir dir;
-    ArchiveBuilder first, second;
+    TTempDir dir;
+    TArchiveBuilder first, second;
     first.AddStored("first/a", "1");
     first.AddStored("first/b", "2");
     second.AddStored("second", "3");
@@ -69,13 +49,13 @@ TEST(ArchiveReader, reopeningReplacesTheFirstArchive)
 
 TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
 {
-    TempDir dir;
-    writeFile(dir / "good.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "good.arc", twoEntryArchive());
     fs::create_directory(dir / "folder.arc");
     for (const std::string &name : {dir / "missing.arc", dir / "folder.arc"}) {
         TArcReader reader;
         reader.Open(dir / "good.arc");
-        expectError<EFOpenError>([&] { reader.Open(name); },
+        ExpectError<EFOpenError>([&] { reader.Open(name); },
                                  "Datei " + name + " kann nicht geöffnet werden");
         EXPECT_FALSE(reader.IsOpen());
         EXPECT_EQ(reader.GetFileCount(), 0);
@@ -84,8 +64,8 @@ TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
 
 TEST(ArchiveReader, closeReleasesTheFileAndKeepsTheHandler)
 {
-    TempDir dir;
-    writeFile(dir / "a.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "a.arc", twoEntryArchive());
     const std::size_t filesBefore = openFileCount();
     int calls = 0;
     {
@@ -108,8 +88,8 @@ TEST(ArchiveReader, closeReleasesTheFileAndKeepsTheHandler)
 
 TEST(ArchiveReader, opensAnArchiveWithNoEntries)
 {
-    TempDir dir;
-    ArchiveBuilder().WriteTo(dir / "empty.arc");
+    TTempDir dir;
+    TArchiveBuilder().WriteTo(dir / "empty.arc");
     TArcReader reader;
     reader.Open(dir / "empty.arc");
     EXPECT_TRUE(reader.IsOpen());
@@ -118,8 +98,8 @@ TEST(ArchiveReader, opensAnArchiveWithNoEntries)
 
 TEST(ArchiveReader, entryIndicesOutsideTheTableAreRefused)
 {
-    TempDir dir;
-    writeFile(dir / "a.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "a.arc", twoEntryArchive());
     TArcReader reader;
     reader.Open(dir / "a.arc");
     for (const std::int32_t index : {-1, 2, INT32_MAX}) {
@@ -133,7 +113,7 @@ TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
 {
     // The unexamined words carry arbitrary values; every record handed out is
     // the 44 bytes of the file, and extraction does not care about them.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s.txt", "stored");
     b.AddCompressed("c.txt", {"compressed ", "in two parts"});
     b.AddOther("o.txt", 7, 1234);
@@ -146,9 +126,9 @@ TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
     b.OverrideEntry(0, 7, 0xDEAD); // PartCount and FirstPart of a stored entry
     b.OverrideEntry(0, 8, 0xBEEF);
     b.OverrideEntry(1, 1, 0xFFFFFFFF); // DataOffset of a compressed entry
-    TempDir dir;
+    TTempDir dir;
     const std::string bytes = b.Build();
-    writeFile(dir / "a.arc", bytes);
+    WriteFile(dir / "a.arc", bytes);
 
     TArcReader reader;
     reader.Open(dir / "a.arc");
@@ -157,9 +137,9 @@ TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
     for (int i = 0; i < 3; ++i) {
         TArcFileEntry entry{};
         reader.GetFileEntry(i, entry);
-        EXPECT_EQ(std::memcmp(&entry, bytes.data() + entryTableStart(bytes) + 44 * i, 44), 0);
+        EXPECT_EQ(std::memcmp(&entry, bytes.data() + EntryTableStart(bytes) + 44 * i, 44), 0);
         reader.ExtractFile(i, dir / "out");
-        EXPECT_EQ(readFile(dir / "out"), b.Expected(i)) << i;
+        EXPECT_EQ(ReadFile(dir / "out"), b.Expected(i)) << i;
     }
     TArcFileEntry other{};
     reader.GetFileEntry(2, other);
@@ -180,18 +160,18 @@ TEST(ArchiveReader, namesAreTheStoredBytes)
                                             "x",
                                             "y",
                                             "unterminated"};
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (const std::string &name : names)
         b.AddStored(name, "");
     b.DropLastNameTerminator();
     const std::string bytes = b.Build();
     // Entries 8 and 9 point into entry 7's name: at its tail and at its 0 byte.
     std::string damaged = bytes;
-    const std::size_t shared = wordAt(bytes, entryTableStart(bytes) + 7 * 44 + 40);
-    setWord(damaged, entryTableStart(bytes) + 8 * 44 + 40, shared + 7);
-    setWord(damaged, entryTableStart(bytes) + 9 * 44 + 40, shared + 11);
-    TempDir dir;
-    writeFile(dir / "a.arc", damaged);
+    const std::size_t shared = WordAt(bytes, EntryTableStart(bytes) + 7 * 44 + 40);
+    SetWord(damaged, EntryTableStart(bytes) + 8 * 44 + 40, shared + 7);
+    SetWord(damaged, EntryTableStart(bytes) + 9 * 44 + 40, shared + 11);
+    TTempDir dir;
+    WriteFile(dir / "a.arc", damaged);
     TArcReader reader;
     reader.Open(dir / "a.arc");
     ASSERT_EQ(reader.GetFileCount(), static_cast<int>(names.size()));
@@ -206,10 +186,10 @@ TEST(ArchiveReader, largeDirectoriesLoadWhole)
 {
     // Tables of several megabytes take the engine's bulk memory path.
     constexpr int Count = 60000;
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (int i = 0; i < Count; ++i)
         b.AddOther("folder/entry" + std::to_string(i), 2, static_cast<std::uint32_t>(i));
-    TempDir dir;
+    TTempDir dir;
     b.WriteTo(dir / "a.arc");
     TArcReader reader;
     for (int round = 0; round < 2; ++round) {
@@ -226,8 +206,8 @@ TEST(ArchiveReader, largeDirectoriesLoadWhole)
 
 TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
 {
-    TempDir dir;
-    writeFile(dir / "a.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "a.arc", twoEntryArchive());
     TArcReader reader;
     reader.Open(dir / "a.arc");
 
@@ -251,7 +231,7 @@ struct DirectoryCase
 
 void setHeader(std::string &bytes, int word, std::uint32_t value)
 {
-    setWord(bytes, 4 * word, value);
+    SetWord(bytes, 4 * word, value);
 }
 
 // The largest counts whose tables still fit a signed 32-bit length.
@@ -261,7 +241,7 @@ constexpr std::uint32_t MaxParts = 0x7FFFFFFF / 12;
 const DirectoryCase DirectoryCases[] = {
     {"empty file", [](std::string &b) { b.clear(); }, false},
     {"shorter than the header", [](std::string &b) { b.resize(27); }, false},
-    {"directory one byte past the end", [](std::string &b) { setHeader(b, 6, wordAt(b, 24) + 1); },
+    {"directory one byte past the end", [](std::string &b) { setHeader(b, 6, WordAt(b, 24) + 1); },
      false},
     {"directory far past the end", [](std::string &b) { setHeader(b, 6, 0xFFFFFFFF); }, false},
     {"entry table cut short", [](std::string &b) { b.pop_back(); }, false},
@@ -283,9 +263,9 @@ const DirectoryCase DirectoryCases[] = {
      },
      true},
     {"name offset at the end of the name table",
-     [](std::string &b) { setWord(b, entryTableStart(b) + 44 + 40, wordAt(b, 20)); }, true},
+     [](std::string &b) { SetWord(b, EntryTableStart(b) + 44 + 40, WordAt(b, 20)); }, true},
     {"name offset far outside the name table",
-     [](std::string &b) { setWord(b, entryTableStart(b) + 40, 0xFFFFFFFF); }, true},
+     [](std::string &b) { SetWord(b, EntryTableStart(b) + 40, 0xFFFFFFFF); }, true},
 };
 
 class DirectoryRejection : public ::testing::TestWithParam<DirectoryCase>
@@ -296,22 +276,22 @@ class DirectoryRejection : public ::testing::TestWithParam<DirectoryCase>
 
 TEST_P(DirectoryRejection, refusesTheArchiveAndStaysClosed)
 {
-    TempDir dir;
-    writeFile(dir / "good.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "good.arc", twoEntryArchive());
     std::string bytes = twoEntryArchive();
     GetParam().damage(bytes);
-    writeFile(dir / "bad.arc", bytes);
+    WriteFile(dir / "bad.arc", bytes);
 
     TArcReader reader;
     reader.Open(dir / "good.arc");
     const auto open = [&] { reader.Open(dir / "bad.arc"); };
     if (GetParam().rangeError)
-        expectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
+        ExpectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
     else
-        expectError<EReadError>(open, "Stream-Lesefehler");
+        ExpectError<EReadError>(open, "Stream-Lesefehler");
     EXPECT_FALSE(reader.IsOpen());
     EXPECT_EQ(reader.GetFileCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(ArchiveReader, DirectoryRejection, ::testing::ValuesIn(DirectoryCases),
-                         LabelName());
+                         TLabelName());

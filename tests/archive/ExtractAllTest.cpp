@@ -17,16 +17,16 @@ class ExtractAllTest : public ::testing::Test
 {
 protected:
     // The archive lies beside the target folder "t" in a private folder.
-    void open(const ArchiveBuilder &b)
+    void open(const TArchiveBuilder &b)
     {
         b.WriteTo(dir / "a.arc");
         reader.Open(dir / "a.arc");
     }
     std::string target() const { return dir / "t"; }
-    Tree tree() const { return treeOf(dir.path() / "t"); }
+    Tree tree() const { return TreeOf(dir.Path() / "t"); }
 
-    LocaleEnvironment locale{"C.UTF-8"}; // code page 1252
-    TempDir dir;
+    TLocaleEnvironment locale{"C.UTF-8"}; // code page 1252
+    TTempDir dir;
     TArcReader reader;
 };
 
@@ -48,7 +48,7 @@ private:
 
 TEST_F(ExtractAllTest, writesEveryEntryBelowTheTarget)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("top.txt", "top");
     b.AddCompressed("a/b/c.txt", {"deep ", "down"});
     b.AddStored("a/d.txt", "");
@@ -59,19 +59,19 @@ TEST_F(ExtractAllTest, writesEveryEntryBelowTheTarget)
     open(b);
     reader.ExtractAll(target() + "/missing/levels");
 
-    const fs::path out = dir.path() / "t/missing/levels";
-    EXPECT_EQ(treeOf(out), (Tree{"top.txt", "a/", "a/b/", "a/b/c.txt", "a/d.txt", "other/",
+    const fs::path out = dir.Path() / "t/missing/levels";
+    EXPECT_EQ(TreeOf(out), (Tree{"top.txt", "a/", "a/b/", "a/b/c.txt", "a/d.txt", "other/",
                                  "other/mode.bin", "lead.txt", "x/", "x/y.txt"}));
-    EXPECT_EQ(readFile(out / "top.txt"), "top");
-    EXPECT_EQ(readFile(out / "a/b/c.txt"), "deep down");
-    EXPECT_EQ(readFile(out / "other/mode.bin"), "");
-    EXPECT_EQ(readFile(out / "lead.txt"), "leading separator");
-    EXPECT_EQ(readFile(out / "x/y.txt"), "doubled separator");
+    EXPECT_EQ(ReadFile(out / "top.txt"), "top");
+    EXPECT_EQ(ReadFile(out / "a/b/c.txt"), "deep down");
+    EXPECT_EQ(ReadFile(out / "other/mode.bin"), "");
+    EXPECT_EQ(ReadFile(out / "lead.txt"), "leading separator");
+    EXPECT_EQ(ReadFile(out / "x/y.txt"), "doubled separator");
 }
 
 TEST_F(ExtractAllTest, trailingSeparatorsOnTheTargetChangeNothing)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("f.txt", "f");
     b.AddStored("d/g.txt", "g");
     open(b);
@@ -84,7 +84,7 @@ TEST_F(ExtractAllTest, trailingSeparatorsOnTheTargetChangeNothing)
 
 TEST_F(ExtractAllTest, reportsEachEntryOnceBeforeMakingIt)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a/b/first.txt", "1");
     b.AddOther("a/other", 9, 0);
     b.AddStored("second.txt", "2");
@@ -106,7 +106,7 @@ TEST_F(ExtractAllTest, reportsEachEntryOnceBeforeMakingIt)
 
 TEST_F(ExtractAllTest, handlerThatReturnsTrueStopsBeforeThatEntry)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("e0", "0");
     b.AddStored("d/e1", "1");
     b.AddStored("e2", "2");
@@ -127,7 +127,7 @@ TEST_F(ExtractAllTest, handlerThatReturnsTrueStopsBeforeThatEntry)
 
 TEST_F(ExtractAllTest, archiveWithNoEntriesCreatesNothing)
 {
-    open(ArchiveBuilder());
+    open(TArchiveBuilder());
     bool called = false;
     reader.SetOnProgress([&](TArcReader &, const std::string &) { return called = true; });
     reader.ExtractAll(target());
@@ -137,17 +137,17 @@ TEST_F(ExtractAllTest, archiveWithNoEntriesCreatesNothing)
 
 TEST_F(ExtractAllTest, laterEntryOfTheSameNameWins)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("same.txt", "earlier and longer");
     b.AddCompressed("same.txt", {"later"});
     open(b);
     reader.ExtractAll(target());
-    EXPECT_EQ(readFile(target() + "/same.txt"), "later");
+    EXPECT_EQ(ReadFile(target() + "/same.txt"), "later");
 }
 
 TEST_F(ExtractAllTest, namesEndingInSeparatorAreFolders)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("empty/", "data of a folder entry");
     b.AddStored("a/b/", "");
     b.AddCompressed("", {"unnamed"});
@@ -164,33 +164,33 @@ TEST_F(ExtractAllTest, namesEndingInSeparatorAreFolders)
 
     // Extracted one by one to a name of the caller's choice, the data is there.
     reader.ExtractFile(0, dir / "chosen");
-    EXPECT_EQ(readFile(dir / "chosen"), "data of a folder entry");
+    EXPECT_EQ(ReadFile(dir / "chosen"), "data of a folder entry");
 }
 
 TEST_F(ExtractAllTest, relativeTargetsOfAnyLength)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("n1/x.txt", "x");
     b.AddStored("ab/c/d.txt", "d");
     b.AddStored("/e.txt", "e");
     open(b);
-    CurrentFolder here(dir.path());
+    CurrentFolder here(dir.Path());
     for (const char *relative : {"n1", "out", "n1/n2", "./o"}) {
         reader.ExtractAll(relative);
-        EXPECT_EQ(treeOf(relative),
+        EXPECT_EQ(TreeOf(relative),
                   (Tree{"n1/", "n1/x.txt", "ab/", "ab/c/", "ab/c/d.txt", "e.txt"}))
             << relative;
         fs::remove_all(*fs::path(relative).lexically_normal().begin());
     }
     // An empty target is the current folder; "/e.txt" stays inside it.
     reader.ExtractAll("");
-    EXPECT_EQ(readFile("e.txt"), "e");
-    EXPECT_EQ(readFile("ab/c/d.txt"), "d");
+    EXPECT_EQ(ReadFile("e.txt"), "e");
+    EXPECT_EQ(ReadFile("ab/c/d.txt"), "d");
 }
 
 TEST_F(ExtractAllTest, chosenEntriesAloneAreReportedAndWritten)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("../skipped", "x");
     b.AddStored("a/one", "1");
     b.AddStored("b/skipped", "x");
@@ -208,27 +208,27 @@ TEST_F(ExtractAllTest, chosenEntriesAloneAreReportedAndWritten)
     EXPECT_EQ(tree(), (Tree{"a/", "a/one", "two"}));
 
     const std::int32_t refused[] = {3, 4};
-    expectError<EPathError>([&] { reader.ExtractAll(target(), refused); },
+    ExpectError<EPathError>([&] { reader.ExtractAll(target(), refused); },
                             "Eintrag ../chosen liegt außerhalb des Zielordners");
 }
 
 TEST_F(ExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
 {
-    const std::function<void(ArchiveBuilder &)> entries[] = {
-        [](ArchiveBuilder &b) {
+    const std::function<void(TArchiveBuilder &)> entries[] = {
+        [](TArchiveBuilder &b) {
             b.AddCompressed("fine", {"a", "b"});
         },
-        [](ArchiveBuilder &b) { b.AddStored("folder/", ""); },
-        [](ArchiveBuilder &b) { b.AddOther("other", 7, 10); },
-        [](ArchiveBuilder &b) { b.AddStored("a/../../up", "x"); },
-        [](ArchiveBuilder &b) {
+        [](TArchiveBuilder &b) { b.AddStored("folder/", ""); },
+        [](TArchiveBuilder &b) { b.AddOther("other", 7, 10); },
+        [](TArchiveBuilder &b) { b.AddStored("a/../../up", "x"); },
+        [](TArchiveBuilder &b) {
             b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
         },
-        [](ArchiveBuilder &b) {
+        [](TArchiveBuilder &b) {
             b.AddStored("cut", "x");
             b.OverrideEntry(0, 3, 1000000);
         },
-        [](ArchiveBuilder &b) {
+        [](TArchiveBuilder &b) {
             b.AddCompressed("parts outside", {"x"});
             b.OverrideEntry(0, 8, 1);
         },
@@ -242,20 +242,20 @@ TEST_F(ExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
         return "";
     };
     for (const auto &add : entries) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         add(b);
         open(b);
         const std::string tested = failure([&] { reader.TestFile(0); });
-        EXPECT_EQ(treeOf(dir.path()), Tree{"a.arc"}) << b.Name(0);
+        EXPECT_EQ(TreeOf(dir.Path()), Tree{"a.arc"}) << b.Name(0);
         EXPECT_EQ(tested, failure([&] { reader.ExtractAll(target()); })) << b.Name(0);
         fs::remove_all(target());
     }
 
     // Too long for a path below any folder: only the message differs.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored(std::string(5000, 'n'), "x");
     open(b);
-    expectError<EFCreateError>([&] { reader.TestFile(0); },
+    ExpectError<EFCreateError>([&] { reader.TestFile(0); },
                                "Datei " + std::string(5000, 'n') + " kann nicht erstellt werden");
 }
 
@@ -270,7 +270,7 @@ class PathTraversal : public ExtractAllTest, public ::testing::WithParamInterfac
 TEST_P(PathTraversal, isRefusedBeforeAnyFolderIsMade)
 {
     const std::string name = GetParam();
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("before.txt", "b");
     b.AddStored(name, "escaped");
     b.AddStored("after.txt", "a");
@@ -280,10 +280,10 @@ TEST_P(PathTraversal, isRefusedBeforeAnyFolderIsMade)
         seen.push_back(n);
         return false;
     });
-    expectError<EPathError>([&] { reader.ExtractAll(target() + "/deeper"); },
+    ExpectError<EPathError>([&] { reader.ExtractAll(target() + "/deeper"); },
                             "Eintrag " + name + " liegt außerhalb des Zielordners");
     EXPECT_EQ(seen, (std::vector<std::string>{"before.txt", name}));
-    EXPECT_EQ(treeOf(dir.path()), (Tree{"a.arc", "t/", "t/deeper/", "t/deeper/before.txt"}));
+    EXPECT_EQ(TreeOf(dir.Path()), (Tree{"a.arc", "t/", "t/deeper/", "t/deeper/before.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, PathTraversal,
@@ -293,15 +293,15 @@ INSTANTIATE_TEST_SUITE_P(ExtractAll, PathTraversal,
 
 TEST_F(ExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (const char *name : {"..a", "a..", ".../b", "a/...", "a\\..\\b", "./c.txt", "d/./e"})
         b.AddStored(name, name);
     open(b);
     reader.ExtractAll(target());
-    EXPECT_EQ(treeOf(dir.path()),
+    EXPECT_EQ(TreeOf(dir.Path()),
               (Tree{"a.arc", "t/", "t/..a", "t/a..", "t/.../", "t/.../b", "t/a/", "t/a/...",
                     "t/a\\..\\b", "t/c.txt", "t/d/", "t/d/e"}));
-    EXPECT_EQ(readFile(target() + "/a\\..\\b"), "a\\..\\b");
+    EXPECT_EQ(ReadFile(target() + "/a\\..\\b"), "a\\..\\b");
 }
 
 namespace {
@@ -309,8 +309,8 @@ namespace {
 struct RunError
 {
     const char *label;
-    std::function<void(ArchiveBuilder &)> addFailing; // adds the failing entry
-    std::string message;                              // "%t" stands for the target folder
+    std::function<void(TArchiveBuilder &)> addFailing; // adds the failing entry
+    std::string message;                               // "%t" stands for the target folder
     friend void PrintTo(const RunError &e, std::ostream *out) { *out << e.label; }
 };
 
@@ -320,19 +320,19 @@ class FirstErrorEndsTheRun : public ExtractAllTest, public ::testing::WithParamI
 
 const RunError RunErrors[] = {
     {"folder blocked by a file",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &b) {
          b.AddStored("blocker", "file");
          b.AddStored("blocker/inside.txt", "x");
      },
      "Datei %t/blocker/inside.txt kann nicht erstellt werden"},
     {"folder in the file's place",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &b) {
          b.AddStored("place/x", "x");
          b.AddStored("place", "file");
      },
      "Datei %t/place kann nicht erstellt werden"},
     {"deeply nested name",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &b) {
          std::string name;
          for (int level = 0; level < 100000; ++level)
              name += "d/";
@@ -340,22 +340,22 @@ const RunError RunErrors[] = {
      },
      ""},
     {"folder entry blocked by a file",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &b) {
          b.AddStored("blocker", "file");
          b.AddStored("blocker/sub/", "");
      },
      "Datei %t/blocker/sub/ kann nicht erstellt werden"},
     {"damaged part",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &b) {
          b.AddCompressedRaw("b\xe4"
                             "d",
                             {{"not a zlib stream", 10}}, 10);
      },
      "Daten von bäd sind beschädigt"},
-    {"name leading out of the target", [](ArchiveBuilder &b) { b.AddStored("../caf\xe9", "x"); },
+    {"name leading out of the target", [](TArchiveBuilder &b) { b.AddStored("../caf\xe9", "x"); },
      "Eintrag ../café liegt außerhalb des Zielordners"},
     {"stored data past the end",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &b) {
          b.AddStored("cut", "x");
          b.OverrideEntry(b.EntryCount() - 1, 3, 1000000);
      },
@@ -366,7 +366,7 @@ const RunError RunErrors[] = {
 
 TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("first.txt", "1");
     GetParam().addFailing(b);
     b.AddStored("after.txt", "2");
@@ -386,12 +386,12 @@ TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
             EXPECT_NE(dynamic_cast<const EFCreateError *>(&e), nullptr) << e.what();
     }
     EXPECT_EQ(calls, b.EntryCount() - 1);
-    EXPECT_EQ(readFile(target() + "/first.txt"), "1");
+    EXPECT_EQ(ReadFile(target() + "/first.txt"), "1");
     EXPECT_FALSE(fs::exists(target() + "/after.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, FirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
-                         LabelName());
+                         TLabelName());
 
 namespace {
 
@@ -432,33 +432,33 @@ class ReplacedAtTheEntrysPlace : public ExtractAllTest,
 
 TEST_P(ReplacedAtTheEntrysPlace, byANewFileWhileNothingOutsideChanges)
 {
-    const fs::path outside = dir.path() / "o";
-    const fs::path place = dir.path() / "t/f.txt";
-    fs::create_directories(dir.path() / "t");
+    const fs::path outside = dir.Path() / "o";
+    const fs::path place = dir.Path() / "t/f.txt";
+    fs::create_directories(dir.Path() / "t");
     fs::create_directory(outside);
-    writeFile(outside / "victim.txt", "victim");
+    WriteFile(outside / "victim.txt", "victim");
     GetParam().make(place, outside);
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressed("f.txt", {"new"});
     open(b);
     reader.ExtractAll(target());
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place)));
     EXPECT_EQ(fs::hard_link_count(place), 1u);
-    EXPECT_EQ(readFile(place), "new");
-    EXPECT_EQ(treeOf(outside), Tree{"victim.txt"});
-    EXPECT_EQ(readFile(outside / "victim.txt"), "victim");
+    EXPECT_EQ(ReadFile(place), "new");
+    EXPECT_EQ(TreeOf(outside), Tree{"victim.txt"});
+    EXPECT_EQ(ReadFile(outside / "victim.txt"), "victim");
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, ReplacedAtTheEntrysPlace, ::testing::ValuesIn(InPlaces),
-                         LabelName());
+                         TLabelName());
 
 TEST_F(ExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
 {
-    const fs::path outside = dir.path() / "o";
+    const fs::path outside = dir.Path() / "o";
     fs::create_directories(outside / "real");
-    fs::create_directories(dir.path() / "t");
-    fs::create_directory_symlink(outside / "real", dir.path() / "t/moved");
-    ArchiveBuilder b;
+    fs::create_directories(dir.Path() / "t");
+    fs::create_directory_symlink(outside / "real", dir.Path() / "t/moved");
+    TArchiveBuilder b;
     b.AddStored("moved/x.txt", "through the user's link");
     b.AddStored("made/first", "1");
     b.AddStored("other/x", "x");
@@ -466,25 +466,25 @@ TEST_F(ExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
     open(b);
     reader.SetOnProgress([&](TArcReader &, const std::string &name) {
         if (name == "made/second") { // the folder the run made becomes a link
-            fs::remove_all(dir.path() / "t/made");
-            fs::create_directory_symlink(outside, dir.path() / "t/made");
+            fs::remove_all(dir.Path() / "t/made");
+            fs::create_directory_symlink(outside, dir.Path() / "t/made");
         }
         return false;
     });
-    expectError<EFCreateError>([&] { reader.ExtractAll(target()); },
+    ExpectError<EFCreateError>([&] { reader.ExtractAll(target()); },
                                "Datei " + target() + "/made/second kann nicht erstellt werden");
-    EXPECT_EQ(readFile(outside / "real/x.txt"), "through the user's link");
-    EXPECT_EQ(treeOf(outside), (Tree{"real/", "real/x.txt"}));
+    EXPECT_EQ(ReadFile(outside / "real/x.txt"), "through the user's link");
+    EXPECT_EQ(TreeOf(outside), (Tree{"real/", "real/x.txt"}));
 }
 
 TEST_F(ExtractAllTest, neverReplacesTheOpenArchive)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a.arc", "in the archive's place");
     open(b);
-    expectError<EFCreateError>([&] { reader.ExtractAll(dir.path().string()); },
+    ExpectError<EFCreateError>([&] { reader.ExtractAll(dir.Path().string()); },
                                "Datei " + dir / "a.arc" + " kann nicht erstellt werden");
-    EXPECT_EQ(readFile(dir / "a.arc"), b.Build());
+    EXPECT_EQ(ReadFile(dir / "a.arc"), b.Build());
 }
 
 namespace {
@@ -528,8 +528,8 @@ const NameCase NameCases[] = {
 TEST_P(NamesOnDisk, areTheDecodedStoredNames)
 {
     const NameCase &c = GetParam();
-    LocaleEnvironment pinned(c.locale);
-    ArchiveBuilder b;
+    TLocaleEnvironment pinned(c.locale);
+    TArchiveBuilder b;
     for (const std::string &name : c.names)
         b.AddStored(name, "data");
     if (c.firstNameOffset >= 0)
@@ -542,4 +542,4 @@ TEST_P(NamesOnDisk, areTheDecodedStoredNames)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ExtractAll, NamesOnDisk, ::testing::ValuesIn(NameCases), LabelName());
+INSTANTIATE_TEST_SUITE_P(ExtractAll, NamesOnDisk, ::testing::ValuesIn(NameCases), TLabelName());

@@ -69,7 +69,7 @@ class ExtractFileTest : public ::testing::Test
 protected:
     // Writes the archive, opens it, extracts entry index to "out"; handed to
     // a caller's sink, the entry must give the same bytes.
-    std::string extract(const ArchiveBuilder &b, int index)
+    std::string extract(const TArchiveBuilder &b, int index)
     {
         b.WriteTo(dir / "a.arc");
         reader.Open(dir / "a.arc");
@@ -78,12 +78,12 @@ protected:
         reader.ExtractTo(index, [&](const void *data, std::size_t length) {
             handed.append(static_cast<const char *>(data), length);
         });
-        const std::string written = readFile(dir / "out");
+        const std::string written = ReadFile(dir / "out");
         EXPECT_EQ(handed, written) << "ExtractTo";
         return written;
     }
 
-    TempDir dir;
+    TTempDir dir;
     TArcReader reader;
 };
 
@@ -92,22 +92,22 @@ protected:
 TEST_F(ExtractFileTest, storedEntriesAreCopiedExactly)
 {
     const std::string big = sampleText(3 * 61440 + 17); // several copy blocks
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("empty", "");
     b.AddStored("small", "hello");
     b.AddStored("big", big);
     b.ScatterData(5);
-    writeFile(dir / "out", std::string(100000, 'x')); // replaced without a question
+    WriteFile(dir / "out", std::string(100000, 'x')); // replaced without a question
     for (int i = 0; i < b.EntryCount(); ++i)
         EXPECT_EQ(extract(b, i), b.Expected(i)) << b.Name(i);
 }
 
 TEST_F(ExtractFileTest, otherStorageModesGiveEmptyFiles)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (const std::uint32_t mode : {0u, 2u, 4u, 0xFFFFFFFFu})
         b.AddOther("mode" + std::to_string(mode), mode, 999);
-    writeFile(dir / "out", "previous contents");
+    WriteFile(dir / "out", "previous contents");
     for (int i = 0; i < b.EntryCount(); ++i) {
         EXPECT_EQ(extract(b, i), "") << b.Name(i);
         TArcFileEntry entry{};
@@ -120,7 +120,7 @@ TEST_F(ExtractFileTest, partsAreJoinedInPartTableOrderWhereverTheyLie)
 {
     const std::string text = sampleText(300000);
     for (const unsigned seed : {0u, 1u, 2u, 3u}) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         b.AddCompressed("three", {text.substr(0, 1), text.substr(1, 200000), text.substr(200001)});
         b.AddCompressed("with empty part", {"front", "", "back"});
         b.AddCompressed("one", {text}, 9);
@@ -136,7 +136,7 @@ TEST_F(ExtractFileTest, entriesFollowTheirPartRecords)
 {
     // Entry 0 takes the last two parts, entry 1 the first: the part table,
     // not the entry order, decides what each entry holds.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressed("first", {"A"});
     b.AddCompressed("second", {"B", "C"});
     b.OverrideEntry(0, 7, 2);
@@ -149,7 +149,7 @@ TEST_F(ExtractFileTest, entriesFollowTheirPartRecords)
 
 TEST_F(ExtractFileTest, extractedSizeIsWhatTheDirectoryClaims)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("stored", "12345");
     b.AddCompressedRaw("claims", {{Deflate("abc"), 100}, {Deflate("d"), 0xFFFFFFFF}}, 3);
     b.AddOther("other", 9, 50);
@@ -166,16 +166,16 @@ TEST_F(ExtractFileTest, partRangeOutsideTheTableIsRefusedOnExtraction)
 {
     for (const auto &[first, count] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
              {2, 1}, {1, 2}, {0, 3}, {0xFFFFFFFF, 1}, {1, 0xFFFFFFFF}}) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         b.AddCompressed("c", {"x", "y"});
         b.OverrideEntry(0, 8, first);
         b.OverrideEntry(0, 7, count);
         b.WriteTo(dir / "a.arc");
         reader.Open(dir / "a.arc");
         EXPECT_EQ(reader.GetFileName(0), "c"); // lists normally
-        expectError<ERangeError>([&] { reader.ExtractFile(0, dir / "out"); },
+        ExpectError<ERangeError>([&] { reader.ExtractFile(0, dir / "out"); },
                                  "Fehler bei Bereichsprüfung");
-        EXPECT_EQ(readFile(dir / "out"), "");
+        EXPECT_EQ(ReadFile(dir / "out"), "");
     }
 }
 
@@ -183,7 +183,7 @@ TEST_F(ExtractFileTest, partsGiveWhatTheyInflateTo)
 {
     // No parts at all, a part shorter than its size, bytes after a stream's
     // end: none of them is damage.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressedRaw("no parts", {}, 50);
     b.AddCompressedRaw("short", {{Deflate("abc"), 100}, {Deflate("def"), 3}}, 103);
     b.AddCompressedRaw("tail", {{Deflate("abc") + "garbage", 3}}, 3);
@@ -197,7 +197,7 @@ namespace {
 struct DamagedPart
 {
     const char *label;
-    std::function<RawPart()> part;
+    std::function<TRawPart()> part;
     friend void PrintTo(const DamagedPart &p, std::ostream *out) { *out << p.label; }
 };
 
@@ -212,57 +212,57 @@ std::string flipped(std::string stream, std::size_t at)
 const DamagedPart DamagedParts[] = {
     {"bad deflate data",
      [] {
-         return RawPart{flipped(Deflate(Text), 40), 50000};
+         return TRawPart{flipped(Deflate(Text), 40), 50000};
      }},
     {"bad Adler-32",
      [] {
          const std::string s = Deflate(Text);
-         return RawPart{flipped(s, s.size() - 1), 50000};
+         return TRawPart{flipped(s, s.size() - 1), 50000};
      }},
     {"preset dictionary",
      [] {
-         return RawPart{deflateWith(Text, 15, "dictionary"), 50000};
+         return TRawPart{deflateWith(Text, 15, "dictionary"), 50000};
      }},
     {"gzip wrapper",
      [] {
-         return RawPart{deflateWith(Text, 31), 50000};
+         return TRawPart{deflateWith(Text, 31), 50000};
      }},
     {"raw deflate",
      [] {
-         return RawPart{deflateWith(Text, -15), 50000};
+         return TRawPart{deflateWith(Text, -15), 50000};
      }},
     {"bad Adler-32 after several input chunks",
      [] {
          const std::string s = deflateWith(sampleText(700000), 15, {}, 0);
-         return RawPart{flipped(s, s.size() - 1), 700000};
+         return TRawPart{flipped(s, s.size() - 1), 700000};
      }},
     {"more output than its size",
      [] {
-         return RawPart{Deflate(Text), 49999};
+         return TRawPart{Deflate(Text), 49999};
      }},
     {"size zero with output",
      [] {
-         return RawPart{Deflate("x"), 0};
+         return TRawPart{Deflate("x"), 0};
      }},
     {"truncated",
      [] {
          const std::string s = Deflate(Text);
-         return RawPart{s.substr(0, s.size() - 5), 50000};
+         return TRawPart{s.substr(0, s.size() - 5), 50000};
      }},
     {"cut inside the header",
      [] {
-         return RawPart{Deflate(Text).substr(0, 1), 50000};
+         return TRawPart{Deflate(Text).substr(0, 1), 50000};
      }},
     {"no bytes at all",
      [] {
-         return RawPart{"", 50000};
+         return TRawPart{"", 50000};
      }},
     {"window over 32 KiB",
      [] {
          std::string s = Deflate(Text);
          s[0] = static_cast<char>(0x88); // CINFO 8; 0x88 0x1C passes the header check
          s[1] = 0x1C;
-         return RawPart{s, 50000};
+         return TRawPart{s, 50000};
      }},
 };
 
@@ -274,23 +274,23 @@ class DamagedPartTest : public ExtractFileTest, public ::testing::WithParamInter
 
 TEST_P(DamagedPartTest, raisesDataErrorAndKeepsWhatWasWritten)
 {
-    ArchiveBuilder b;
-    const RawPart damaged = GetParam().part();
+    TArchiveBuilder b;
+    const TRawPart damaged = GetParam().part();
     b.AddCompressedRaw("dir/damaged.bin",
                        {{Deflate("good first part"), 15}, damaged, {Deflate("never written"), 13}},
                        0);
     b.WriteTo(dir / "a.arc");
     reader.Open(dir / "a.arc");
-    expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
+    ExpectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
                             "Daten von dir/damaged.bin sind beschädigt");
-    const std::string written = readFile(dir / "out");
+    const std::string written = ReadFile(dir / "out");
     EXPECT_EQ(written.substr(0, 15), "good first part");
     EXPECT_LE(written.size(), 15 + damaged.UncompressedSize);
     EXPECT_EQ(written.find("never written"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractFile, DamagedPartTest, ::testing::ValuesIn(DamagedParts),
-                         LabelName());
+                         TLabelName());
 
 TEST_F(ExtractFileTest, dataBeyondTheFileIsAReadError)
 {
@@ -299,71 +299,71 @@ TEST_F(ExtractFileTest, dataBeyondTheFileIsAReadError)
     struct Case
     {
         const char *label;
-        std::function<void(ArchiveBuilder &)> damage;
+        std::function<void(TArchiveBuilder &)> damage;
         std::size_t kept;
     };
     const Case cases[] = {
-        {"stored data past the end", [](ArchiveBuilder &b) { b.OverrideEntry(0, 3, 5000000); },
+        {"stored data past the end", [](TArchiveBuilder &b) { b.OverrideEntry(0, 3, 5000000); },
          2 * 61440},
-        {"stored offset past the end", [](ArchiveBuilder &b) { b.OverrideEntry(0, 1, 0xFFFFFF00); },
-         0},
-        {"part past the end", [](ArchiveBuilder &b) { b.OverridePart(0, 1, 0x7FFFFFFF); }, 0},
-        {"part offset past the end", [](ArchiveBuilder &b) { b.OverridePart(0, 0, 0xFFFFFFF0); },
+        {"stored offset past the end",
+         [](TArchiveBuilder &b) { b.OverrideEntry(0, 1, 0xFFFFFF00); }, 0},
+        {"part past the end", [](TArchiveBuilder &b) { b.OverridePart(0, 1, 0x7FFFFFFF); }, 0},
+        {"part offset past the end", [](TArchiveBuilder &b) { b.OverridePart(0, 0, 0xFFFFFFF0); },
          0},
     };
     for (const Case &c : cases) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         b.AddStored("s", std::string(150000, 's'));
         b.AddCompressed("c", {"part"});
         c.damage(b);
         b.WriteTo(dir / "a.arc");
         reader.Open(dir / "a.arc");
         const int index = std::string(c.label).starts_with("part") ? 1 : 0;
-        expectError<EReadError>([&] { reader.ExtractFile(index, dir / "out"); },
+        ExpectError<EReadError>([&] { reader.ExtractFile(index, dir / "out"); },
                                 "Stream-Lesefehler");
-        EXPECT_EQ(readFile(dir / "out").size(), c.kept) << c.label;
+        EXPECT_EQ(ReadFile(dir / "out").size(), c.kept) << c.label;
     }
 }
 
 TEST_F(ExtractFileTest, shortWritesAreWriteErrors)
 {
     // /dev/full accepts nothing: every write comes back short.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s", "stored");
     b.AddCompressed("c", {"compressed"});
     b.WriteTo(dir / "a.arc");
     reader.Open(dir / "a.arc");
     for (int i = 0; i < 2; ++i)
-        expectError<EWriteError>([&] { reader.ExtractFile(i, "/dev/full"); },
+        ExpectError<EWriteError>([&] { reader.ExtractFile(i, "/dev/full"); },
                                  "Stream-Schreibfehler");
 }
 
 TEST_F(ExtractFileTest, failureReportedAtCloseIsAWriteError)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("d/s", "stored");
     b.AddStored("later", "never");
     b.WriteTo(dir / "a.arc");
     reader.Open(dir / "a.arc");
     const FailingClose failing;
-    expectError<EWriteError>([&] { reader.ExtractFile(0, dir / "out"); }, "Stream-Schreibfehler");
-    EXPECT_EQ(readFile(dir / "out"), "stored");
-    expectError<EWriteError>([&] { reader.ExtractAll(dir / "t"); }, "Stream-Schreibfehler");
-    EXPECT_EQ(treeOf(dir / "t"), (std::set<std::string>{"d/", "d/s"}));
+    ExpectError<EWriteError>([&] { reader.ExtractFile(0, dir / "out"); }, "Stream-Schreibfehler");
+    EXPECT_EQ(ReadFile(dir / "out"), "stored");
+    ExpectError<EWriteError>([&] { reader.ExtractAll(dir / "t"); }, "Stream-Schreibfehler");
+    EXPECT_EQ(TreeOf(dir / "t"), (std::set<std::string>{"d/", "d/s"}));
 }
 
 TEST_F(ExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
 {
     // A 4 GiB file that holds almost nothing: its one part claims the hole
     // before the directory, which reads as zeros, no zlib header.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressedRaw("huge", {{"", 0xFFFFFFF0}}, 0xFFFFFFF0);
     b.OverridePart(0, 1, 0xFFFFFF00);
     b.WriteSparseTo(dir / "a.arc", 0xFFFFFF00);
     reader.Open(dir / "a.arc");
     ResetPeakMemory();
     const long before = StatusKib("VmRSS");
-    expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
+    ExpectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
                             "Daten von huge sind beschädigt");
     EXPECT_LT(StatusKib("VmHWM") - before, 16 * 1024);
 }
@@ -372,7 +372,7 @@ TEST_F(ExtractFileTest, writesToAPipe)
 {
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressed("c", {"through ", "a pipe"});
     b.WriteTo(dir / "a.arc");
     reader.Open(dir / "a.arc");
@@ -386,31 +386,31 @@ TEST_F(ExtractFileTest, writesToAPipe)
 
 TEST_F(ExtractFileTest, outputThatCannotBeCreatedIsACreateError)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s", "data");
     b.WriteTo(dir / "a.arc");
     reader.Open(dir / "a.arc");
     fs::create_directory(dir / "folder");
     for (const std::string &name : {dir / "missing/out", dir / "folder", dir / "folder/"})
-        expectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
+        ExpectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
                                    "Datei " + name + " kann nicht erstellt werden");
-    EXPECT_EQ(treeOf(dir.path()), (std::set<std::string>{"a.arc", "folder/"}));
+    EXPECT_EQ(TreeOf(dir.Path()), (std::set<std::string>{"a.arc", "folder/"}));
 }
 
 TEST_F(ExtractFileTest, refusesToOverwriteTheOpenArchive)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s", "data");
     const std::string bytes = b.Build();
-    writeFile(dir / "a.arc", bytes);
+    WriteFile(dir / "a.arc", bytes);
     fs::create_hard_link(dir / "a.arc", dir / "hard.arc");
     fs::create_symlink(dir / "a.arc", dir / "soft.arc");
     reader.Open(dir / "a.arc");
     for (const std::string &name : {dir / "a.arc", dir / "hard.arc", dir / "soft.arc",
-                                    dir / "../" + dir.path().filename().string() + "/a.arc"}) {
-        expectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
+                                    dir / "../" + dir.Path().filename().string() + "/a.arc"}) {
+        ExpectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
                                    "Datei " + name + " kann nicht erstellt werden");
-        EXPECT_EQ(readFile(dir / "a.arc"), bytes);
+        EXPECT_EQ(ReadFile(dir / "a.arc"), bytes);
     }
     EXPECT_EQ(reader.GetFileName(0), "s");
 }

@@ -47,7 +47,7 @@ TEST_P(NameDecoding, givesTheText)
     EXPECT_EQ(codec->ToPathText(d.stored), d.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(NameCodec, NameDecoding, ::testing::ValuesIn(Decodings), LabelName());
+INSTANTIATE_TEST_SUITE_P(NameCodec, NameDecoding, ::testing::ValuesIn(Decodings), TLabelName());
 
 namespace {
 
@@ -72,7 +72,7 @@ const LocaleCase LocaleCases[] = {
 TEST_P(SystemCodePageOf, followsTheLocaleTheCLibraryReads)
 {
     const LocaleCase &c = GetParam();
-    LocaleEnvironment pinned(c.lcAll, c.lcCtype, c.lang);
+    TLocaleEnvironment pinned(c.lcAll, c.lcCtype, c.lang);
     EXPECT_EQ(SystemCodePage(), c.codePage)
         << "LC_ALL=" << c.lcAll << " LC_CTYPE=" << c.lcCtype << " LANG=" << c.lang;
 }

@@ -1,47 +1,35 @@
 // trovel-cli run as a process: output, files, messages and exit codes.
 #include "ArchiveBuilder.h"
+#include "Process.h"
+#include "TempDir.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <pty.h>
 #include <sched.h>
 #include <set>
-#include <spawn.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace fs = std::filesystem;
-using trovel::testing::ArchiveBuilder;
 using trovel::testing::Deflate;
-using trovel::testing::RawPart;
+using trovel::testing::ReadFile;
+using trovel::testing::TArchiveBuilder;
+using trovel::testing::TProcess;
+using trovel::testing::TRawPart;
+using trovel::testing::TreeOf;
+using trovel::testing::TTempDir;
+using trovel::testing::WriteFile;
 
 namespace {
 
 std::string CliPath; // from the command line of the test program
-
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFileAt(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 struct Outcome
 {
@@ -50,89 +38,49 @@ struct Outcome
     std::string err;
 };
 
-// A running trovel-cli. Its output goes to files in the test's folder, or
-// its stderr to a terminal the test holds.
+// A running trovel-cli. Its output goes to files in the test's folder, or to
+// descriptors the test holds: a terminal, a pipe.
 class Cli final
 {
 public:
-    Cli(const fs::path &folder, const std::vector<std::string> &args, int stderrFd = -1,
-        int stdoutFd = -1)
-        : FOut(folder / "stdout"), FErr(folder / "stderr")
+    Cli(const fs::path &Folder, const std::vector<std::string> &Args, int StderrHandle = -1,
+        int StdoutHandle = -1)
+        : FOut(Folder / "stdout"), FErr(Folder / "stderr"), FProcess(WithProgram(Args))
     {
-        // Ctrl+C and a closed pipe act as they do at a shell prompt, whatever
-        // the test runner set for itself.
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGINT);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (stdoutFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+        if (StdoutHandle >= 0)
+            FProcess.RedirectToHandle(STDOUT_FILENO, StdoutHandle);
         else
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, FOut.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (stderrFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, stderrFd, STDERR_FILENO);
+            FProcess.RedirectToFile(STDOUT_FILENO, FOut);
+        if (StderrHandle >= 0)
+            FProcess.RedirectToHandle(STDERR_FILENO, StderrHandle);
         else
-            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, FErr.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<std::string> argv = {CliPath};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char *> pointers;
-        for (std::string &arg : argv)
-            pointers.push_back(arg.data());
-        pointers.push_back(nullptr);
-        std::vector<std::string> env = {"LC_ALL=C.UTF-8"};
-        for (char **e = environ; *e; ++e) {
-            if (!std::string_view(*e).starts_with("LC_ALL="))
-                env.emplace_back(*e);
-        }
-        std::vector<char *> envPointers;
-        for (std::string &e : env)
-            envPointers.push_back(e.data());
-        envPointers.push_back(nullptr);
-        const int status = posix_spawn(&FPid, CliPath.c_str(), &actions, &attributes,
-                                       pointers.data(), envPointers.data());
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-        if (status != 0)
-            throw std::runtime_error("cannot start " + CliPath);
+            FProcess.RedirectToFile(STDERR_FILENO, FErr);
+        FProcess.SetVariable("LC_ALL", "C.UTF-8");
+        FProcess.Start();
     }
 
-    pid_t pid() const { return FPid; }
+    pid_t pid() const { return FProcess.Pid(); }
 
+    // Killed by a signal shows as its negative number, never as an exit code.
     Outcome wait()
     {
-        int status = 0;
-        while (::waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
-        }
         Outcome outcome;
-        // Killed by a signal shows as its negative number, never as an exit code.
-        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-        outcome.out = readFile(FOut);
-        outcome.err = readFile(FErr);
+        outcome.exitCode = FProcess.Wait();
+        outcome.out = ReadFile(FOut);
+        outcome.err = ReadFile(FErr);
         return outcome;
     }
 
 private:
-    fs::path FOut, FErr;
-    pid_t FPid = -1;
-};
-
-struct TempDirOf
-{
-    TempDirOf()
+    static std::vector<std::string> WithProgram(const std::vector<std::string> &Args)
     {
-        std::string pattern = (fs::temp_directory_path() / "trovel-cli-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
+        std::vector<std::string> arguments = {CliPath};
+        arguments.insert(arguments.end(), Args.begin(), Args.end());
+        return arguments;
     }
-    ~TempDirOf() { fs::remove_all(path); }
-    fs::path path;
+
+    std::string FOut, FErr;
+    TProcess FProcess;
 };
 
 // A pseudo-terminal for trovel-cli's stderr. Suspending its output, as
@@ -183,7 +131,7 @@ private:
 // guessing a delay.
 std::string procText(pid_t pid, const char *file)
 {
-    return readFile("/proc/" + std::to_string(pid) + "/" + file);
+    return ReadFile("/proc/" + std::to_string(pid) + "/" + file);
 }
 
 // An interruptible sleep: waiting for a reader or for the terminal, not for
@@ -218,7 +166,7 @@ void waitUntil(const std::function<bool()> &condition)
 class CliTest : public ::testing::Test
 {
 protected:
-    CliTest() : dir(scratch.path) {}
+    CliTest() : dir(scratch.Path()) {}
 
     Outcome run(const std::vector<std::string> &args) { return Cli(dir, args).wait(); }
     // stderr, and stdout when asked, go to a terminal 30 columns wide, which
@@ -235,13 +183,13 @@ protected:
         return o;
     }
     std::string path(const std::string &name) const { return (dir / name).string(); }
-    std::string write(const ArchiveBuilder &b, const std::string &name = "a.arc")
+    std::string write(const TArchiveBuilder &b, const std::string &name = "a.arc")
     {
         b.WriteTo(path(name));
         return path(name);
     }
 
-    TempDirOf scratch;
+    TTempDir scratch;
     fs::path dir;
 };
 
@@ -249,8 +197,8 @@ protected:
 std::string usage()
 {
     static const std::string text = [] {
-        TempDirOf dir;
-        return Cli(dir.path, {"--help"}).wait().out;
+        const TTempDir dir;
+        return Cli(dir.Path(), {"--help"}).wait().out;
     }();
     return text;
 }
@@ -265,12 +213,12 @@ std::string shownName(const std::string &stored)
     return stored == OddName ? OddNameText : stored;
 }
 
-ArchiveBuilder mixedArchive()
+TArchiveBuilder mixedArchive()
 {
     std::string text;
     for (int i = 0; i < 3000; ++i)
         text += "row " + std::to_string(i) + "\n";
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("readme.txt", "hello\n");
     b.AddCompressed("data/parts.bin", {text.substr(0, 100), text.substr(100, 9000), text});
     b.AddOther("data/other mode", 0xFFFFFFFF, 0xFFFFFFFF);
@@ -284,7 +232,7 @@ ArchiveBuilder mixedArchive()
 
 TEST_F(CliTest, listPrintsEveryEntryWithItsName)
 {
-    const ArchiveBuilder b = mixedArchive();
+    const TArchiveBuilder b = mixedArchive();
     const std::string archive = write(b);
     struct Case
     {
@@ -313,31 +261,31 @@ TEST_F(CliTest, listPrintsEveryEntryWithItsName)
         EXPECT_EQ(o.err, "");
     }
 
-    const Outcome empty = run({"list", write(ArchiveBuilder(), "empty.arc")});
+    const Outcome empty = run({"list", write(TArchiveBuilder(), "empty.arc")});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_EQ(empty.out, "");
 }
 
 TEST_F(CliTest, extractWritesEachEntryExactly)
 {
-    const ArchiveBuilder b = mixedArchive();
+    const TArchiveBuilder b = mixedArchive();
     const std::string archive = write(b);
     for (int i = 0; i < b.EntryCount(); ++i) {
         const Outcome o = run({"extract", archive, std::to_string(i), path("out")});
         EXPECT_EQ(o.exitCode, 0) << o.err;
         EXPECT_EQ(o.out + o.err, "");
-        EXPECT_EQ(readFile(path("out")), b.Expected(i)) << b.Name(i);
+        EXPECT_EQ(ReadFile(path("out")), b.Expected(i)) << b.Name(i);
     }
 }
 
 TEST_F(CliTest, extractChecksTheIndex)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a", "a");
     b.AddStored("b", "b");
     b.AddStored("c", "c");
     const std::string archive = write(b);
-    const std::string empty = write(ArchiveBuilder(), "empty.arc");
+    const std::string empty = write(TArchiveBuilder(), "empty.arc");
     struct Case
     {
         std::string archive, index;
@@ -365,14 +313,14 @@ TEST_F(CliTest, extractChecksTheIndex)
 
 TEST_F(CliTest, failuresPrintTheMessage)
 {
-    ArchiveBuilder damagedPart;
+    TArchiveBuilder damagedPart;
     damagedPart.AddStored("fine", "fine");
     damagedPart.AddCompressedRaw("broken", {{"not zlib", 5}}, 5);
-    ArchiveBuilder traversal;
+    TArchiveBuilder traversal;
     traversal.AddStored("../escape", "x");
-    ArchiveBuilder good = mixedArchive();
+    TArchiveBuilder good = mixedArchive();
     const std::string badDirectory = path("bad.arc");
-    std::ofstream(badDirectory) << "short";
+    WriteFile(badDirectory, "short");
     fs::create_directory(dir / "folder");
 
     struct Case
@@ -408,7 +356,7 @@ TEST_F(CliTest, failuresPrintTheMessage)
         EXPECT_EQ(o.exitCode, 1) << c.args[0];
         EXPECT_EQ(o.err, "trovel-cli: " + c.err + "\n");
     }
-    EXPECT_EQ(readFile(path("all/fine")), "fine"); // written before the damaged entry
+    EXPECT_EQ(ReadFile(path("all/fine")), "fine"); // written before the damaged entry
 
     const Outcome o = Cli(dir, {"list", path("a.arc")}, -1, full).wait();
     ::close(full);
@@ -418,7 +366,7 @@ TEST_F(CliTest, failuresPrintTheMessage)
 
 TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("textures/sky.tex", "0");
     b.AddStored("textures/a/b.tex", "1");
     b.AddStored("textures2/x.tex", "2");
@@ -472,9 +420,9 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
         EXPECT_EQ(all.exitCode, status);
         EXPECT_EQ(all.err, err);
         std::set<std::string> written;
-        for (const auto &item : fs::recursive_directory_iterator(dir / "out")) {
-            if (item.is_regular_file())
-                written.insert(item.path().lexically_relative(dir / "out").string());
+        for (const std::string &item : TreeOf(dir / "out")) {
+            if (!item.ends_with('/'))
+                written.insert(item);
         }
         EXPECT_EQ(written, files);
     }
@@ -482,7 +430,7 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
 
 TEST_F(CliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("fine.txt", "fine");
     b.AddStored("../escape", "x");
     b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
@@ -509,7 +457,7 @@ TEST_F(CliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
 TEST_F(CliTest, extractToStandardOutput)
 {
     const std::string data(1 << 20, 'd'); // far more than a pipe holds
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("small", "small");
     b.AddCompressed("big", {data, data});
     const std::string archive = write(b);
@@ -537,8 +485,8 @@ TEST_F(CliTest, extractAllRefusesWhatTheDiskCannotHold)
     // 64 entries share 3,072 part records that each claim 4 GiB but inflate
     // to nothing: 768 TiB claimed by an archive of some 60 KB.
     constexpr int Entries = 64, Parts = 3072;
-    ArchiveBuilder b;
-    b.AddCompressedRaw("e0", std::vector<RawPart>(Parts, {Deflate(""), 0xFFFFFFFF}), 0);
+    TArchiveBuilder b;
+    b.AddCompressedRaw("e0", std::vector<TRawPart>(Parts, {Deflate(""), 0xFFFFFFFF}), 0);
     for (int i = 1; i < Entries; ++i) {
         b.AddCompressedRaw("e" + std::to_string(i), {}, 0);
         b.OverrideEntry(i, 7, Parts);
@@ -593,7 +541,7 @@ TEST_F(CliTest, usageErrorsAndHelp)
 
 TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
 {
-    const ArchiveBuilder b = mixedArchive();
+    const TArchiveBuilder b = mixedArchive();
     const std::string archive = write(b);
     for (const bool raw : {false, true}) {
         const std::string out = raw ? "raw" : "out";
@@ -603,14 +551,14 @@ TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
         EXPECT_EQ(o.out + o.err, "");
         for (int i = 0; i < b.EntryCount(); ++i) {
             const std::string name = raw ? b.Name(i) : shownName(b.Name(i));
-            EXPECT_EQ(readFile(dir / out / name), b.Expected(i)) << name;
+            EXPECT_EQ(ReadFile(dir / out / name), b.Expected(i)) << name;
         }
     }
 }
 
 TEST_F(CliTest, progressIsCutToTheTerminal)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("\xC3\xA4\x1B" + std::string(40, 'n'), "1"); // "ä", an escape, a long name
     b.AddStored("second", "2");
     const std::string archive = write(b);
@@ -625,12 +573,12 @@ TEST_F(CliTest, progressIsCutToTheTerminal)
         EXPECT_TRUE(o.err.starts_with(first)) << o.err;
         EXPECT_TRUE(o.err.ends_with("\r\033[K")) << o.err; // the line is erased at the end
     }
-    EXPECT_EQ(readFile(path("out/second")), "2");
+    EXPECT_EQ(ReadFile(path("out/second")), "2");
 }
 
 TEST_F(CliTest, namesAreEscapedOnATerminal)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("\x1B[2Jclear", "1");
     b.AddStored("osc\x1B]52;c;aGk=\x07", "2");
     b.AddCompressedRaw("bad\x1B[31m", {{"not zlib", 5}}, 5);
@@ -664,10 +612,10 @@ TEST_F(CliTest, namesAreEscapedOnATerminal)
 
 TEST_F(CliTest, extractWritesToTheNameGivenAsItStands)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("e", "entry data");
     const std::string archive = write(b);
-    writeFileAt(path("linked"), "old contents, longer");
+    WriteFile(path("linked"), "old contents, longer");
     fs::create_symlink(path("linked"), path("link"));
     ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
     const int fifo = ::open(path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
@@ -676,7 +624,7 @@ TEST_F(CliTest, extractWritesToTheNameGivenAsItStands)
         const Outcome o = run({"extract", archive, "0", output});
         EXPECT_EQ(o.exitCode, 0) << output << o.err;
     }
-    EXPECT_EQ(readFile(path("linked")), "entry data");
+    EXPECT_EQ(ReadFile(path("linked")), "entry data");
     char got[64] = {};
     EXPECT_EQ(::read(fifo, got, sizeof got), 10);
     EXPECT_STREQ(got, "entry data");
@@ -688,7 +636,7 @@ TEST_F(CliTest, extractWritesToTheNameGivenAsItStands)
 TEST_F(CliTest, extractEndsWhenThePipeItWritesIsClosed)
 {
     // trovel-cli extract A 0 /dev/stdout | head -c 10
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("big", std::string(1 << 20, 'x'));
     int ends[2];
     ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
@@ -705,7 +653,7 @@ TEST_F(CliTest, interruptEndsASingleExtractAtOnce)
     // Held in open() by a FIFO without a reader, or in write() by a reader
     // that reads nothing.
     const std::string data(1 << 20, 'p');
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("dir/long entry", data);
     const std::string archive = write(b);
     for (const bool withReader : {false, true}) {
@@ -728,7 +676,7 @@ TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
 {
     // The run is held drawing the progress line of its first entry, which it
     // has announced and not yet begun.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("first", "1");
     b.AddStored("second", "2");
     const std::string archive = write(b);
@@ -753,7 +701,7 @@ TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
             const std::string shown = terminal.shown();
             EXPECT_EQ(o.exitCode, 130);
             if (interrupts == 1) { // the entry in hand is finished, the next not begun
-                EXPECT_EQ(readFile(out / "first"), command == "test" ? "" : "1");
+                EXPECT_EQ(ReadFile(out / "first"), command == "test" ? "" : "1");
                 EXPECT_FALSE(fs::exists(out / "second"));
                 EXPECT_TRUE(shown.ends_with("first\033[K\r\n")) << shown; // the line stays
             } else { // at once, the line erased

@@ -1,72 +1,23 @@
+#include "BrowserDriver.h"
 #include "FakeHome.h"
-#include "FolderBrowser.h"
-#include "FolderPlacesModel.h"
 #include "ModalDriver.h"
 #include "QtTranslations.h"
 #include "VeskaFolderDialog.h"
 
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
-#include <QtTest>
 
 using namespace trovel;
+using trovel::testing::TBrowserDriver;
 using trovel::testing::TFakeHome;
 using trovel::testing::TModalDriver;
-using F = trovel::TBrowseInfoFlags;
-
-namespace {
-
-QTreeView &Tree(QWidget &Browser)
-{
-    return *Browser.findChild<QTreeView *>(QStringLiteral("folderTree"));
-}
-
-QString CurrentPath(QWidget &Browser)
-{
-    return Tree(Browser).currentIndex().data(TFolderPlacesModel::PathRole).toString();
-}
-
-bool CurrentInView(QWidget &Browser)
-{
-    const QTreeView &View = Tree(Browser);
-    const QRect Item = View.visualRect(View.currentIndex());
-    const QRect Viewport = View.viewport()->rect();
-    return Item.intersects(Viewport) && Item.top() >= 0 && Item.bottom() <= Viewport.bottom();
-}
-
-QStringList TopItems(QWidget &Browser)
-{
-    const QAbstractItemModel &Model = *Tree(Browser).model();
-    QStringList Names;
-    for (int Row = 0; Row < Model.rowCount(); ++Row)
-        Names << Model.index(Row, 0).data().toString();
-    return Names;
-}
-
-// The widgets that Tab visits, from the tree on.
-QStringList TabOrder(QWidget &Browser)
-{
-    QStringList Names;
-    QWidget *Start = &Tree(Browser);
-    QWidget *Widget = Start;
-    do {
-        if ((Widget->focusPolicy() & Qt::TabFocus) && Widget->isVisible() && Widget->isEnabled())
-            Names << Widget->objectName();
-        Widget = Widget->nextInFocusChain();
-    } while (Widget != Start);
-    return Names;
-}
-
-QPushButton *Button(QWidget &Browser, const char *Name)
-{
-    return Browser.findChild<QPushButton *>(QLatin1String(Name));
-}
-
-} // namespace
+using TFlags = trovel::TBrowseInfoFlags;
 
 // The real browser, answered from the event loop. On a real display it also
 // saves a picture of the German browser showing a folder it has just made;
@@ -79,7 +30,7 @@ QPushButton *Button(QWidget &Browser, const char *Name)
 // HOME is a sample user's home with a few folders (Desktop, Dokumente,
 // Spiele, ...), so that the tree shows none of the machine's own folders;
 // XDG_RUNTIME_DIR must be set, or Qt makes a runtime folder in TMPDIR.
-class TestRealBrowser final : public QObject
+class TFolderBrowserDialogTest final : public QObject
 {
     Q_OBJECT
 
@@ -91,164 +42,169 @@ private slots:
     void rootFolderIsTheOnlyTopItem();
 };
 
-void TestRealBrowser::makesFolderThroughButtonAndReturnsIt()
+void TFolderBrowserDialogTest::makesFolderThroughButtonAndReturnsIt()
 {
-    QTemporaryDir Temp;
-    QVERIFY(Temp.isValid());
-    const QString Base = Temp.path();
-    const QString Made = Base + "/Neu";
-    const QLocale German(QStringLiteral("de_DE"));
-    QObject Translations;
-    QVERIFY(InstallQtTranslations(German, Translations));
-    TVeskaFolderDialog Dialog(nullptr, German);
-    Dialog.SetFlags({F::OnlyFileSystem, F::ShowPath});
-    Dialog.SetFolder(Base);
-    int Openings = 0;
-    Dialog.SetOnInitialized([&](TVeskaFolderDialog &, QWidget *) { ++Openings; });
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString base = temp.path();
+    const QString made = base + "/Neu";
+    const QLocale german(QStringLiteral("de_DE"));
+    QObject translations;
+    QVERIFY(InstallQtTranslations(german, translations));
+    TVeskaFolderDialog dialog(nullptr, german);
+    dialog.SetFlags({TFlags::OnlyFileSystem, TFlags::ShowPath});
+    dialog.SetFolder(base);
+    int openings = 0;
+    dialog.SetOnInitialized([&](TVeskaFolderDialog &, QWidget *) { ++openings; });
 
-    TModalDriver Driver;
-    QString FirstSelection, FirstStatus, SecondSelection, SecondStatus; // status: its tooltip
-    QStringList Texts; // the window title, the label, Cancel, the input box's Cancel
-    QRect NewFolderPlace;
-    bool SecondInView = false;
-    Driver.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
-        FirstSelection = CurrentPath(Browser);
-        FirstStatus = Browser.findChild<QLabel *>(QStringLiteral("statusText"))->toolTip();
-        Texts << Browser.windowTitle()
-              << Browser.findChild<QLabel *>(QStringLiteral("titleLabel"))->text()
-              << Button(Browser, "cancelButton")->text();
-        NewFolderPlace = Button(Browser, "newFolderButton")->geometry();
-        Driver.When(QStringLiteral("folderNameInput"), [&](QWidget &Input) {
-            auto &Box = static_cast<QInputDialog &>(Input);
-            for (const QPushButton *Pushed : Box.findChildren<QPushButton *>()) {
-                if (!Pushed->isDefault())
-                    Texts << Pushed->text();
+    TModalDriver driver;
+    QString firstSelection, firstStatus, secondSelection, secondStatus; // status: its tooltip
+    QStringList texts; // the window title, the label, Cancel, the input box's Cancel
+    QRect newFolderPlace;
+    bool secondInView = false;
+    driver.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        firstSelection = browser.CurrentPath();
+        firstStatus = browser.StatusText().toolTip();
+        texts << Window.windowTitle() << browser.TitleLabel().text()
+              << browser.CancelButton().text();
+        newFolderPlace = browser.NewFolderButton().geometry();
+        driver.When(TBrowserDriver::IsNameInput, [&](QWidget &Input) {
+            auto &box = static_cast<QInputDialog &>(Input);
+            for (const QPushButton *pushed : box.findChildren<QPushButton *>()) {
+                if (!pushed->isDefault())
+                    texts << pushed->text();
             }
-            Box.setTextValue(QStringLiteral("Neu"));
-            Box.accept();
+            box.setTextValue(QStringLiteral("Neu"));
+            box.accept();
         });
-        Button(Browser, "newFolderButton")->click();
-        Driver.When(
-            [&](QWidget &Modal) { return Openings == 2 && Modal.objectName() == "folderBrowser"; },
-            [&](QWidget &Browser) {
-                SecondSelection = CurrentPath(Browser);
-                SecondInView = CurrentInView(Browser);
-                SecondStatus = Browser.findChild<QLabel *>(QStringLiteral("statusText"))->toolTip();
-                const QString Picture = qEnvironmentVariable("TROVEL_FOLDER_CHOOSER_PNG");
-                if (!Picture.isEmpty())
-                    Browser.grab().save(Picture);
-                Button(Browser, "okButton")->click();
+        browser.NewFolderButton().click();
+        driver.When(
+            [&](QWidget &Modal) { return openings == 2 && TBrowserDriver::IsBrowser(Modal); },
+            [&](QWidget &Again) {
+                const TBrowserDriver reopened(Again);
+                secondSelection = reopened.CurrentPath();
+                secondInView = reopened.CurrentInView();
+                secondStatus = reopened.StatusText().toolTip();
+                const QString picture = qEnvironmentVariable("TROVEL_FOLDER_CHOOSER_PNG");
+                if (!picture.isEmpty())
+                    Again.grab().save(picture);
+                reopened.OkButton().click();
             });
     });
 
-    QVERIFY(Dialog.Execute());
-    QVERIFY2(Driver.Failures.isEmpty(), qPrintable(Driver.Failures.join(u'\n')));
-    QCOMPARE(FirstSelection, Base);
-    QCOMPARE(FirstStatus, Base);
-    QCOMPARE(Texts,
+    QVERIFY(dialog.Execute());
+    QVERIFY2(driver.Failures.isEmpty(), qPrintable(driver.Failures.join(u'\n')));
+    QCOMPARE(firstSelection, base);
+    QCOMPARE(firstStatus, base);
+    QCOMPARE(texts,
              (QStringList{"Ordner suchen", "Ausgewählter Ordner:", "Abbrechen", "Abbrechen"}));
-    QCOMPARE(NewFolderPlace.x(), 12);
-    QCOMPARE(Openings, 2);
-    QCOMPARE(SecondSelection, Made);
-    QVERIFY(SecondInView);
-    QCOMPARE(SecondStatus, Made);
-    QCOMPARE(Dialog.Folder(), Made);
-    QVERIFY(QFileInfo(Made).isDir());
+    QCOMPARE(newFolderPlace.x(), 12);
+    QCOMPARE(openings, 2);
+    QCOMPARE(secondSelection, made);
+    QVERIFY(secondInView);
+    QCOMPARE(secondStatus, made);
+    QCOMPARE(dialog.Folder(), made);
+    QVERIFY(QFileInfo(made).isDir());
 }
 
-void TestRealBrowser::opensAtHomeAmongThePlaces()
+void TFolderBrowserDialogTest::opensAtHomeAmongThePlaces()
 {
-    TFakeHome Home;
-    QVERIFY(Home.IsValid());
-    Home.Folder("Desktop");
-    TVeskaFolderDialog Dialog;
-    Dialog.SetFlags({F::OnlyFileSystem, F::ShowPath});
-    TModalDriver Driver;
-    QString Selected, Status;
-    QStringList Places, Tabs;
-    Driver.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
-        Selected = CurrentPath(Browser);
-        Status = Browser.findChild<QLabel *>(QStringLiteral("statusText"))->text();
-        Places = TopItems(Browser).mid(0, 3);
-        Tabs = TabOrder(Browser);
-        Button(Browser, "okButton")->click();
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    home.Folder("Desktop");
+    TVeskaFolderDialog dialog;
+    dialog.SetFlags({TFlags::OnlyFileSystem, TFlags::ShowPath});
+    TModalDriver driver;
+    QString selected, status;
+    QStringList places, tabs;
+    driver.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        selected = browser.CurrentPath();
+        status = browser.StatusText().text();
+        places = browser.TopItems().mid(0, 3);
+        tabs = browser.TabOrder();
+        browser.OkButton().click();
     });
-    QVERIFY(Dialog.Execute());
-    QVERIFY2(Driver.Failures.isEmpty(), qPrintable(Driver.Failures.join(u'\n')));
-    QCOMPARE(Selected, Home.Path());
-    QCOMPARE(Status, QStringLiteral("~"));
-    QCOMPARE(Places, (QStringList{QFileInfo(Home.Path()).fileName(), "/", "Desktop"}));
-    QCOMPARE(Tabs, (QStringList{"folderTree", "newFolderButton", "okButton", "cancelButton"}));
-    QCOMPARE(Dialog.Folder(), Home.Path());
+    QVERIFY(dialog.Execute());
+    QVERIFY2(driver.Failures.isEmpty(), qPrintable(driver.Failures.join(u'\n')));
+    QCOMPARE(selected, home.Path());
+    QCOMPARE(status, QStringLiteral("~"));
+    QCOMPARE(places, (QStringList{QFileInfo(home.Path()).fileName(), "/", "Desktop"}));
+    QCOMPARE(tabs, (QStringList{"folderTree", "newFolderButton", "okButton", "cancelButton"}));
+    QCOMPARE(dialog.Folder(), home.Path());
 }
 
-void TestRealBrowser::showsStartFolderAndFollowsResizing()
+void TFolderBrowserDialogTest::showsStartFolderAndFollowsResizing()
 {
-    TFakeHome Home;
-    QVERIFY(Home.IsValid());
-    for (int Number = 1; Number <= 60; ++Number)
-        Home.Folder(QStringLiteral("Ordner %1").arg(Number));
-    Home.Folder(QString(150, u'x'));
-    TVeskaFolderDialog Dialog;
-    Dialog.SetFolder(Home.Path() + "/Ordner 45");
-    TModalDriver Driver;
-    bool InView = false;
-    int SideRange = 0;
-    QRect Before, After;
-    Driver.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
-        InView = CurrentInView(Browser);
-        SideRange = Tree(Browser).horizontalScrollBar()->maximum();
-        Before = Button(Browser, "newFolderButton")->geometry();
-        Browser.resize(Browser.size() + QSize(100, 80));
-        After = Button(Browser, "newFolderButton")->geometry();
-        Button(Browser, "cancelButton")->click();
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    for (int number = 1; number <= 60; ++number)
+        home.Folder(QStringLiteral("Ordner %1").arg(number));
+    home.Folder(QString(150, u'x'));
+    TVeskaFolderDialog dialog;
+    dialog.SetFolder(home.Path() + "/Ordner 45");
+    TModalDriver driver;
+    bool inView = false;
+    int sideRange = 0;
+    QRect before, after;
+    driver.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        inView = browser.CurrentInView();
+        sideRange = browser.Tree().horizontalScrollBar()->maximum();
+        before = browser.NewFolderButton().geometry();
+        Window.resize(Window.size() + QSize(100, 80));
+        after = browser.NewFolderButton().geometry();
+        browser.CancelButton().click();
     });
-    QVERIFY(!Dialog.Execute());
-    QVERIFY2(Driver.Failures.isEmpty(), qPrintable(Driver.Failures.join(u'\n')));
-    QVERIFY(InView);
-    QVERIFY(SideRange > 0);
-    QCOMPARE(After, Before.translated(0, 80));
+    QVERIFY(!dialog.Execute());
+    QVERIFY2(driver.Failures.isEmpty(), qPrintable(driver.Failures.join(u'\n')));
+    QVERIFY(inView);
+    QVERIFY(sideRange > 0);
+    QCOMPARE(after, before.translated(0, 80));
 }
 
-void TestRealBrowser::cancelReturnsFalseWithoutStatusLine()
+void TFolderBrowserDialogTest::cancelReturnsFalseWithoutStatusLine()
 {
-    TVeskaFolderDialog Dialog;
-    Dialog.SetFlags({F::OnlyFileSystem});
-    Dialog.SetFolder(QStringLiteral("/"));
-    TModalDriver Driver;
-    bool StatusHidden = false;
-    Driver.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
-        StatusHidden = Browser.findChild<QLabel *>(QStringLiteral("statusText"))->isHidden();
-        Button(Browser, "cancelButton")->click();
+    TVeskaFolderDialog dialog;
+    dialog.SetFlags({TFlags::OnlyFileSystem});
+    dialog.SetFolder(QStringLiteral("/"));
+    TModalDriver driver;
+    bool statusHidden = false;
+    driver.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        statusHidden = browser.StatusText().isHidden();
+        browser.CancelButton().click();
     });
-    QVERIFY(!Dialog.Execute());
-    QVERIFY2(Driver.Failures.isEmpty(), qPrintable(Driver.Failures.join(u'\n')));
-    QVERIFY(StatusHidden);
-    QCOMPARE(Dialog.Folder(), QStringLiteral("/"));
+    QVERIFY(!dialog.Execute());
+    QVERIFY2(driver.Failures.isEmpty(), qPrintable(driver.Failures.join(u'\n')));
+    QVERIFY(statusHidden);
+    QCOMPARE(dialog.Folder(), QStringLiteral("/"));
 }
 
-void TestRealBrowser::rootFolderIsTheOnlyTopItem()
+void TFolderBrowserDialogTest::rootFolderIsTheOnlyTopItem()
 {
-    TFakeHome Home;
-    QVERIFY(Home.IsValid());
-    Home.Folder("Desktop/Unter");
-    Home.Folder("Daneben");
-    TVeskaFolderDialog Dialog;
-    Dialog.SetRootFolder(foDesktopFolder);
-    TModalDriver Driver;
-    QString Selected;
-    QStringList Places;
-    Driver.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
-        Selected = CurrentPath(Browser);
-        Places = TopItems(Browser);
-        Button(Browser, "okButton")->click();
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    home.Folder("Desktop/Unter");
+    home.Folder("Daneben");
+    TVeskaFolderDialog dialog;
+    dialog.SetRootFolder(foDesktopFolder);
+    TModalDriver driver;
+    QString selected;
+    QStringList places;
+    driver.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        selected = browser.CurrentPath();
+        places = browser.TopItems();
+        browser.OkButton().click();
     });
-    QVERIFY(Dialog.Execute());
-    QVERIFY2(Driver.Failures.isEmpty(), qPrintable(Driver.Failures.join(u'\n')));
-    QCOMPARE(Places, QStringList{QStringLiteral("Desktop")});
-    QCOMPARE(Selected, Home.Path() + "/Desktop");
-    QCOMPARE(Dialog.Folder(), Home.Path() + "/Desktop");
+    QVERIFY(dialog.Execute());
+    QVERIFY2(driver.Failures.isEmpty(), qPrintable(driver.Failures.join(u'\n')));
+    QCOMPARE(places, QStringList{QStringLiteral("Desktop")});
+    QCOMPARE(selected, home.Path() + "/Desktop");
+    QCOMPARE(dialog.Folder(), home.Path() + "/Desktop");
 }
 
-QTEST_MAIN(TestRealBrowser)
+QTEST_MAIN(TFolderBrowserDialogTest)
 #include "FolderBrowserDialogTest.moc"

@@ -4,16 +4,16 @@
 // the window. Every dialog is answered through the window's seam, or, where
 // the real dialog's own behaviour matters, from the event loop.
 #include "ArchiveBuilder.h"
+#include "BrowserDriver.h"
 #include "FileDialog.h"
-#include "FolderBrowser.h"
 #include "ModalDriver.h"
+#include "TempDir.h"
 #include "VeskaFolderDialog.h"
 #include "WindowDriver.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
-#include <QDirIterator>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
@@ -30,19 +30,23 @@
 
 using namespace trovel;
 using namespace std::chrono_literals;
-using trovel::testing::ArchiveBuilder;
+using trovel::testing::FileNameBox;
 using trovel::testing::FontOfLineHeight;
+using trovel::testing::ReadFile;
 using trovel::testing::SampleArchive;
+using trovel::testing::TArchiveBuilder;
+using trovel::testing::TBrowserDriver;
 using trovel::testing::TEventWatcher;
 using trovel::testing::TModalDriver;
+using trovel::testing::TreeOf;
 using trovel::testing::TWindowDriver;
 
 namespace {
 
 // Entries spread over 20 folders, one byte each.
-ArchiveBuilder tinyEntries(int Count)
+TArchiveBuilder tinyEntries(int Count)
 {
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (int i = 0; i < Count; ++i)
         archive.AddStored(QStringLiteral("d%1/f%2").arg(i % 20).arg(i).toStdString(), "x");
     return archive;
@@ -59,26 +63,16 @@ QString fileLine(const QString &Path, const QByteArray &Bytes)
 QStringList treeOnDisk(const QString &Root)
 {
     QStringList lines;
-    const QDir root(Root);
-    QDirIterator it(Root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
-        const QString path = root.relativeFilePath(info.filePath());
-        if (info.isDir()) {
-            lines.append(path + u'/');
-        } else {
-            QFile file(info.filePath());
-            file.open(QIODevice::ReadOnly);
-            lines.append(fileLine(path, file.readAll()));
-        }
+    for (const std::string &item : TreeOf(QFile::encodeName(Root).toStdString())) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(item));
+        lines.append(path.endsWith(u'/') ? path : fileLine(path, ReadFile(Root + u'/' + path)));
     }
     lines.sort();
     return lines;
 }
 
 // What the first Count entries of the archive must leave below the target.
-QStringList treeOfEntries(const ArchiveBuilder &Archive, int Count)
+QStringList treeOfEntries(const TArchiveBuilder &Archive, int Count)
 {
     std::set<QString> folders;
     QMap<QString, QByteArray> files;
@@ -96,14 +90,8 @@ QStringList treeOfEntries(const ArchiveBuilder &Archive, int Count)
     return lines;
 }
 
-QByteArray readFile(const QString &Path)
-{
-    QFile file(Path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // File > Open of the archive; what was seen and traced starts afresh.
-void openArchive(TWindowDriver &Driver, const ArchiveBuilder &Archive)
+void openArchive(TWindowDriver &Driver, const TArchiveBuilder &Archive)
 {
     Driver.Open(Driver.Write(Archive));
     Driver.Trace.clear();
@@ -167,7 +155,7 @@ void TExtractTest::initTestCase()
 
 void TExtractTest::extractsLikeAPerson()
 {
-    const ArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = SampleArchive();
     const QDir out(FOut.filePath("person"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
@@ -186,7 +174,7 @@ void TExtractTest::extractsLikeAPerson()
     driver.AnswerFileDialog(out.filePath("grass.tex"));
     QTest::keyClick(driver.List(), Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(QFileInfo(driver.Seen.last().InitialFile).fileName(), QStringLiteral("grass.tex"));
-    QCOMPARE(readFile(out.filePath("grass.tex")), QByteArray::fromStdString(archive.Expected(1)));
+    QCOMPARE(ReadFile(out.filePath("grass.tex")), QByteArray::fromStdString(archive.Expected(1)));
     QCOMPARE(driver.StatusTexts, (QStringList{"Extracting textures/grass.tex...", "7 files"}));
 
     // One by a double-click on its row; the dialog proposes the entry's own
@@ -196,7 +184,7 @@ void TExtractTest::extractsLikeAPerson()
     driver.AnswerFileDialog(out.filePath("wolken.tex"));
     driver.DoubleClickList(driver.RowCentre("clouds.tex"));
     QCOMPARE(driver.Seen.last().InitialFile, out.filePath("clouds.tex"));
-    QCOMPARE(readFile(out.filePath("wolken.tex")), QByteArray("cloudcloud"));
+    QCOMPARE(ReadFile(out.filePath("wolken.tex")), QByteArray("cloudcloud"));
     QCOMPARE(driver.StatusTexts, (QStringList{"Extracting textures/sky/clouds.tex...", "7 files"}));
 
     // All files by Ctrl+A into a folder from the chooser; every report is shown.
@@ -230,7 +218,7 @@ void TExtractTest::extractsLikeAPerson()
 void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
 {
     // Code page 1252, the page of the tests' C.UTF-8 locale.
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddStored("Gel\xe4nde/Stra\337e.tex", "street");
     archive.AddStored("../caf\xe9", "outside");
     const QDir out(FOut.filePath("decoded"));
@@ -244,7 +232,7 @@ void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
     driver.AnswerFileDialog(out.filePath("Straße.tex"));
     driver.Action("Selectedfile1")->trigger();
     QCOMPARE(QFileInfo(driver.Seen.last().InitialFile).fileName(), QStringLiteral("Straße.tex"));
-    QCOMPARE(readFile(out.filePath("Straße.tex")), QByteArray("street"));
+    QCOMPARE(ReadFile(out.filePath("Straße.tex")), QByteArray("street"));
     QCOMPARE(driver.StatusTexts, (QStringList{"Extracting Gelände/Straße.tex...", "2 files"}));
 
     driver.Window().SetPendingEventsInterval(0ms);
@@ -316,7 +304,7 @@ void TExtractTest::saveDialogRefusesMissingFolder()
         driver.Trace,
         (QStringList{"file", "message:" + MissingFolderText(out.filePath("nowhere")), "file"}));
     QCOMPARE(driver.Seen[1].Icon, QMessageBox::Warning);
-    QCOMPARE(readFile(out.filePath("readme.txt")), QByteArray("hello"));
+    QCOMPARE(ReadFile(out.filePath("readme.txt")), QByteArray("hello"));
     QVERIFY(!QFileInfo::exists(out.filePath("nowhere")));
 }
 
@@ -400,18 +388,18 @@ void TExtractTest::realSaveDialogConfirmsReplacing()
     };
     modal.When([](QWidget &Modal) { return qobject_cast<QFileDialog *>(&Modal) != nullptr; },
                [&](QWidget &Dialog) {
-                   auto *name = Dialog.findChild<QLineEdit *>("fileNameEdit");
-                   name->setText(target);
+                   QLineEdit &name = FileNameBox(Dialog);
+                   name.setText(target);
                    modal.When(confirmation, answer(QMessageBox::No));
-                   QTest::keyClick(name, Qt::Key_Return);
+                   QTest::keyClick(&name, Qt::Key_Return);
                    answers.append(Dialog.isVisible() ? "still open" : "closed");
                    modal.When(confirmation, answer(QMessageBox::Yes));
-                   QTest::keyClick(name, Qt::Key_Return);
+                   QTest::keyClick(&name, Qt::Key_Return);
                });
     driver.Action("Selectedfile1")->trigger();
     QVERIFY2(modal.Failures.isEmpty(), qPrintable(modal.Failures.join(u'\n')));
     QCOMPARE(answers, (QStringList{"no", "still open", "yes"}));
-    QCOMPARE(readFile(target), QByteArray("hello"));
+    QCOMPARE(ReadFile(target), QByteArray("hello"));
     QCOMPARE(driver.Status(), QStringLiteral("7 files"));
 }
 
@@ -430,16 +418,16 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
         return qobject_cast<QFileDialog *>(&Modal) != nullptr;
     };
     const auto typeAndConfirm = [](QWidget &Dialog, const QString &Path) {
-        auto *name = Dialog.findChild<QLineEdit *>("fileNameEdit");
-        name->setText(Path);
-        QTest::keyClick(name, Qt::Key_Return);
+        QLineEdit &name = FileNameBox(Dialog);
+        name.setText(Path);
+        QTest::keyClick(&name, Qt::Key_Return);
     };
     modal.When(fileDialog, [&](QWidget &Dialog) {
         modal.When([](QWidget &Modal) { return qobject_cast<QMessageBox *>(&Modal) != nullptr; },
                    [&](QWidget &Box) {
                        warning = static_cast<QMessageBox &>(Box).text();
                        modal.When(fileDialog, [&](QWidget &Again) {
-                           typedAgain = Again.findChild<QLineEdit *>("fileNameEdit")->text();
+                           typedAgain = FileNameBox(Again).text();
                            typeAndConfirm(Again, target);
                        });
                        static_cast<QMessageBox &>(Box).defaultButton()->click();
@@ -451,13 +439,13 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
     QCOMPARE(warning, MissingFolderText(FOut.filePath("not-there")));
     // The dialog comes back as the user left it.
     QCOMPARE(typedAgain, refused);
-    QCOMPARE(readFile(target), QByteArray("hello"));
+    QCOMPARE(ReadFile(target), QByteArray("hello"));
     QVERIFY(!QFileInfo::exists(FOut.filePath("not-there")));
 }
 
 void TExtractTest::allFilesThroughRealFolderChooser()
 {
-    const ArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("chosen");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
@@ -467,12 +455,12 @@ void TExtractTest::allFilesThroughRealFolderChooser()
     TModalDriver modal;
     QString status;
     bool okEnabled = false;
-    modal.When(QStringLiteral("folderBrowser"), [&](QWidget &Browser) {
-        qobject_cast<TBrowserWindow *>(&Browser)->SetSelection(target);
-        status = Browser.findChild<QLabel *>("statusText")->text();
-        auto *ok = Browser.findChild<QPushButton *>("okButton");
-        okEnabled = ok->isEnabled();
-        ok->click();
+    modal.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        browser.Select(target);
+        status = browser.StatusText().text();
+        okEnabled = browser.OkButton().isEnabled();
+        browser.OkButton().click();
     });
     driver.Action("Allfiles1")->trigger();
     QVERIFY2(modal.Failures.isEmpty(), qPrintable(modal.Failures.join(u'\n')));
@@ -501,7 +489,7 @@ void TExtractTest::allFilesWithNothingToDo()
     QFETCH(QStringList, trace);
     const QString target = FOut.filePath(QTest::currentDataTag());
     TWindowDriver driver;
-    openArchive(driver, emptyArchive ? ArchiveBuilder() : SampleArchive());
+    openArchive(driver, emptyArchive ? TArchiveBuilder() : SampleArchive());
     driver.Window().SetPendingEventsInterval(0ms);
     int reports = 0;
     connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&] { ++reports; });
@@ -531,7 +519,7 @@ void TExtractTest::cancelStopsBeforeShownEntry_data()
 void TExtractTest::cancelStopsBeforeShownEntry()
 {
     QFETCH(int, shownEntry);
-    const ArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = SampleArchive();
     const QString first = FOut.filePath(QStringLiteral("cancel-%1").arg(shownEntry));
     const QString second = first + QStringLiteral("-again");
     TWindowDriver driver;
@@ -561,7 +549,7 @@ void TExtractTest::cancelStopsBeforeShownEntry()
 
 void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
 {
-    const ArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("blocked");
     // A folder where entry 3 wants its file.
     QVERIFY(QDir().mkpath(target + "/maps/b.txt"));
@@ -621,7 +609,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns_data()
 void TExtractTest::commandsRefusedWhileAllFilesRuns()
 {
     QFETCH(QString, how);
-    const ArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("refused-" + QString(QTest::currentDataTag()));
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
@@ -666,7 +654,7 @@ void TExtractTest::closingDuringRunStopsItAndCloses_data()
 void TExtractTest::closingDuringRunStopsItAndCloses()
 {
     QFETCH(QString, how);
-    const ArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = SampleArchive();
     const QString target = FOut.filePath("closed-" + how);
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
@@ -724,7 +712,7 @@ void TExtractTest::panelCentredOnOuterSize()
 void TExtractTest::pacedReportsShowTheLatestEntry()
 {
     constexpr int Count = 2000;
-    const ArchiveBuilder archive = tinyEntries(Count);
+    const TArchiveBuilder archive = tinyEntries(Count);
     const QString target = FOut.filePath("paced");
     TWindowDriver driver;
     openArchive(driver, archive);
@@ -751,7 +739,7 @@ void TExtractTest::pacedReportsShowTheLatestEntry()
 
 void TExtractTest::pacedCancelStopsBeforeShownEntry()
 {
-    const ArchiveBuilder archive = tinyEntries(2000);
+    const TArchiveBuilder archive = tinyEntries(2000);
     const QString target = FOut.filePath("paced-cancel");
     TWindowDriver driver;
     openArchive(driver, archive);

@@ -5,6 +5,7 @@
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
 #include "MessageBoxes.h"
+#include "ModalDriver.h"
 #include "WindowDriver.h"
 
 #include <QAction>
@@ -27,9 +28,10 @@
 #include <QtTest>
 
 using namespace trovel;
-using trovel::testing::ArchiveBuilder;
+using trovel::testing::FileNameBox;
 using trovel::testing::FontOfLineHeight;
 using trovel::testing::SampleArchive;
+using trovel::testing::TArchiveBuilder;
 using trovel::testing::TWindowDriver;
 
 namespace {
@@ -175,7 +177,7 @@ void TMainWindowTest::windowLayoutFollowsFont()
     QCOMPARE(driver.Status(), QString());
 
     // The largest size an entry can have is shown whole.
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddOther("largest", 0, 4294967295u);
     driver.Open(driver.Write(archive));
     const QModelIndex size = driver.List()->model()->index(0, 1);
@@ -263,7 +265,7 @@ void TMainWindowTest::selectingFolderListsItsFiles()
     QFETCH(QList<quint32>, sizes);
     QFETCH(QString, folder);
     QFETCH(QStringList, rows);
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (qsizetype i = 0; i < names.size(); ++i)
         archive.AddOther(names[i].toStdString(), 0, sizes[i]);
     TWindowDriver driver;
@@ -294,7 +296,7 @@ void TMainWindowTest::namesShowDecoded()
 {
     QFETCH(QByteArrayList, names);
     QFETCH(QStringList, rows);
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (qsizetype i = 0; i < names.size(); ++i)
         archive.AddOther(names[i].toStdString(), 0, static_cast<std::uint32_t>(i));
     TWindowDriver driver;
@@ -353,7 +355,7 @@ void TMainWindowTest::entryCountIsStatusText()
     QFETCH(int, entries);
     QFETCH(QString, status);
     QFETCH(QString, tree);
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (int i = 0; i < entries; ++i)
         archive.AddStored(QStringLiteral("f%1").arg(i).toStdString(), "");
     TWindowDriver driver;
@@ -430,10 +432,9 @@ void TMainWindowTest::openWorksThroughRealDialog()
     QTimer::singleShot(0, &driver.Window(), [&] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
-        QVERIFY(name);
-        name->setText(path);
-        QTest::keyClick(name, Qt::Key_Return);
+        QLineEdit &name = FileNameBox(*dialog);
+        name.setText(path);
+        QTest::keyClick(&name, Qt::Key_Return);
         answered = true;
     });
     driver.Action("ffnen1")->trigger();
@@ -573,7 +574,7 @@ void TMainWindowTest::closingDuringLoadEndsAfterLoad()
 void TMainWindowTest::reopenWithSubfolderSelectedReadsNoReleasedList()
 {
     TWindowDriver driver;
-    ArchiveBuilder other;
+    TArchiveBuilder other;
     other.AddStored("only.txt", "x");
     driver.Open(driver.Write(SampleArchive(), "first.arc"));
     driver.SelectFolder("textures/sky");
@@ -590,7 +591,7 @@ void TMainWindowTest::deepArchiveShowsLevelsViewCanLayOut()
     std::string name;
     for (int level = 0; level < 100000; ++level)
         name += "a/";
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddStored(name + "leaf.txt", "x");
     TWindowDriver driver;
     driver.Open(driver.Write(archive));
@@ -638,7 +639,7 @@ void TMainWindowTest::deepArchiveShowsLevelsViewCanLayOut()
 void TMainWindowTest::deepFolderScrollsIntoView()
 {
     const QString folder = "data/textures/environment/forest/trees/deciduous/oak/bark/highres/lod0";
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddStored("readme.txt", "x");
     archive.AddStored((folder + "/leaves.dds").toStdString(), "x");
     TWindowDriver driver;

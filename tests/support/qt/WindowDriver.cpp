@@ -2,7 +2,9 @@
 
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
+#include "ModalDriver.h"
 #include "StatusBar.h"
+#include "TempDir.h"
 #include "VeskaFolderDialog.h"
 
 #include <QAction>
@@ -56,9 +58,14 @@ QFont FontOfLineHeight(int LineHeight)
     qFatal("no size of %s has a line height of %d", qPrintable(font.family()), LineHeight);
 }
 
-ArchiveBuilder SampleArchive()
+QByteArray ReadFile(const QString &Path)
 {
-    ArchiveBuilder archive;
+    return QByteArray::fromStdString(ReadFile(fs::path(QFile::encodeName(Path).toStdString())));
+}
+
+TArchiveBuilder SampleArchive()
+{
+    TArchiveBuilder archive;
     archive.AddStored("readme.txt", "hello");
     archive.AddStored("textures/grass.tex", std::string(300, 'g'));
     archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
@@ -134,7 +141,7 @@ void TWindowDriver::See(QObject &Dialog)
     Trace.append(seen.Kind == u"message" ? seen.Kind + u':' + seen.Text : seen.Kind);
 }
 
-QString TWindowDriver::Write(const ArchiveBuilder &Archive, const QString &FileName)
+QString TWindowDriver::Write(const TArchiveBuilder &Archive, const QString &FileName)
 {
     const QString path = FFolder.filePath(FileName);
     Archive.WriteTo(QFile::encodeName(path).toStdString());
@@ -154,7 +161,7 @@ void TWindowDriver::AnswerFileDialog(const QString &Path)
         // selectFile() takes a path in a folder that does not exist for a name
         // below the dialog's folder; such a name can only be typed.
         if (!QFileInfo(Path).absoluteDir().exists())
-            files->findChild<QLineEdit *>("fileNameEdit")->setText(Path);
+            FileNameBox(*files).setText(Path);
         return int(QDialog::Accepted);
     });
 }
@@ -242,20 +249,28 @@ QStringList TWindowDriver::Rows() const
     return rows;
 }
 
-void TWindowDriver::SelectFolder(const QString &Path)
+QModelIndex TWindowDriver::FolderNode(const QString &Path) const
 {
     const QAbstractItemModel *model = Tree()->model();
     QModelIndex index = model->index(0, 0);
     if (!Path.isEmpty()) {
         for (const QString &text : Path.split(u'/')) {
-            const QModelIndexList found =
-                model->match(model->index(0, 0, index), Qt::DisplayRole, text, 1,
-                             Qt::MatchExactly | Qt::MatchCaseSensitive);
-            QVERIFY2(!found.isEmpty(), qPrintable(Path));
-            index = found.first();
+            index = model
+                        ->match(model->index(0, 0, index), Qt::DisplayRole, text, 1,
+                                Qt::MatchExactly | Qt::MatchCaseSensitive)
+                        .value(0);
+            if (!index.isValid())
+                break;
         }
     }
-    Tree()->setCurrentIndex(index);
+    return index;
+}
+
+void TWindowDriver::SelectFolder(const QString &Path)
+{
+    const QModelIndex node = FolderNode(Path);
+    QVERIFY2(node.isValid(), qPrintable(Path));
+    Tree()->setCurrentIndex(node);
 }
 
 QModelIndex TWindowDriver::Row(const QString &Caption) const

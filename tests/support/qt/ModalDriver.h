@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -26,28 +27,28 @@ public:
     {
         QTimer::singleShot(
             0, [this, Accept = std::move(Accept), Action = std::move(Action), Tries]() mutable {
-                QWidget *Modal = QApplication::activeModalWidget();
-                if (Modal && Modal->isVisible() && Accept(*Modal)) {
-                    Action(*Modal);
+                QWidget *modal = QApplication::activeModalWidget();
+                if (modal && modal->isVisible() && Accept(*modal)) {
+                    Action(*modal);
                 } else if (Tries == 0) {
                     Failures.append(QStringLiteral("awaited dialog did not open; open: ") +
-                                    (Modal ? Modal->objectName() : QStringLiteral("none")));
-                    if (auto *Dialog = qobject_cast<QDialog *>(Modal))
-                        Dialog->reject();
+                                    (modal ? modal->objectName() : QStringLiteral("none")));
+                    if (auto *dialog = qobject_cast<QDialog *>(modal))
+                        dialog->reject();
                 } else {
                     When(std::move(Accept), std::move(Action), Tries - 1);
                 }
             });
     }
 
-    // Waits for the modal widget with that object name.
-    void When(const QString &ObjectName, TAction Action)
-    {
-        When([ObjectName](QWidget &Modal) { return Modal.objectName() == ObjectName; },
-             std::move(Action));
-    }
-
     QStringList Failures;
 };
+
+// The box of a Qt file dialog (not the desktop's native one) where a person
+// types the file name.
+inline QLineEdit &FileNameBox(QWidget &FileDialog)
+{
+    return *FileDialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+}
 
 } // namespace trovel::testing
