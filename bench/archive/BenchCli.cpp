@@ -42,56 +42,56 @@ double TimeCli(const std::vector<std::string> &Args)
     return seconds;
 }
 
-// The best of Rounds runs; cleanUp runs after each.
-template <typename CleanUp>
-double bestOf(const std::vector<std::string> &args, CleanUp cleanUp)
+// The best of Rounds runs; CleanUp runs after each.
+template <typename TCleanUp>
+double BestOf(const std::vector<std::string> &Args, TCleanUp CleanUp)
 {
     double best = 1e9;
     for (int round = 0; round < Rounds; ++round) {
-        best = std::min(best, TimeCli(args));
-        cleanUp();
+        best = std::min(best, TimeCli(Args));
+        CleanUp();
     }
     return best;
 }
 
-void benchTest(const fs::path &scratch)
+void BenchTest(const fs::path &Scratch)
 {
-    const fs::path archive = scratch / "mixed.arc";
-    const fs::path out = scratch / "out";
+    const fs::path archive = Scratch / "mixed.arc";
+    const fs::path out = Scratch / "out";
     const TMixedArchive info = WriteMixedArchive(archive.string(), MixedArchiveBytes);
     std::printf("Mixed archive: %.1f MB, %d entries, %.1f MB when extracted\n", info.Bytes / 1e6,
                 info.Entries(), info.OutputBytes / 1e6);
     const double extract =
-        bestOf({"extract-all", archive.string(), out.string()}, [&] { fs::remove_all(out); });
-    const double test = bestOf({"test", archive.string()}, [] {});
+        BestOf({"extract-all", archive.string(), out.string()}, [&] { fs::remove_all(out); });
+    const double test = BestOf({"test", archive.string()}, [] {});
     std::printf("trovel-cli test: best of %d %.3f s; extract-all: %.3f s; test / extract-all "
                 "%.2f (target <= 1.00)\n",
                 Rounds, test, extract, test / extract);
     fs::remove(archive);
 }
 
-void benchSelection(const fs::path &scratch)
+void BenchSelection(const fs::path &Scratch)
 {
-    const fs::path archive = scratch / "million.arc";
+    const fs::path archive = Scratch / "million.arc";
     WriteWideArchive(archive.string(), ListEntries);
     const auto none = [] {};
-    const double list = bestOf({"list", archive.string()}, none);
+    const double list = BestOf({"list", archive.string()}, none);
     std::printf("trovel-cli list of %d entries: best of %d %.3f s\n", ListEntries, Rounds, list);
-    struct Pattern
+    struct TPattern
     {
-        const char *text;
-        const char *what;
+        const char *Text;
+        const char *What;
     };
-    const Pattern patterns[] = {
+    const TPattern patterns[] = {
         {"*.dat", "a wildcard that takes every entry"},
         {"*/sub1?/*7.dat", "a wildcard that takes 1 in 31"},
         {"folder500", "a folder, 1 entry in 997"},
     };
     double worst = 0;
-    for (const Pattern &p : patterns) {
-        const double chosen = bestOf({"list", archive.string(), p.text}, none);
+    for (const TPattern &p : patterns) {
+        const double chosen = BestOf({"list", archive.string(), p.Text}, none);
         worst = std::max(worst, chosen / list);
-        std::printf("  list PATTERN %-16s (%s): %.3f s, %.2f x list\n", p.text, p.what, chosen,
+        std::printf("  list PATTERN %-16s (%s): %.3f s, %.2f x list\n", p.Text, p.What, chosen,
                     chosen / list);
     }
     std::printf("Selection with one PATTERN: at most %.2f x list (target <= 1.50)\n", worst);
@@ -110,8 +110,8 @@ int main(int argc, char **argv)
         if (argc == 3)
             CliPath = argv[2];
         const testing::TTempDir scratch(argc >= 2 ? fs::path(argv[1]) : fs::path("/dev/shm"));
-        benchSelection(scratch.Path());
-        benchTest(scratch.Path());
+        BenchSelection(scratch.Path());
+        BenchTest(scratch.Path());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench-cli: %s\n", e.what());
         return 1;

@@ -31,10 +31,10 @@ using trovel::testing::TWindowDriver;
 
 namespace {
 
-std::string Numbered(const char *format, int number)
+std::string Numbered(const char *Format, int Number)
 {
     char text[64];
-    std::snprintf(text, sizeof text, format, number);
+    std::snprintf(text, sizeof text, Format, Number);
     return text;
 }
 
@@ -76,10 +76,10 @@ TArchiveBuilder BigFolder()
     return archive;
 }
 
-double Median(std::vector<double> times)
+double Median(std::vector<double> Times)
 {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::sort(Times.begin(), Times.end());
+    return Times[Times.size() / 2];
 }
 
 // File > Open until the tree has been drawn, in milliseconds.

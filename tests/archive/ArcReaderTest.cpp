@@ -13,7 +13,7 @@ using namespace trovel::testing;
 
 namespace {
 
-std::string twoEntryArchive()
+std::string TwoEntryArchive()
 {
     TArchiveBuilder b;
     b.AddStored("a.txt", "hello");
@@ -21,7 +21,7 @@ std::string twoEntryArchive()
     return b.Build();
 }
 
-std::size_t openFileCount()
+std::size_t OpenFileCount()
 {
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
@@ -50,7 +50,7 @@ TEST(ArchiveReader, reopeningReplacesTheFirstArchive)
 TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
 {
     TTempDir dir;
-    WriteFile(dir / "good.arc", twoEntryArchive());
+    WriteFile(dir / "good.arc", TwoEntryArchive());
     fs::create_directory(dir / "folder.arc");
     for (const std::string &name : {dir / "missing.arc", dir / "folder.arc"}) {
         TArcReader reader;
@@ -65,25 +65,25 @@ TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
 TEST(ArchiveReader, closeReleasesTheFileAndKeepsTheHandler)
 {
     TTempDir dir;
-    WriteFile(dir / "a.arc", twoEntryArchive());
-    const std::size_t filesBefore = openFileCount();
+    WriteFile(dir / "a.arc", TwoEntryArchive());
+    const std::size_t filesBefore = OpenFileCount();
     int calls = 0;
     {
         TArcReader reader;
         reader.Close(); // closed already: nothing happens
         reader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
         reader.Open(dir / "a.arc");
-        EXPECT_EQ(openFileCount(), filesBefore + 1);
+        EXPECT_EQ(OpenFileCount(), filesBefore + 1);
         reader.Close();
         reader.Close();
-        EXPECT_EQ(openFileCount(), filesBefore);
+        EXPECT_EQ(OpenFileCount(), filesBefore);
         EXPECT_EQ(reader.GetFileCount(), 0);
 
         reader.Open(dir / "a.arc");
         reader.ExtractAll(dir / "out");
         EXPECT_EQ(calls, 2);
     } // the destructor closes the open archive
-    EXPECT_EQ(openFileCount(), filesBefore);
+    EXPECT_EQ(OpenFileCount(), filesBefore);
 }
 
 TEST(ArchiveReader, opensAnArchiveWithNoEntries)
@@ -99,7 +99,7 @@ TEST(ArchiveReader, opensAnArchiveWithNoEntries)
 TEST(ArchiveReader, entryIndicesOutsideTheTableAreRefused)
 {
     TTempDir dir;
-    WriteFile(dir / "a.arc", twoEntryArchive());
+    WriteFile(dir / "a.arc", TwoEntryArchive());
     TArcReader reader;
     reader.Open(dir / "a.arc");
     for (const std::int32_t index : {-1, 2, INT32_MAX}) {
@@ -207,7 +207,7 @@ TEST(ArchiveReader, largeDirectoriesLoadWhole)
 TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
 {
     TTempDir dir;
-    WriteFile(dir / "a.arc", twoEntryArchive());
+    WriteFile(dir / "a.arc", TwoEntryArchive());
     TArcReader reader;
     reader.Open(dir / "a.arc");
 
@@ -221,71 +221,71 @@ TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
 
 namespace {
 
-struct DirectoryCase
+struct TDirectoryCase
 {
-    const char *label;
-    std::function<void(std::string &)> damage;
-    bool rangeError; // otherwise a read error
-    friend void PrintTo(const DirectoryCase &c, std::ostream *out) { *out << c.label; }
+    const char *Label;
+    std::function<void(std::string &)> Damage;
+    bool RangeError; // otherwise a read error
+    friend void PrintTo(const TDirectoryCase &C, std::ostream *Out) { *Out << C.Label; }
 };
 
-void setHeader(std::string &bytes, int word, std::uint32_t value)
+void SetHeader(std::string &Bytes, int Word, std::uint32_t Value)
 {
-    SetWord(bytes, 4 * word, value);
+    SetWord(Bytes, 4 * Word, Value);
 }
 
 // The largest counts whose tables still fit a signed 32-bit length.
 constexpr std::uint32_t MaxEntries = 0x7FFFFFFF / 44;
 constexpr std::uint32_t MaxParts = 0x7FFFFFFF / 12;
 
-const DirectoryCase DirectoryCases[] = {
-    {"empty file", [](std::string &b) { b.clear(); }, false},
-    {"shorter than the header", [](std::string &b) { b.resize(27); }, false},
-    {"directory one byte past the end", [](std::string &b) { setHeader(b, 6, WordAt(b, 24) + 1); },
+const TDirectoryCase DirectoryCases[] = {
+    {"empty file", [](std::string &B) { B.clear(); }, false},
+    {"shorter than the header", [](std::string &B) { B.resize(27); }, false},
+    {"directory one byte past the end", [](std::string &B) { SetHeader(B, 6, WordAt(B, 24) + 1); },
      false},
-    {"directory far past the end", [](std::string &b) { setHeader(b, 6, 0xFFFFFFFF); }, false},
-    {"entry table cut short", [](std::string &b) { b.pop_back(); }, false},
-    {"name table past the end", [](std::string &b) { setHeader(b, 5, 100000); }, false},
-    {"entry count whose table just fits", [](std::string &b) { setHeader(b, 2, MaxEntries); },
+    {"directory far past the end", [](std::string &B) { SetHeader(B, 6, 0xFFFFFFFF); }, false},
+    {"entry table cut short", [](std::string &B) { B.pop_back(); }, false},
+    {"name table past the end", [](std::string &B) { SetHeader(B, 5, 100000); }, false},
+    {"entry count whose table just fits", [](std::string &B) { SetHeader(B, 2, MaxEntries); },
      false},
-    {"part count whose table just fits", [](std::string &b) { setHeader(b, 3, MaxParts); }, false},
-    {"entry count of 2^31", [](std::string &b) { setHeader(b, 2, 0x80000000); }, true},
-    {"entry count of 2^32-1", [](std::string &b) { setHeader(b, 2, 0xFFFFFFFF); }, true},
-    {"entry table longer than 2^31-1", [](std::string &b) { setHeader(b, 2, MaxEntries + 1); },
+    {"part count whose table just fits", [](std::string &B) { SetHeader(B, 3, MaxParts); }, false},
+    {"entry count of 2^31", [](std::string &B) { SetHeader(B, 2, 0x80000000); }, true},
+    {"entry count of 2^32-1", [](std::string &B) { SetHeader(B, 2, 0xFFFFFFFF); }, true},
+    {"entry table longer than 2^31-1", [](std::string &B) { SetHeader(B, 2, MaxEntries + 1); },
      true},
-    {"part count of 2^31", [](std::string &b) { setHeader(b, 3, 0x80000000); }, true},
-    {"part table longer than 2^31-1", [](std::string &b) { setHeader(b, 3, MaxParts + 1); }, true},
-    {"name table of 2^31 bytes", [](std::string &b) { setHeader(b, 5, 0x80000000); }, true},
+    {"part count of 2^31", [](std::string &B) { SetHeader(B, 3, 0x80000000); }, true},
+    {"part table longer than 2^31-1", [](std::string &B) { SetHeader(B, 3, MaxParts + 1); }, true},
+    {"name table of 2^31 bytes", [](std::string &B) { SetHeader(B, 5, 0x80000000); }, true},
     {"range checked before the end of the file",
-     [](std::string &b) {
-         setHeader(b, 2, 0x80000000);
-         setHeader(b, 6, 0xFFFFFFFF);
+     [](std::string &B) {
+         SetHeader(B, 2, 0x80000000);
+         SetHeader(B, 6, 0xFFFFFFFF);
      },
      true},
     {"name offset at the end of the name table",
-     [](std::string &b) { SetWord(b, EntryTableStart(b) + 44 + 40, WordAt(b, 20)); }, true},
+     [](std::string &B) { SetWord(B, EntryTableStart(B) + 44 + 40, WordAt(B, 20)); }, true},
     {"name offset far outside the name table",
-     [](std::string &b) { SetWord(b, EntryTableStart(b) + 40, 0xFFFFFFFF); }, true},
+     [](std::string &B) { SetWord(B, EntryTableStart(B) + 40, 0xFFFFFFFF); }, true},
 };
 
-class DirectoryRejection : public ::testing::TestWithParam<DirectoryCase>
+class TDirectoryRejection : public ::testing::TestWithParam<TDirectoryCase>
 {
 };
 
 } // namespace
 
-TEST_P(DirectoryRejection, refusesTheArchiveAndStaysClosed)
+TEST_P(TDirectoryRejection, refusesTheArchiveAndStaysClosed)
 {
     TTempDir dir;
-    WriteFile(dir / "good.arc", twoEntryArchive());
-    std::string bytes = twoEntryArchive();
-    GetParam().damage(bytes);
+    WriteFile(dir / "good.arc", TwoEntryArchive());
+    std::string bytes = TwoEntryArchive();
+    GetParam().Damage(bytes);
     WriteFile(dir / "bad.arc", bytes);
 
     TArcReader reader;
     reader.Open(dir / "good.arc");
     const auto open = [&] { reader.Open(dir / "bad.arc"); };
-    if (GetParam().rangeError)
+    if (GetParam().RangeError)
         ExpectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
     else
         ExpectError<EReadError>(open, "Stream-Lesefehler");
@@ -293,5 +293,5 @@ TEST_P(DirectoryRejection, refusesTheArchiveAndStaysClosed)
     EXPECT_EQ(reader.GetFileCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(ArchiveReader, DirectoryRejection, ::testing::ValuesIn(DirectoryCases),
+INSTANTIATE_TEST_SUITE_P(ArchiveReader, TDirectoryRejection, ::testing::ValuesIn(DirectoryCases),
                          TLabelName());

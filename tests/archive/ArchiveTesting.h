@@ -18,7 +18,7 @@ struct TLabelName
     template <typename TInfo>
     std::string operator()(const TInfo &Info) const
     {
-        std::string name = Info.param.label;
+        std::string name = Info.param.Label;
         for (char &c : name)
             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         return name;

@@ -13,10 +13,10 @@ namespace {
 
 QStringList Names(const QAbstractItemModel &Model, const QModelIndex &Parent = {})
 {
-    QStringList Result;
-    for (int Row = 0; Row < Model.rowCount(Parent); ++Row)
-        Result << Model.index(Row, 0, Parent).data().toString();
-    return Result;
+    QStringList result;
+    for (int row = 0; row < Model.rowCount(Parent); ++row)
+        result << Model.index(row, 0, Parent).data().toString();
+    return result;
 }
 
 } // namespace
@@ -31,37 +31,37 @@ private slots:
 
 void TFolderPlacesModelTest::listsFoldersBelowPlaces()
 {
-    QTemporaryDir Temp;
-    QVERIFY(Temp.isValid());
-    const QString Top = Temp.path();
-    for (const char *Folder : {"b", "A/Unter", "Folder 10", "Folder 2", ".versteckt/innen"})
-        QVERIFY(QDir().mkpath(Top + '/' + Folder));
-    QFile File(Top + "/Datei");
-    QVERIFY(File.open(QIODevice::WriteOnly));
-    File.close();
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString top = temp.path();
+    for (const char *folder : {"b", "A/Unter", "Folder 10", "Folder 2", ".versteckt/innen"})
+        QVERIFY(QDir().mkpath(top + '/' + folder));
+    QFile file(top + "/Datei");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
 
-    TFolderPlacesModel Model({{Top, "Oben", TPlaceKind::Home}, FolderPlace(Top + "/A")});
-    QCOMPARE(Names(Model), (QStringList{"Oben", "A"}));
-    const QModelIndex TopItem = Model.index(0, 0);
-    QVERIFY(Model.hasChildren(TopItem));
-    QCOMPARE(Model.rowCount(TopItem), 0);
+    TFolderPlacesModel model({{top, "Oben", TPlaceKind::Home}, FolderPlace(top + "/A")});
+    QCOMPARE(Names(model), (QStringList{"Oben", "A"}));
+    const QModelIndex topItem = model.index(0, 0);
+    QVERIFY(model.hasChildren(topItem));
+    QCOMPARE(model.rowCount(topItem), 0);
 
     // A folder is found below the deepest place that holds it, and a hidden
     // one is added where it sorts.
-    QCOMPARE(Model.IndexOf(Top + "/A/Unter").parent(), Model.index(1, 0));
-    const QModelIndex Hidden = Model.IndexOf(Top + "/.versteckt/innen/");
-    QCOMPARE(Model.PathOf(Hidden), Top + "/.versteckt/innen");
-    QCOMPARE(Hidden.parent().parent(), TopItem);
-    QCOMPARE(Names(Model, TopItem), (QStringList{".versteckt", "A", "b", "Folder 2", "Folder 10"}));
-    QCOMPARE(Model.PathOf(Model.IndexOf(Top)), Top);
-    QVERIFY(!Model.IndexOf(Top + "/fehlt").isValid());
-    QVERIFY(!Model.IndexOf(Top + "/Datei").isValid());
-    QVERIFY(!Model.IndexOf("/").isValid());
+    QCOMPARE(model.IndexOf(top + "/A/Unter").parent(), model.index(1, 0));
+    const QModelIndex hidden = model.IndexOf(top + "/.versteckt/innen/");
+    QCOMPARE(model.PathOf(hidden), top + "/.versteckt/innen");
+    QCOMPARE(hidden.parent().parent(), topItem);
+    QCOMPARE(Names(model, topItem), (QStringList{".versteckt", "A", "b", "Folder 2", "Folder 10"}));
+    QCOMPARE(model.PathOf(model.IndexOf(top)), top);
+    QVERIFY(!model.IndexOf(top + "/fehlt").isValid());
+    QVERIFY(!model.IndexOf(top + "/Datei").isValid());
+    QVERIFY(!model.IndexOf("/").isValid());
 
     // Walks the whole tree, listing every folder. (Made last: its walk after
     // each insertion would list the new folder inside that insertion.)
-    QAbstractItemModelTester Tester(&Model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(Names(Model, Model.index(1, 0)), QStringList{"Unter"});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(Names(model, model.index(1, 0)), QStringList{"Unter"});
 }
 
 QTEST_MAIN(TFolderPlacesModelTest)

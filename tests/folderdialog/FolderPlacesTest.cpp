@@ -29,22 +29,22 @@ void TFolderPlacesTest::startsPlacesAtHome_data()
 void TFolderPlacesTest::startsPlacesAtHome()
 {
     QFETCH(bool, desktop);
-    TFakeHome Home;
-    QVERIFY(Home.IsValid());
+    TFakeHome home;
+    QVERIFY(home.IsValid());
     if (desktop)
-        Home.Folder("Desktop");
-    QList<TFolderPlace> Expected{
-        {Home.Path(), QFileInfo(Home.Path()).fileName(), TPlaceKind::Home},
+        home.Folder("Desktop");
+    QList<TFolderPlace> expected{
+        {home.Path(), QFileInfo(home.Path()).fileName(), TPlaceKind::Home},
         {"/", "/", TPlaceKind::FileSystem},
     };
     if (desktop)
-        Expected.append({Home.Path() + "/Desktop", "Desktop", TPlaceKind::Desktop});
+        expected.append({home.Path() + "/Desktop", "Desktop", TPlaceKind::Desktop});
 
-    const QList<TFolderPlace> Places = DesktopPlaces();
-    QCOMPARE(Places.mid(0, Expected.size()), Expected);
+    const QList<TFolderPlace> places = DesktopPlaces();
+    QCOMPARE(places.mid(0, expected.size()), expected);
     // The mounted media of this machine follow.
-    for (const TFolderPlace &Place : Places.mid(Expected.size()))
-        QCOMPARE(Place.Kind, TPlaceKind::Media);
+    for (const TFolderPlace &place : places.mid(expected.size()))
+        QCOMPARE(place.Kind, TPlaceKind::Media);
 }
 
 void TFolderPlacesTest::findsMountedMedia_data()

@@ -32,20 +32,20 @@ void TShellFoldersTest::findsSpecialFoldersOfThisDesktop()
 {
     QFETCH(int, folder);
     QFETCH(QString, location);
-    TFakeHome Home;
-    QVERIFY(Home.IsValid());
-    Home.Folder("Desktop");
-    Home.Folder("Vorlagen");
-    QFile Dirs(Home.Path() + "/.config/user-dirs.dirs");
-    QVERIFY(Dirs.open(QIODevice::WriteOnly));
-    Dirs.write("# written by xdg-user-dirs-update\nXDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\n");
-    Dirs.close();
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    home.Folder("Desktop");
+    home.Folder("Vorlagen");
+    QFile dirs(home.Path() + "/.config/user-dirs.dirs");
+    QVERIFY(dirs.open(QIODevice::WriteOnly));
+    dirs.write("# written by xdg-user-dirs-update\nXDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\n");
+    dirs.close();
 
-    const std::optional<QString> Found = SpecialFolderLocation(TSHFolders(folder));
+    const std::optional<QString> found = SpecialFolderLocation(TSHFolders(folder));
     if (location.isEmpty())
-        QVERIFY(!Found);
+        QVERIFY(!found);
     else
-        QCOMPARE(Found.value_or("<none>"), location == "<root>" ? "/" : Home.Path() + location);
+        QCOMPARE(found.value_or("<none>"), location == "<root>" ? "/" : home.Path() + location);
 }
 
 QTEST_MAIN(TShellFoldersTest)

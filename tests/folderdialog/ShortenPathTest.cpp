@@ -23,39 +23,39 @@ void TShortenPathTest::shortensPathsForTheStatusLine_data()
     QTest::addColumn<int>("maxLen");
     QTest::addColumn<QString>("expected");
 
-    const QChar Back = u'\\';
-    const QChar Slash = u'/';
-    const QString X60(60, u'x');
+    const QChar back = u'\\';
+    const QChar slash = u'/';
+    const QString x60(60, u'x');
 
-    QTest::newRow("short drive path") << "C:\\Daten\\Kurz" << Back << 50 << "C:\\Daten\\Kurz";
+    QTest::newRow("short drive path") << "C:\\Daten\\Kurz" << back << 50 << "C:\\Daten\\Kurz";
     QTest::newRow("drive, leading folders left out")
-        << "C:\\Programme\\Spiele\\Ein sehr langer Ordnername\\Unterordner\\Daten" << Back << 50
+        << "C:\\Programme\\Spiele\\Ein sehr langer Ordnername\\Unterordner\\Daten" << back << 50
         << "C:\\...\\Unterordner\\Daten";
     QTest::newRow("server head kept")
-        << "\\\\server\\freigabe\\Projekte\\Archiv\\2006\\Texturen\\Gelaende" << Back << 50
+        << "\\\\server\\freigabe\\Projekte\\Archiv\\2006\\Texturen\\Gelaende" << back << 50
         << "\\\\server\\...\\Archiv\\2006\\Texturen\\Gelaende";
     QTest::newRow("drive root and one long name is cut")
-        << "C:\\" + QString(57, u'a') << Back << 50 << "C:\\" + QString(47, u'a');
+        << "C:\\" + QString(57, u'a') << back << 50 << "C:\\" + QString(47, u'a');
     QTest::newRow("last name too long")
-        << "C:\\Daten\\" + X60 << Back << 50 << "C:\\...\\" + QString(40, u'x') + "...";
-    QTest::newRow("limit below 6 cuts") << "C:\\Programme\\Spiele" << Back << 5 << "C:\\Pr";
-    QTest::newRow("no separator is cut") << X60 << Back << 50 << QString(50, u'x');
+        << "C:\\Daten\\" + x60 << back << 50 << "C:\\...\\" + QString(40, u'x') + "...";
+    QTest::newRow("limit below 6 cuts") << "C:\\Programme\\Spiele" << back << 5 << "C:\\Pr";
+    QTest::newRow("no separator is cut") << x60 << back << 50 << QString(50, u'x');
 
     QTest::newRow("first folder kept as head")
-        << "/home/anna/Spiele/Ein sehr langer Ordnername/Unterordner/Daten" << Slash << 50
+        << "/home/anna/Spiele/Ein sehr langer Ordnername/Unterordner/Daten" << slash << 50
         << "/home/.../Unterordner/Daten";
     QTest::newRow("several folders left out")
         << "/home/anna/Ein sehr langer Ordnername/Noch ein langer Ordnername/Texturen/Gelaende"
-        << Slash << 50 << "/home/.../Texturen/Gelaende";
+        << slash << 50 << "/home/.../Texturen/Gelaende";
     QTest::newRow("root and one long name is cut")
-        << "/" + QString(59, u'a') << Slash << 50 << "/" + QString(49, u'a');
+        << "/" + QString(59, u'a') << slash << 50 << "/" + QString(49, u'a');
     QTest::newRow("last name too long below /")
-        << "/home/daten/" + X60 << Slash << 50 << "/home/.../" + QString(37, u'x') + "...";
+        << "/home/daten/" + x60 << slash << 50 << "/home/.../" + QString(37, u'x') + "...";
     QTest::newRow("tilde kept as head")
-        << "~/Spiele/Ein sehr langer Ordnername/Unterordner/Texturen/Gelaende" << Slash << 50
+        << "~/Spiele/Ein sehr langer Ordnername/Unterordner/Texturen/Gelaende" << slash << 50
         << "~/.../Unterordner/Texturen/Gelaende";
     QTest::newRow("backslash is no separator in / paths")
-        << "/home/a\\b\\c\\d\\" + X60 << Slash << 50 << "/home/a\\b\\c\\d\\" + QString(36, u'x');
+        << "/home/a\\b\\c\\d\\" + x60 << slash << 50 << "/home/a\\b\\c\\d\\" + QString(36, u'x');
 }
 
 void TShortenPathTest::shortensPathsForTheStatusLine()
@@ -64,9 +64,9 @@ void TShortenPathTest::shortensPathsForTheStatusLine()
     QFETCH(QChar, separator);
     QFETCH(int, maxLen);
     QFETCH(QString, expected);
-    const QString Shortened = ShortenPath(path, maxLen, separator);
-    QCOMPARE(Shortened, expected);
-    QVERIFY(Shortened.size() <= maxLen);
+    const QString shortened = ShortenPath(path, maxLen, separator);
+    QCOMPARE(shortened, expected);
+    QVERIFY(shortened.size() <= maxLen);
 }
 
 void TShortenPathTest::writesHomeAsTilde_data()

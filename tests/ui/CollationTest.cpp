@@ -40,8 +40,8 @@ void TCollationTest::collationSortsLikeDesktopFileLists()
         QCOMPARE(collator.LocaleId(), std::string());
     QStringList shuffled = sorted;
     std::reverse(shuffled.begin(), shuffled.end());
-    std::stable_sort(shuffled.begin(), shuffled.end(), [&](const QString &a, const QString &b) {
-        return collator.Compare(a, b) < 0;
+    std::stable_sort(shuffled.begin(), shuffled.end(), [&](const QString &A, const QString &B) {
+        return collator.Compare(A, B) < 0;
     });
     QCOMPARE(shuffled, sorted);
     for (qsizetype i = 1; i < sorted.size(); ++i)

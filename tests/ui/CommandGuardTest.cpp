@@ -39,7 +39,7 @@ void TCommandGuardTest::guardTurnsEveryExceptionIntoItsMessage()
     QFETCH(std::function<void()>, command);
     QFETCH(QStringList, shown);
     QStringList messages;
-    TCommandGuard guard([&](const QString &message) { messages.append(message); });
+    TCommandGuard guard([&](const QString &Message) { messages.append(Message); });
     guard.Run(command);
     QCOMPARE(messages, shown);
 }

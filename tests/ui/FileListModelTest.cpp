@@ -11,12 +11,12 @@ using namespace trovel;
 
 namespace {
 
-QStringList rowsOf(const TFileListModel &list)
+QStringList RowsOf(const TFileListModel &List)
 {
     QStringList rows;
-    for (int row = 0; row < list.rowCount(); ++row)
-        rows.append(list.index(row, 0).data().toString() + u':' +
-                    list.index(row, 1).data().toString());
+    for (int row = 0; row < List.rowCount(); ++row)
+        rows.append(List.index(row, 0).data().toString() + u':' +
+                    List.index(row, 1).data().toString());
     return rows;
 }
 
@@ -76,12 +76,12 @@ void TFileListModelTest::fileListShowsColumnsAndEntryIndices()
     TFileListModel model{TCollator(QLocale::c())};
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.Fill({{7, 4294967295u, "big"}, {3, 0, "empty"}, {5, 12345, ""}});
-    QCOMPARE(rowsOf(model), (QStringList{":12345", "big:4294967295", "empty:0"}));
+    QCOMPARE(RowsOf(model), (QStringList{":12345", "big:4294967295", "empty:0"}));
     QCOMPARE(model.index(1, 0).data(TFileListModel::EntryIndexRole).toInt(), 7);
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Filename"));
     QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Size"));
-    const auto alignment = [](const QVariant &value) {
-        return value.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+    const auto alignment = [](const QVariant &Value) {
+        return Value.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
     };
     QCOMPARE(alignment(model.index(0, 1).data(Qt::TextAlignmentRole)), Qt::AlignRight);
     QCOMPARE(alignment(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignRight);
@@ -100,7 +100,7 @@ void TFileListModelTest::editedCaptionResortsAndKeepsEntry()
     QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
 
     QVERIFY(model.setData(edited, QStringLiteral("zz")));
-    QCOMPARE(rowsOf(model), (QStringList{"b:2", "c:3", "zz:1"}));
+    QCOMPARE(RowsOf(model), (QStringList{"b:2", "c:3", "zz:1"}));
     QCOMPARE(edited.row(), 2);
     QCOMPARE(edited.data(TFileListModel::EntryIndexRole).toInt(), 0);
     QCOMPARE(layouts.count(), 1);

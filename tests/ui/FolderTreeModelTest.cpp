@@ -14,26 +14,26 @@ using namespace trovel;
 namespace {
 
 // The tree as "depth:text" in pre-order, "|" between nodes.
-QString dumpTree(const TFolderTreeModel &tree)
+QString DumpTree(const TFolderTreeModel &Tree)
 {
     QStringList nodes;
-    std::function<void(TFolderNode, int)> walk = [&](TFolderNode node, int depth) {
-        nodes.append(QStringLiteral("%1:%2").arg(depth).arg(
-            QString::fromStdString(std::string(tree.Text(node)))));
-        for (int i = 0; i < tree.ChildCount(node); ++i)
-            walk(tree.Child(node, i), depth + 1);
+    std::function<void(TFolderNode, int)> walk = [&](TFolderNode Node, int Depth) {
+        nodes.append(QStringLiteral("%1:%2").arg(Depth).arg(
+            QString::fromStdString(std::string(Tree.Text(Node)))));
+        for (int i = 0; i < Tree.ChildCount(Node); ++i)
+            walk(Tree.Child(Node, i), Depth + 1);
     };
-    for (TFolderNode root : tree.TopLevel())
+    for (TFolderNode root : Tree.TopLevel())
         walk(root, 0);
     return nodes.join(u'|');
 }
 
 // The path of a node below the root, "/" between texts.
-QString pathOf(const TFolderTreeModel &tree, TFolderNode node)
+QString PathOf(const TFolderTreeModel &Tree, TFolderNode Node)
 {
     QStringList texts;
-    for (; tree.ParentOf(node) != NoFolderNode; node = tree.ParentOf(node))
-        texts.prepend(QString::fromStdString(std::string(tree.Text(node))));
+    for (; Tree.ParentOf(Node) != NoFolderNode; Node = Tree.ParentOf(Node))
+        texts.prepend(QString::fromStdString(std::string(Tree.Text(Node))));
     return texts.join(u'/');
 }
 
@@ -84,8 +84,8 @@ void TFolderTreeModelTest::folderNodesFollowEntryNames()
     const TFolderNode root = model.AddRoot("x.arc");
     QStringList found;
     for (const QString &name : names)
-        found.append(pathOf(model, model.GetFolderNode(root, name.toStdString())));
-    QCOMPARE(dumpTree(model), tree);
+        found.append(PathOf(model, model.GetFolderNode(root, name.toStdString())));
+    QCOMPARE(DumpTree(model), tree);
     QCOMPARE(found, folders);
     model.Clear();
     QCOMPARE(model.rowCount(), 0);
@@ -150,7 +150,7 @@ void TFolderTreeModelTest::viewsSeeOnlyTheLevelsShown()
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     const TFolderNode deepest = model.GetFolderNode(root, "a/b/c/d/e.txt");
-    QCOMPARE(pathOf(model, deepest), QStringLiteral("a/b/c/d"));
+    QCOMPARE(PathOf(model, deepest), QStringLiteral("a/b/c/d"));
     QCOMPARE(model.NodeCount(), 5);
     QCOMPARE(inserted.count(), rowsInserted);
 

@@ -44,7 +44,7 @@ using trovel::testing::TWindowDriver;
 namespace {
 
 // Entries spread over 20 folders, one byte each.
-TArchiveBuilder tinyEntries(int Count)
+TArchiveBuilder TinyEntries(int Count)
 {
     TArchiveBuilder archive;
     for (int i = 0; i < Count; ++i)
@@ -52,7 +52,7 @@ TArchiveBuilder tinyEntries(int Count)
     return archive;
 }
 
-QString fileLine(const QString &Path, const QByteArray &Bytes)
+QString FileLine(const QString &Path, const QByteArray &Bytes)
 {
     return Path + u':' + QString::number(Bytes.size()) + u':' +
            QCryptographicHash::hash(Bytes, QCryptographicHash::Md5).toHex().left(8);
@@ -60,19 +60,19 @@ QString fileLine(const QString &Path, const QByteArray &Bytes)
 
 // What lies below Root: "folder/" for each folder, "file:size:digest" for
 // each file, sorted. Empty when Root does not exist.
-QStringList treeOnDisk(const QString &Root)
+QStringList TreeOnDisk(const QString &Root)
 {
     QStringList lines;
     for (const std::string &item : TreeOf(QFile::encodeName(Root).toStdString())) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(item));
-        lines.append(path.endsWith(u'/') ? path : fileLine(path, ReadFile(Root + u'/' + path)));
+        lines.append(path.endsWith(u'/') ? path : FileLine(path, ReadFile(Root + u'/' + path)));
     }
     lines.sort();
     return lines;
 }
 
 // What the first Count entries of the archive must leave below the target.
-QStringList treeOfEntries(const TArchiveBuilder &Archive, int Count)
+QStringList TreeOfEntries(const TArchiveBuilder &Archive, int Count)
 {
     std::set<QString> folders;
     QMap<QString, QByteArray> files;
@@ -85,13 +85,13 @@ QStringList treeOfEntries(const TArchiveBuilder &Archive, int Count)
     }
     QStringList lines(folders.begin(), folders.end());
     for (auto file = files.cbegin(); file != files.cend(); ++file)
-        lines.append(fileLine(file.key(), file.value()));
+        lines.append(FileLine(file.key(), file.value()));
     lines.sort();
     return lines;
 }
 
 // File > Open of the archive; what was seen and traced starts afresh.
-void openArchive(TWindowDriver &Driver, const TArchiveBuilder &Archive)
+void OpenArchive(TWindowDriver &Driver, const TArchiveBuilder &Archive)
 {
     Driver.Open(Driver.Write(Archive));
     Driver.Trace.clear();
@@ -103,7 +103,7 @@ const QStringList RunTrace = {"folder", "panel shown", "panel hidden"};
 // Runs Action from the event loop that the progress report lets run next, as
 // a person's click waits in the queue.
 template <typename Action>
-void postToRun(TWindowDriver &Driver, Action &&Do)
+void PostToRun(TWindowDriver &Driver, Action &&Do)
 {
     QMetaObject::invokeMethod(&Driver.Window(), std::forward<Action>(Do), Qt::QueuedConnection);
 }
@@ -209,7 +209,7 @@ void TExtractTest::extractsLikeAPerson()
         expected.append(QStringLiteral("%1 %2 %2").arg(i + 1).arg(name));
     }
     QCOMPARE(shown, expected);
-    QCOMPARE(treeOnDisk(out.filePath("all")), treeOfEntries(archive, 7));
+    QCOMPARE(TreeOnDisk(out.filePath("all")), TreeOfEntries(archive, 7));
     QVERIFY(driver.StatusTexts.isEmpty());
     QVERIFY(driver.Panel()->isHidden());
     QVERIFY(driver.Unexpected.isEmpty());
@@ -224,7 +224,7 @@ void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
     const QDir out(FOut.filePath("decoded"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
 
     driver.SelectFolder(QStringLiteral("Gelände"));
     driver.SelectRow(QStringLiteral("Straße.tex"));
@@ -245,8 +245,8 @@ void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
     QCOMPARE(labels, (QStringList{"Gelände/Straße.tex", "../café"}));
     QCOMPARE(driver.Trace.last(),
              QStringLiteral("message:Eintrag ../café liegt außerhalb des Zielordners."));
-    QCOMPARE(treeOnDisk(out.filePath("all")),
-             (QStringList{"Gelände/", fileLine("Gelände/Straße.tex", "street")}));
+    QCOMPARE(TreeOnDisk(out.filePath("all")),
+             (QStringList{"Gelände/", FileLine("Gelände/Straße.tex", "street")}));
 }
 
 void TExtractTest::selectedFileDoesNothingWithoutRowOrName_data()
@@ -267,7 +267,7 @@ void TExtractTest::selectedFileDoesNothingWithoutRowOrName()
     QFETCH(int, dialogs);
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.StatusTexts.clear();
     const int runs = driver.Seam().RunCount();
     if (rowSelected) {
@@ -292,7 +292,7 @@ void TExtractTest::saveDialogRefusesMissingFolder()
     const QDir out(FOut.filePath("missing-folder"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     const QString refused = out.filePath("nowhere/readme.txt");
     driver.AnswerFileDialog(refused);
@@ -315,7 +315,7 @@ void TExtractTest::saveDialogOffersLastFolderThatWorked()
     const QDir failed(FOut.filePath("failed"));
     QVERIFY(worked.mkpath(".") && failed.mkpath("readme.txt"));
     TWindowDriver driver;
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     driver.AnswerFileDialog(worked.filePath("readme.txt"));
     driver.Action("Selectedfile1")->trigger();
@@ -336,7 +336,7 @@ void TExtractTest::selectedFileDrawsWindowBeforeWriting()
 {
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowExposed(&driver.Window()));
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     QCoreApplication::processEvents();
@@ -370,7 +370,7 @@ void TExtractTest::realSaveDialogConfirmsReplacing()
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     TWindowDriver driver;
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -408,7 +408,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
     const QString refused = FOut.filePath("not-there/readme.txt");
     const QString target = FOut.filePath("there.txt");
     TWindowDriver driver;
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -449,7 +449,7 @@ void TExtractTest::allFilesThroughRealFolderChooser()
     const QString target = FOut.filePath("chosen");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     driver.Seam().AnswerOthers({});
 
     TModalDriver modal;
@@ -467,7 +467,7 @@ void TExtractTest::allFilesThroughRealFolderChooser()
     QVERIFY(okEnabled);
     // The chooser shows the path of the selection, shortened when it is long.
     QVERIFY(target.size() > 50 || status == target);
-    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, 7));
+    QCOMPARE(TreeOnDisk(target), TreeOfEntries(archive, 7));
     QVERIFY(driver.Panel()->isHidden());
 }
 
@@ -489,7 +489,7 @@ void TExtractTest::allFilesWithNothingToDo()
     QFETCH(QStringList, trace);
     const QString target = FOut.filePath(QTest::currentDataTag());
     TWindowDriver driver;
-    openArchive(driver, emptyArchive ? TArchiveBuilder() : SampleArchive());
+    OpenArchive(driver, emptyArchive ? TArchiveBuilder() : SampleArchive());
     driver.Window().SetPendingEventsInterval(0ms);
     int reports = 0;
     connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&] { ++reports; });
@@ -523,19 +523,19 @@ void TExtractTest::cancelStopsBeforeShownEntry()
     const QString first = FOut.filePath(QStringLiteral("cancel-%1").arg(shownEntry));
     const QString second = first + QStringLiteral("-again");
     TWindowDriver driver;
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     driver.Window().SetPendingEventsInterval(0ms);
     bool clickPosted = false;
     connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&](int Position) {
         if (Position == shownEntry && !clickPosted) {
             clickPosted = true;
-            postToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
+            PostToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
         }
     });
     driver.AnswerFolderChooser(first);
     driver.Action("Allfiles1")->trigger();
     QVERIFY(clickPosted);
-    QCOMPARE(treeOnDisk(first), treeOfEntries(archive, shownEntry - 1));
+    QCOMPARE(TreeOnDisk(first), TreeOfEntries(archive, shownEntry - 1));
     QCOMPARE(QFileInfo::exists(first), shownEntry > 1);
     QCOMPARE(driver.Label()->text(), QString::fromStdString(archive.Name(shownEntry - 1)));
     QCOMPARE(driver.Bar()->value(), shownEntry);
@@ -543,7 +543,7 @@ void TExtractTest::cancelStopsBeforeShownEntry()
 
     driver.AnswerFolderChooser(second);
     driver.Action("Allfiles1")->trigger();
-    QCOMPARE(treeOnDisk(second), treeOfEntries(archive, 7));
+    QCOMPARE(TreeOnDisk(second), TreeOfEntries(archive, 7));
     QCOMPARE(driver.Bar()->value(), 7);
 }
 
@@ -554,7 +554,7 @@ void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
     // A folder where entry 3 wants its file.
     QVERIFY(QDir().mkpath(target + "/maps/b.txt"));
     TWindowDriver driver;
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     driver.StatusTexts.clear();
     driver.AnswerFolderChooser(target);
     driver.AnswerMessageBox();
@@ -564,9 +564,9 @@ void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
         QStringLiteral("Datei %1/maps/b.txt kann nicht erstellt werden.").arg(target);
     QCOMPARE(driver.Trace, RunTrace + QStringList{"message:" + message});
     QCOMPARE(driver.Seen.last().Icon, QMessageBox::Critical);
-    QStringList written = treeOfEntries(archive, 3) + QStringList{"maps/", "maps/b.txt/"};
+    QStringList written = TreeOfEntries(archive, 3) + QStringList{"maps/", "maps/b.txt/"};
     written.sort();
-    QCOMPARE(treeOnDisk(target), written);
+    QCOMPARE(TreeOnDisk(target), written);
     QVERIFY(driver.StatusTexts.isEmpty());
     QCOMPARE(driver.Status(), QStringLiteral("7 files"));
 }
@@ -576,7 +576,7 @@ void TExtractTest::failedSelectedFileKeepsItsStatusText()
     const QString target = FOut.filePath("a-folder");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     driver.StatusTexts.clear();
@@ -614,7 +614,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns()
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     driver.SelectRow("readme.txt");
     driver.List()->setFocus();
     window.SetPendingEventsInterval(0ms);
@@ -622,7 +622,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns()
     connect(&window, &TfrmMain::ExtractProgressShown, this, [&](int Position) {
         if (Position != 2)
             return;
-        postToRun(driver, [&] {
+        PostToRun(driver, [&] {
             const int before = driver.Seam().RunCount();
             if (how.startsWith(u"Ctrl+"))
                 QTest::keyClick(driver.List(), how.back().toLatin1(), Qt::ControlModifier);
@@ -637,7 +637,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns()
     driver.Action("Allfiles1")->trigger();
     QCOMPARE(dialogsDuringRun, 0);
     QCOMPARE(driver.Trace, RunTrace);
-    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, 7));
+    QCOMPARE(TreeOnDisk(target), TreeOfEntries(archive, 7));
     QCOMPARE(driver.Status(), QStringLiteral("7 files"));
     QVERIFY(driver.Unexpected.isEmpty());
 }
@@ -658,13 +658,13 @@ void TExtractTest::closingDuringRunStopsItAndCloses()
     const QString target = FOut.filePath("closed-" + how);
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     window.SetPendingEventsInterval(0ms);
     bool openWhileRunning = false;
     connect(&window, &TfrmMain::ExtractProgressShown, this, [&](int Position) {
         if (Position != 3)
             return;
-        postToRun(driver, [&] {
+        PostToRun(driver, [&] {
             if (how == u"exit")
                 driver.Action("Beenden1")->trigger();
             else
@@ -676,7 +676,7 @@ void TExtractTest::closingDuringRunStopsItAndCloses()
     driver.Action("Allfiles1")->trigger();
     QVERIFY(openWhileRunning);
     QVERIFY(!window.isVisible());
-    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, 2));
+    QCOMPARE(TreeOnDisk(target), TreeOfEntries(archive, 2));
     QCOMPARE(driver.Trace, RunTrace);
     QVERIFY(driver.Unexpected.isEmpty());
 }
@@ -689,7 +689,7 @@ void TExtractTest::panelCentredOnOuterSize()
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    openArchive(driver, SampleArchive());
+    OpenArchive(driver, SampleArchive());
     const QSize frame = window.frameGeometry().size() - window.size();
     window.resize(QSize(744, 541) - frame);
     QTRY_COMPARE(window.frameGeometry().size(), QSize(744, 541));
@@ -712,10 +712,10 @@ void TExtractTest::panelCentredOnOuterSize()
 void TExtractTest::pacedReportsShowTheLatestEntry()
 {
     constexpr int Count = 2000;
-    const TArchiveBuilder archive = tinyEntries(Count);
+    const TArchiveBuilder archive = TinyEntries(Count);
     const QString target = FOut.filePath("paced");
     TWindowDriver driver;
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     QStringList wrong;
     QList<int> positions;
     connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this,
@@ -734,28 +734,28 @@ void TExtractTest::pacedReportsShowTheLatestEntry()
     // When the run has ended, the panel shows where it ended.
     QCOMPARE(driver.Label()->text(), QString::fromStdString(archive.Name(Count - 1)));
     QCOMPARE(driver.Bar()->value(), Count);
-    QCOMPARE(treeOnDisk(target).size(), Count + 20);
+    QCOMPARE(TreeOnDisk(target).size(), Count + 20);
 }
 
 void TExtractTest::pacedCancelStopsBeforeShownEntry()
 {
-    const TArchiveBuilder archive = tinyEntries(2000);
+    const TArchiveBuilder archive = TinyEntries(2000);
     const QString target = FOut.filePath("paced-cancel");
     TWindowDriver driver;
-    openArchive(driver, archive);
+    OpenArchive(driver, archive);
     driver.Window().SetPendingEventsInterval(1ms);
     int cancelledAt = 0;
     connect(&driver.Window(), &TfrmMain::ExtractProgressShown, this, [&](int Position) {
         if (Position > 1 && cancelledAt == 0) {
             cancelledAt = Position;
-            postToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
+            PostToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
         }
     });
     driver.AnswerFolderChooser(target);
     driver.Action("Allfiles1")->trigger();
     QVERIFY(cancelledAt > 1);
     QCOMPARE(driver.Label()->text(), QString::fromStdString(archive.Name(cancelledAt - 1)));
-    QCOMPARE(treeOnDisk(target), treeOfEntries(archive, cancelledAt - 1));
+    QCOMPARE(TreeOnDisk(target), TreeOfEntries(archive, cancelledAt - 1));
 }
 
 QTEST_MAIN(TExtractTest)

@@ -22,12 +22,12 @@ void TModalSeamTest::seamAnswersInOrderThenFallsBack()
     QObject chooser;
     chooser.setObjectName("chooser");
     QStringList log;
-    seam.AnswerNext([&](QObject &dialog) {
-        log << "first:" + dialog.objectName();
+    seam.AnswerNext([&](QObject &Dialog) {
+        log << "first:" + Dialog.objectName();
         return 7;
     });
-    seam.AnswerNext([&](QObject &dialog) {
-        log << "second:" + dialog.objectName();
+    seam.AnswerNext([&](QObject &Dialog) {
+        log << "second:" + Dialog.objectName();
         return 8;
     });
     const auto show = [&] {

@@ -27,14 +27,14 @@ void TTreeStyleTest::treeLinesInEveryStyle_data()
     // Which lines are drawn (to the node, up, down), whether the expand
     // button is, and whether it shows "+".
     QTest::addColumn<QString>("drawn");
-    using S = QStyle;
     const QList<std::tuple<const char *, int, const char *>> cases = {
-        {"last node", S::State_Item, "node up"},
-        {"node with a sibling below", S::State_Item | S::State_Sibling, "node up down"},
-        {"ancestor with a sibling below", S::State_Sibling, "up down"},
-        {"last ancestor", S::State_None, ""},
-        {"collapsed node", S::State_Item | S::State_Children, "node up button plus"},
-        {"expanded node", S::State_Item | S::State_Children | S::State_Open, "node up button"},
+        {"last node", QStyle::State_Item, "node up"},
+        {"node with a sibling below", QStyle::State_Item | QStyle::State_Sibling, "node up down"},
+        {"ancestor with a sibling below", QStyle::State_Sibling, "up down"},
+        {"last ancestor", QStyle::State_None, ""},
+        {"collapsed node", QStyle::State_Item | QStyle::State_Children, "node up button plus"},
+        {"expanded node", QStyle::State_Item | QStyle::State_Children | QStyle::State_Open,
+         "node up button"},
     };
     for (const char *base : {"Fusion", "Windows"}) {
         for (const auto &[name, state, drawn] : cases)

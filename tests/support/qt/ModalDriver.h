@@ -26,17 +26,17 @@ public:
     void When(TAccept Accept, TAction Action, int Tries = 10000)
     {
         QTimer::singleShot(
-            0, [this, Accept = std::move(Accept), Action = std::move(Action), Tries]() mutable {
+            0, [this, accept = std::move(Accept), action = std::move(Action), Tries]() mutable {
                 QWidget *modal = QApplication::activeModalWidget();
-                if (modal && modal->isVisible() && Accept(*modal)) {
-                    Action(*modal);
+                if (modal && modal->isVisible() && accept(*modal)) {
+                    action(*modal);
                 } else if (Tries == 0) {
                     Failures.append(QStringLiteral("awaited dialog did not open; open: ") +
                                     (modal ? modal->objectName() : QStringLiteral("none")));
                     if (auto *dialog = qobject_cast<QDialog *>(modal))
                         dialog->reject();
                 } else {
-                    When(std::move(Accept), std::move(Action), Tries - 1);
+                    When(std::move(accept), std::move(action), Tries - 1);
                 }
             });
     }
