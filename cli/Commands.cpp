@@ -74,7 +74,7 @@ void CheckFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &C
     const std::optional<std::uint64_t> free = FreeBytesFor(Folder);
     if (!free || needed <= *free)
         return;
-    throw TCliError("extracting needs " + std::to_string(needed) + " bytes but only " +
+    throw ECliError("extracting needs " + std::to_string(needed) + " bytes but only " +
                     std::to_string(*free) + " bytes are free in " + Folder + " (" +
                     HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
 }
@@ -214,8 +214,8 @@ int RunExtract(const TCliOptions &Options)
     const std::int32_t count = reader.GetFileCount();
     if (index < 0 || index >= count) {
         if (count == 0)
-            throw TCliError("index " + indexText + " out of range (the archive has no entries)");
-        throw TCliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
+            throw ECliError("index " + indexText + " out of range (the archive has no entries)");
+        throw ECliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
                         ")");
     }
     const auto entry = static_cast<std::int32_t>(index);

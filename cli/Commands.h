@@ -15,7 +15,7 @@ enum TExitCode
 };
 
 // A failure of the tool's own, beside the engine's error kinds.
-class TCliError final : public Exception
+class ECliError final : public Exception
 {
 public:
     using Exception::Exception;
