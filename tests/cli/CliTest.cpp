@@ -18,14 +18,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using trovel::testing::Deflate;
-using trovel::testing::ReadFile;
-using trovel::testing::TArchiveBuilder;
-using trovel::testing::TProcess;
-using trovel::testing::TRawPart;
-using trovel::testing::TreeOf;
-using trovel::testing::TTempDir;
-using trovel::testing::WriteFile;
+using namespace trovel::testing;
 
 namespace {
 

@@ -30,16 +30,7 @@
 
 using namespace trovel;
 using namespace std::chrono_literals;
-using trovel::testing::FileNameBox;
-using trovel::testing::FontOfLineHeight;
-using trovel::testing::ReadFile;
-using trovel::testing::SampleArchive;
-using trovel::testing::TArchiveBuilder;
-using trovel::testing::TBrowserDriver;
-using trovel::testing::TEventWatcher;
-using trovel::testing::TModalDriver;
-using trovel::testing::TreeOf;
-using trovel::testing::TWindowDriver;
+using namespace trovel::testing;
 
 namespace {
 

@@ -28,11 +28,7 @@
 #include <QtTest>
 
 using namespace trovel;
-using trovel::testing::FileNameBox;
-using trovel::testing::FontOfLineHeight;
-using trovel::testing::SampleArchive;
-using trovel::testing::TArchiveBuilder;
-using trovel::testing::TWindowDriver;
+using namespace trovel::testing;
 
 namespace {
 
