@@ -35,7 +35,8 @@ const char *const AboutText = "Trovel 1.0, a viewer for game archives, by the Tr
                               "\n"
                               "For more information see readme.txt!";
 
-// Design sizes (see TDesignScale); the form holds the others.
+// Sizes at a line height of 13 pixels (see TDesignScale); the form holds the
+// others.
 constexpr int ClientWidth = 736;
 constexpr int ClientHeight = 487;
 constexpr int TreeWidth = 201;
@@ -50,13 +51,6 @@ constexpr int TreeSnapWidth = 30;
 constexpr std::chrono::milliseconds PendingEventsInterval{30};
 constexpr int ExtractPanelHeight = 89;
 
-// The text of the root node: the archive's file name without its folder.
-std::string_view FileNamePart(std::string_view Path)
-{
-    const std::size_t slash = Path.rfind('/');
-    return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
-}
-
 QIcon ApplicationIcon()
 {
     QIcon icon;
@@ -67,28 +61,6 @@ QIcon ApplicationIcon()
 
 } // namespace
 
-std::string ExtractArcFileName(std::string_view Name)
-{
-    const std::size_t slash = Name.rfind('/');
-    return std::string(slash == std::string_view::npos ? Name : Name.substr(slash + 1));
-}
-
-// Marks what the window is running for as long as the object lives.
-class TfrmMain::TRunningScope final
-{
-public:
-    TRunningScope(TfrmMain &Window, TRunning Running) : FWindow(Window)
-    {
-        FWindow.FRunning = Running;
-    }
-    ~TRunningScope() { FWindow.FRunning = TRunning::Nothing; }
-    TRunningScope(const TRunningScope &) = delete;
-    TRunningScope &operator=(const TRunningScope &) = delete;
-
-private:
-    TfrmMain &FWindow;
-};
-
 TfrmMain::TfrmMain(QWidget *Parent)
     : QMainWindow(Parent), ui(std::make_unique<Ui::TfrmMain>()),
       FGuard([this](const QString &Message) { ShowErrorMessage(FModalSeam, Message); }),
@@ -97,7 +69,7 @@ TfrmMain::TfrmMain(QWidget *Parent)
       SaveDialog1(TFileDialog::TKind::Save, FModalSeam),
       VeskaFolderDialog1(new TVeskaFolderDialog(this)), FTree(new TFolderTreeModel(this)),
       FFiles(new TFileListModel(TCollator::ForSystem(), this)),
-      FPendingEvents(PendingEventsInterval)
+      FFolderIndex(*FTree, PendingEventsInterval), FExtractAll(PendingEventsInterval)
 {
     QCoreApplication::installTranslator(FShortcutTexts);
     ui->setupUi(this);
@@ -110,7 +82,7 @@ TfrmMain::TfrmMain(QWidget *Parent)
     SetUpViews();
     ConnectHandlers();
 
-    // The design's client area lies below the menu bar.
+    // The client area has that size; the menu bar comes on top.
     resize(FScale(ClientWidth), FScale(ClientHeight) + ui->MainMenu1->sizeHint().height());
     if (const QScreen *screen = this->screen()) {
         // A window larger than the desktop, as in a large font, keeps its
@@ -131,7 +103,7 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::SetUpViews()
 {
-    // The separator of the File menu carries its design name.
+    // The form cannot name a menu's separator; the File menu's is N1.
     for (QAction *action : ui->Datei1->actions()) {
         if (action->isSeparator())
             action->setObjectName(QStringLiteral("N1"));
@@ -207,6 +179,7 @@ void TfrmMain::ConnectHandlers()
             [this](const QModelIndex &Current) {
                 Guarded([this, &Current] { tvDirectoriesChange(Current); });
             });
+    connect(&FExtractAll, &TExtractAllRun::ProgressShown, this, &TfrmMain::ShowExtractProgress);
 }
 
 void TfrmMain::FormCreate()
@@ -228,24 +201,21 @@ void TfrmMain::ShowMessage(const QString &Text)
 
 void TfrmMain::CloseIfRequested()
 {
-    if (FCloseRequested && FRunning == TRunning::Nothing) {
-        FCloseRequested = false;
+    if (FRunning.TakePendingClose())
         close();
-    }
 }
 
 void TfrmMain::closeEvent(QCloseEvent *Event)
 {
-    if (FRunning != TRunning::Nothing) {
-        // The running operation ends first (All files at its next entry); the
-        // guard that runs it closes the window when it has returned.
-        FCloseRequested = true;
-        if (FRunning == TRunning::ExtractAll)
-            FCancelled = true;
-        Event->ignore();
+    if (FRunning.MayClose()) {
+        Event->accept();
         return;
     }
-    Event->accept();
+    // The running operation ends first (All files at its next entry); the
+    // guard that runs it closes the window when it has returned.
+    if (FRunning.Running() == TRunning::ExtractAll)
+        FExtractAll.Cancel();
+    Event->ignore();
 }
 
 bool TfrmMain::IsMenuShortcut(const QKeyEvent &Key) const
@@ -291,40 +261,18 @@ void TfrmMain::UpdateStatus()
     ui->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
 }
 
-void TfrmMain::LetPendingEventsRun()
-{
-    if (!FPendingEvents.Due())
-        return;
-    QCoreApplication::processEvents();
-    FPendingEvents.Ran();
-}
-
 void TfrmMain::LoadArchive(const std::string &FileName)
 {
     CloseArchive();
     ui->StatusBar1->SetText(QStringLiteral("Reading archive..."));
     FReader->Open(FileName);
-    FTree->SetNameCodec(FReader->NameCodec());
 
     QTreeView *tree = ui->tvDirectories;
     TFolderNode root = NoFolderNode;
     {
         TUpdateBatch batch(tree);
-        root = FTree->AddRoot(FileNamePart(FileName));
-        FPendingEvents.Restart();
-        const std::int32_t count = FReader->GetFileCount();
-        for (std::int32_t index = 0; index < count; ++index) {
-            const TFolderNode node = FTree->GetFolderNode(root, FReader->FileNameView(index));
-            std::int32_t list = FTree->Data(node);
-            if (list == TFolderTreeModel::NoData) {
-                list = static_cast<std::int32_t>(FEntryLists.size());
-                FEntryLists.emplace_back();
-                FTree->SetData(node, list);
-                // Selecting a folder now lists the entries collected so far.
-                LetPendingEventsRun();
-            }
-            FEntryLists[list].push_back(index);
-        }
+        // The root is named after the archive's file, without its folder.
+        root = FFolderIndex.Build(*FReader, ExtractArcFileName(FileName));
         // The model shows views only as many levels as they can lay out.
         tree->expandAll();
     }
@@ -351,46 +299,32 @@ void TfrmMain::CloseArchive()
     FArchiveLoaded = false;
     FReader->Close();
     TUpdateBatch batch(ui->tvDirectories);
-    FEmptyingTree = true;
-    const auto emptied = qScopeGuard([this] { FEmptyingTree = false; });
-    std::vector<std::vector<std::int32_t>>().swap(FEntryLists);
-    FTree->Clear();
+    FFolderIndex.Clear();
 }
 
 void TfrmMain::tvDirectoriesChange(const QModelIndex &Node)
 {
     const TFolderNode node = FTree->NodeAt(Node);
-    if (FEmptyingTree || node == NoFolderNode)
+    if (FFolderIndex.Clearing() || node == NoFolderNode)
         return;
     // A node without children counts as collapsed, whatever the view keeps for it.
     const bool expanded = FTree->ChildCount(node) > 0 && ui->tvDirectories->isExpanded(Node);
     FTree->SetImageIndex(node, expanded ? 0 : 1);
 
     TUpdateBatch batch(ui->lvFiles);
-    std::vector<TFileRow> rows;
-    if (const std::int32_t list = FTree->Data(node); list != TFolderTreeModel::NoData) {
-        const std::vector<std::int32_t> &entries = FEntryLists[list];
-        rows.reserve(entries.size());
-        TArcFileEntry entry{};
-        for (const std::int32_t index : entries) {
-            FReader->GetFileEntry(index, entry);
-            const std::string name = ExtractArcFileName(FReader->FileNameView(index));
-            rows.push_back(TFileRow{index, entry.Size, NameText(FReader->NameCodec(), name)});
-        }
-    }
-    FFiles->Fill(std::move(rows));
+    FFiles->Fill(FFolderIndex.RowsOf(node, *FReader));
 }
 
 void TfrmMain::ffnen1Click()
 {
     // A running load or extraction uses the reader while it lets events run;
     // a load started from there would close the archive under it.
-    if (FRunning != TRunning::Nothing)
+    if (!FRunning.MayOpen())
         return;
     OpenDialog1.SetFilter(QString::fromLatin1(ArchiveFilter));
     if (!OpenDialog1.Execute(this))
         return;
-    TRunningScope running(*this, TRunning::Load);
+    const auto running = FRunning.Enter(TRunning::Load);
     LoadArchive(QFile::encodeName(OpenDialog1.FileName()).toStdString());
 }
 
@@ -408,21 +342,21 @@ void TfrmMain::AboutTrovel1Click()
 // in the middle of the run; extracting again from there is refused silently.
 void TfrmMain::Selectedfile1Click()
 {
-    if (FRunning == TRunning::ExtractAll)
+    if (!FRunning.MayExtract())
         return;
     ExtractSelected();
 }
 
 void TfrmMain::Allfiles1Click()
 {
-    if (FRunning == TRunning::ExtractAll)
+    if (!FRunning.MayExtract())
         return;
     ExtractAllFiles();
 }
 
 void TfrmMain::btCancelClick()
 {
-    FCancelled = true;
+    FExtractAll.Cancel();
 }
 
 std::optional<std::int32_t> TfrmMain::SelectedEntry() const
@@ -458,17 +392,7 @@ void TfrmMain::ExtractSelected()
 
 bool TfrmMain::ExtractProgress(TArcReader &, const std::string &Name)
 {
-    FProgressName = Name;
-    ++FProgressPosition;
-    // The panel is brought up to date only when it can be drawn, right before
-    // events run: a cancel handled then stops the run before the entry that
-    // the label shows.
-    if (FPendingEvents.Due()) {
-        ShowExtractProgress();
-        emit ExtractProgressShown(ui->pbProgress->value(), ui->lbExtract->text());
-        LetPendingEventsRun();
-    }
-    return FCancelled;
+    return FExtractAll.Report(Name);
 }
 
 void TfrmMain::ExtractAllFiles()
@@ -481,19 +405,15 @@ void TfrmMain::ExtractAllFiles()
         return;
     const std::string folder = QFile::encodeName(VeskaFolderDialog1->Folder()).toStdString();
 
-    TRunningScope running(*this, TRunning::ExtractAll);
-    FCancelled = false;
+    const auto running = FRunning.Enter(TRunning::ExtractAll);
     ShowExtractPanel();
     // However the run ends, the panel is gone before a failure reaches the
     // error display.
-    const auto hidePanel = qScopeGuard([this] {
-        ShowExtractProgress();
-        ui->pnExtract->hide();
-    });
+    const auto hidePanel = qScopeGuard([this] { ui->pnExtract->hide(); });
     FReader->SetOnProgress([this](TArcReader &Sender, const std::string &Name) {
         return ExtractProgress(Sender, Name);
     });
-    FReader->ExtractAll(folder);
+    FExtractAll.Run([this, &folder] { FReader->ExtractAll(folder); });
 }
 
 bool TfrmMain::ExecuteFolderDialog()
@@ -504,10 +424,6 @@ bool TfrmMain::ExecuteFolderDialog()
 
 void TfrmMain::ShowExtractPanel()
 {
-    FProgressName.clear();
-    FProgressPosition = 0;
-    FPendingEvents.Restart();
-
     ui->lbExtract->clear();
     QProgressBar *bar = ui->pbProgress;
     bar->setMinimum(0);
@@ -521,10 +437,10 @@ void TfrmMain::ShowExtractPanel()
     panel->show();
 }
 
-void TfrmMain::ShowExtractProgress()
+void TfrmMain::ShowExtractProgress(int Position, const std::string &Name)
 {
-    ui->lbExtract->setText(NameText(FReader->NameCodec(), FProgressName));
-    ui->pbProgress->setValue(std::min(FProgressPosition, ui->pbProgress->maximum()));
+    ui->lbExtract->setText(NameText(FReader->NameCodec(), Name));
+    ui->pbProgress->setValue(std::min(Position, ui->pbProgress->maximum()));
 }
 
 } // namespace trovel

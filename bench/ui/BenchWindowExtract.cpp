@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QProgressBar>
 
 #include <algorithm>
 #include <chrono>
@@ -113,8 +114,13 @@ public:
             FUnexpected = Dialog.metaObject()->className();
             return 0;
         });
-        QObject::connect(&FWindow, &TfrmMain::ExtractProgressShown, &FWindow,
-                         [this] { ++FPanelUpdates; });
+        // The bar moves whenever the panel is brought up to date, and once
+        // more at the end unless the last report was shown.
+        QObject::connect(FWindow.findChild<QProgressBar *>("pbProgress"),
+                         &QProgressBar::valueChanged, &FWindow, [this](int Value) {
+                             if (Value > 0)
+                                 ++FPanelUpdates;
+                         });
         FWindow.show();
         QCoreApplication::processEvents();
     }

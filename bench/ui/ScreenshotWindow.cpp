@@ -3,8 +3,8 @@
 // File > Open with the real open dialog typed into and confirmed, selects
 // FOLDER (a top-level folder of the archive; optional) and saves what the
 // screen shows of the window as OUTPUT. With --progress it then runs
-// Extract > All files into a temporary folder and takes the picture while the
-// progress panel shows the middle entry; the run is then cancelled.
+// Extract > All files into a temporary folder and takes the picture when the
+// progress panel first shows an entry; the run is then cancelled.
 // Usage: screenshot-window [--progress] ARCHIVE OUTPUT [FOLDER]
 #include "Main.h"
 #include "VeskaFolderDialog.h"
@@ -24,7 +24,6 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include <chrono>
 #include <cstdio>
 
 using trovel::TfrmMain;
@@ -59,19 +58,18 @@ bool saveWindowPicture(TfrmMain &Window, const QString &Output)
     return false;
 }
 
-// Extract > All files into Target; the picture is taken while the panel shows
-// the middle entry, and the run is cancelled from there.
+// Extract > All files into Target; the picture is taken when the panel first
+// shows an entry, and the run is cancelled from there.
 bool pictureOfRun(TfrmMain &Window, const QString &Target, const QString &Output)
 {
-    using namespace std::chrono_literals;
     auto *bar = Window.findChild<QProgressBar *>("pbProgress");
     auto *cancel = Window.findChild<QPushButton *>("btCancel");
     bool saved = false, taken = false;
-    // Every entry is reported, so the middle one is met however fast the run.
-    Window.SetPendingEventsInterval(0ms);
+    // The bar moves when the panel is brought up to date, right before the
+    // run lets events run.
     const QMetaObject::Connection picture =
-        QObject::connect(&Window, &TfrmMain::ExtractProgressShown, &Window, [&](int Position) {
-            if (taken || Position < (bar->maximum() + 1) / 2)
+        QObject::connect(bar, &QProgressBar::valueChanged, &Window, [&](int Position) {
+            if (taken || Position < 1)
                 return;
             taken = true;
             Window.repaint();
