@@ -1,5 +1,6 @@
 #include "VeskaFolderDialog.h"
 
+#include "CentredPosition.h"
 #include "LanguageKey.h"
 #include "NewFolderButtonLayout.h"
 #include "QtFolderBrowser.h"
@@ -318,8 +319,7 @@ void TVeskaFolderDialog::CentreOnScreen(QWidget &Dialog) const
     const QRect Screen = QGuiApplication::primaryScreen()->geometry();
     const QSize Frame = Dialog.size().grownBy(FrameMargins(Dialog));
     // A window's position is that of its frame.
-    Dialog.move(Screen.x() + Screen.width() / 2 - Frame.width() / 2,
-                Screen.y() + Screen.height() / 2 - Frame.height() / 2);
+    Dialog.move(Screen.topLeft() + CentredPosition(Screen.size(), Frame));
 }
 
 QMargins TVeskaFolderDialog::FrameMargins(const QWidget &Dialog)

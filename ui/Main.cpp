@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CentredPosition.h"
 #include "Collation.h"
 #include "DesignScale.h"
 #include "FileListModel.h"

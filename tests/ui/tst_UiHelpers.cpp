@@ -1,5 +1,6 @@
 // The window's small rules: names, titles, messages, menus, filters, ordering.
 #include "ArcErrors.h"
+#include "CentredPosition.h"
 #include "Collation.h"
 #include "CommandGuard.h"
 #include "DesignScale.h"
@@ -9,7 +10,6 @@
 #include "MessageBoxes.h"
 #include "ModalSeam.h"
 #include "TreeStyle.h"
-#include "ViewSupport.h"
 
 #include <QPainter>
 #include <QStyleFactory>
@@ -251,8 +251,8 @@ void TUiHelpersTest::panelCentresOnOuterSize_data()
 {
     QTest::addColumn<QSize>("outer");
     QTest::addColumn<QPoint>("place");
-    QTest::newRow("design outer size") << QSize(744, 541) << QPoint(231, 226);
-    QTest::newRow("design client size") << QSize(736, 487) << QPoint(227, 199);
+    QTest::newRow("outer size at line height 13") << QSize(744, 541) << QPoint(231, 226);
+    QTest::newRow("client size at line height 13") << QSize(736, 487) << QPoint(227, 199);
     QTest::newRow("odd differences round down") << QSize(282, 90) << QPoint(0, 0);
     // Truncated toward zero, not rounded down: -181 / 2 is -90.
     QTest::newRow("smaller than the panel") << QSize(100, 50) << QPoint(-90, -19);
@@ -284,8 +284,7 @@ void TUiHelpersTest::designSizesScaleWithLineHeight_data()
     QTest::addColumn<int>("lineHeight");
     QTest::addColumn<QRect>("design");
     QTest::addColumn<QRect>("scaled");
-    QTest::newRow("design line height")
-        << 13 << QRect(240, 184, 281, 89) << QRect(240, 184, 281, 89);
+    QTest::newRow("line height 13") << 13 << QRect(240, 184, 281, 89) << QRect(240, 184, 281, 89);
     QTest::newRow("twice as high") << 26 << QRect(240, 184, 281, 89) << QRect(480, 368, 562, 178);
     // 16 * 14 / 13 = 17.2, 8 * 14 / 13 = 8.6, 257 * 14 / 13 = 276.8, 13 * 14 / 13 = 14
     QTest::newRow("to the nearest pixel") << 14 << QRect(16, 8, 257, 13) << QRect(17, 9, 277, 14);
