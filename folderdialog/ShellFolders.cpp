@@ -6,8 +6,6 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include <array>
-
 namespace trovel {
 
 namespace {
@@ -62,14 +60,6 @@ QString LocationOf(TSHFolders Folder)
 }
 
 } // namespace
-
-int ShellFolderNumber(TSHFolders Folder)
-{
-    // foDesktopExpanded has no number: it stands for "no top folder".
-    static constexpr std::array<int, 18> Numbers{0, -1, 2,  3,  4,  5,  6,  7,  8,
-                                                 9, 10, 11, 16, 17, 18, 19, 20, 21};
-    return Numbers.at(Folder);
-}
 
 std::optional<QString> SpecialFolderLocation(TSHFolders Folder)
 {

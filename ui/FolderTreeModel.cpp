@@ -148,14 +148,9 @@ void TFolderTreeModel::GrowIndex()
 {
     std::vector<TFolderNode> old(std::max<std::size_t>(64, 2 * FSlots.size()), NoFolderNode);
     old.swap(FSlots);
-    const std::size_t mask = FSlots.size() - 1;
     for (TFolderNode node : old) {
-        if (node == NoFolderNode)
-            continue;
-        std::size_t slot = HashOf(FNodes[node].Parent, Text(node)) & mask;
-        while (FSlots[slot] != NoFolderNode)
-            slot = (slot + 1) & mask;
-        FSlots[slot] = node;
+        if (node != NoFolderNode)
+            IndexNode(node);
     }
 }
 

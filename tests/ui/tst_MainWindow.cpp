@@ -43,8 +43,8 @@ class TMainWindowTest final : public QObject
 
 private slots:
     void initTestCase();
-    void windowHasDesignComponents_data();
-    void windowHasDesignComponents();
+    void componentsAreFoundByNameAndKind_data();
+    void componentsAreFoundByNameAndKind();
     void windowLayoutFollowsFont_data();
     void windowLayoutFollowsFont();
     void menusShowAccessKeysAndGermanShortcutTexts();
@@ -78,11 +78,11 @@ void TMainWindowTest::initTestCase()
 {
     // Windows closed by a test must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The design's sizes hold as they stand in a font of their line height.
+    // The window's sizes are laid out for a font of this line height.
     QApplication::setFont(FontOfLineHeight(13));
 }
 
-void TMainWindowTest::windowHasDesignComponents_data()
+void TMainWindowTest::componentsAreFoundByNameAndKind_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("className");
@@ -110,7 +110,7 @@ void TMainWindowTest::windowHasDesignComponents_data()
         QTest::newRow(name) << name << className;
 }
 
-void TMainWindowTest::windowHasDesignComponents()
+void TMainWindowTest::componentsAreFoundByNameAndKind()
 {
     QFETCH(QString, name);
     QFETCH(QString, className);
@@ -124,13 +124,14 @@ void TMainWindowTest::windowLayoutFollowsFont_data()
 {
     QTest::addColumn<int>("lineHeight");
     QTest::addColumn<int>("letterSpacing"); // percent
-    QTest::newRow("design font") << 13 << 100;
+    QTest::newRow("line height 13") << 13 << 100;
     QTest::newRow("twice as large") << 26 << 100;
-    // Digits too wide for the design's Size column widen it.
+    // Digits too wide for the Size column's 80 pixels widen it.
     QTest::newRow("wide digits") << 13 << 250;
 }
 
-// Every design size and position scales with the font's line height over 13.
+// Every size and position of the form scales with the font's line height
+// over 13.
 void TMainWindowTest::windowLayoutFollowsFont()
 {
     QFETCH(int, lineHeight);
