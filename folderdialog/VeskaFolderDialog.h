@@ -45,8 +45,8 @@ public:
     constexpr TBrowseInfoFlagSet() = default;
     constexpr TBrowseInfoFlagSet(std::initializer_list<TBrowseInfoFlags> Flags)
     {
-        for (TBrowseInfoFlags Flag : Flags)
-            FBits |= Bit(Flag);
+        for (TBrowseInfoFlags flag : Flags)
+            FBits |= Bit(flag);
     }
 
     constexpr bool Contains(TBrowseInfoFlags Flag) const { return (FBits & Bit(Flag)) != 0; }
