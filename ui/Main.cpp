@@ -63,7 +63,7 @@ QIcon ApplicationIcon()
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *Parent)
-    : QMainWindow(Parent), ui(std::make_unique<Ui::TfrmMain>()),
+    : QMainWindow(Parent), FUi(std::make_unique<Ui::TfrmMain>()),
       FGuard([this](const QString &Message) { ShowErrorMessage(FModalSeam, Message); }),
       FShortcutTexts(new TShortcutTexts(this)), imFolders(FolderImages()),
       OpenDialog1(TFileDialog::TKind::Open, FModalSeam),
@@ -73,7 +73,7 @@ TfrmMain::TfrmMain(QWidget *Parent)
       FFolderIndex(*FTree, PendingEventsInterval), FExtractAll(PendingEventsInterval)
 {
     QCoreApplication::installTranslator(FShortcutTexts);
-    ui->setupUi(this);
+    FUi->setupUi(this);
     if (const QScreen *screen = this->screen()) {
         if (const QFont shown = ScreenFont(font(), screen->logicalDotsPerInchY()); shown != font())
             setFont(shown);
@@ -84,7 +84,7 @@ TfrmMain::TfrmMain(QWidget *Parent)
     ConnectHandlers();
 
     // The client area has that size; the menu bar comes on top.
-    resize(FScale(ClientWidth), FScale(ClientHeight) + ui->MainMenu1->sizeHint().height());
+    resize(FScale(ClientWidth), FScale(ClientHeight) + FUi->MainMenu1->sizeHint().height());
     if (const QScreen *screen = this->screen()) {
         // A window larger than the desktop, as in a large font, keeps its
         // title bar and menus on it.
@@ -105,24 +105,24 @@ TfrmMain::~TfrmMain()
 void TfrmMain::SetUpViews()
 {
     // The form cannot name a menu's separator; the File menu's is N1.
-    for (QAction *action : ui->Datei1->actions()) {
+    for (QAction *action : FUi->Datei1->actions()) {
         if (action->isSeparator())
             action->setObjectName(QStringLiteral("N1"));
     }
-    for (QMenu *menu : {ui->Datei1, ui->Extract1, ui->Help1}) {
+    for (QMenu *menu : {FUi->Datei1, FUi->Extract1, FUi->Help1}) {
         AssignAccessKeys(menu);
         connect(menu, &QMenu::aboutToShow, this, [menu] { AssignAccessKeys(menu); });
     }
-    AssignAccessKeys(ui->MainMenu1);
+    AssignAccessKeys(FUi->MainMenu1);
 
-    QTreeView *tree = ui->tvDirectories;
+    QTreeView *tree = FUi->tvDirectories;
     tree->setModel(FTree);
     FTree->SetImages(imFolders);
     tree->setIconSize(QSize(16, 16));
     tree->viewport()->setAttribute(Qt::WA_Hover);
     HideSelectionWhenUnfocused(tree);
 
-    QTreeView *list = ui->lvFiles;
+    QTreeView *list = FUi->lvFiles;
     list->setModel(FFiles);
     QHeaderView *header = list->header();
     header->setSectionsClickable(true);
@@ -141,7 +141,7 @@ void TfrmMain::SetUpViews()
     list->setMinimumWidth(FScale(list->minimumWidth()));
     HideSelectionWhenUnfocused(list);
 
-    QSplitter *splitter = ui->Splitter1;
+    QSplitter *splitter = FUi->Splitter1;
     splitter->setCollapsible(0, true);
     splitter->setCollapsible(1, false);
     splitter->setHandleWidth(FScale(splitter->handleWidth()));
@@ -154,10 +154,10 @@ void TfrmMain::SetUpViews()
                     splitter->setSizes({0, sizes[0] + sizes[1]});
             });
 
-    for (QWidget *part : std::initializer_list<QWidget *>{ui->pnExtract, ui->lbExtract,
-                                                          ui->pbProgress, ui->btCancel})
+    for (QWidget *part : std::initializer_list<QWidget *>{FUi->pnExtract, FUi->lbExtract,
+                                                          FUi->pbProgress, FUi->btCancel})
         part->setGeometry(FScale(part->geometry()));
-    ui->pnExtract->raise();
+    FUi->pnExtract->raise();
     VeskaFolderDialog1->setObjectName(QStringLiteral("VeskaFolderDialog1"));
     VeskaFolderDialog1->SetFlags({TBrowseInfoFlags::OnlyFileSystem, TBrowseInfoFlags::ShowPath});
     qApp->installEventFilter(this);
@@ -165,18 +165,18 @@ void TfrmMain::SetUpViews()
 
 void TfrmMain::ConnectHandlers()
 {
-    connect(ui->ffnen1, &QAction::triggered, this, [this] { Guarded([this] { ffnen1Click(); }); });
-    connect(ui->Beenden1, &QAction::triggered, this,
+    connect(FUi->ffnen1, &QAction::triggered, this, [this] { Guarded([this] { ffnen1Click(); }); });
+    connect(FUi->Beenden1, &QAction::triggered, this,
             [this] { Guarded([this] { Beenden1Click(); }); });
-    connect(ui->AboutTrovel1, &QAction::triggered, this,
+    connect(FUi->AboutTrovel1, &QAction::triggered, this,
             [this] { Guarded([this] { AboutTrovel1Click(); }); });
-    connect(ui->Selectedfile1, &QAction::triggered, this,
+    connect(FUi->Selectedfile1, &QAction::triggered, this,
             [this] { Guarded([this] { Selectedfile1Click(); }); });
-    connect(ui->Allfiles1, &QAction::triggered, this,
+    connect(FUi->Allfiles1, &QAction::triggered, this,
             [this] { Guarded([this] { Allfiles1Click(); }); });
-    connect(ui->btCancel, &QPushButton::clicked, this,
+    connect(FUi->btCancel, &QPushButton::clicked, this,
             [this] { Guarded([this] { btCancelClick(); }); });
-    connect(ui->tvDirectories->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(FUi->tvDirectories->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &Current) {
                 Guarded([this, &Current] { tvDirectoriesChange(Current); });
             });
@@ -222,7 +222,7 @@ void TfrmMain::closeEvent(QCloseEvent *Event)
 bool TfrmMain::IsMenuShortcut(const QKeyEvent &Key) const
 {
     const QKeySequence pressed(Key.keyCombination());
-    for (const QAction *action : {ui->ffnen1, ui->Selectedfile1, ui->Allfiles1}) {
+    for (const QAction *action : {FUi->ffnen1, FUi->Selectedfile1, FUi->Allfiles1}) {
         if (action->shortcut() == pressed)
             return true;
     }
@@ -245,7 +245,7 @@ bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
     }
     case QEvent::MouseButtonDblClick:
         // A double-click anywhere in the list, on a row or not.
-        if (Watched == ui->lvFiles->viewport() &&
+        if (Watched == FUi->lvFiles->viewport() &&
             static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
             Guarded([this] { Selectedfile1Click(); });
             return true;
@@ -259,16 +259,16 @@ bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
 
 void TfrmMain::UpdateStatus()
 {
-    ui->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
+    FUi->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
 }
 
 void TfrmMain::LoadArchive(const std::string &FileName)
 {
     CloseArchive();
-    ui->StatusBar1->SetText(QStringLiteral("Reading archive..."));
+    FUi->StatusBar1->SetText(QStringLiteral("Reading archive..."));
     FReader->Open(FileName);
 
-    QTreeView *tree = ui->tvDirectories;
+    QTreeView *tree = FUi->tvDirectories;
     TFolderNode root = NoFolderNode;
     {
         TUpdateBatch batch(tree);
@@ -299,7 +299,7 @@ void TfrmMain::CloseArchive()
 {
     FArchiveLoaded = false;
     FReader->Close();
-    TUpdateBatch batch(ui->tvDirectories);
+    TUpdateBatch batch(FUi->tvDirectories);
     FFolderIndex.Clear();
 }
 
@@ -309,10 +309,10 @@ void TfrmMain::tvDirectoriesChange(const QModelIndex &Node)
     if (FFolderIndex.Clearing() || node == NoFolderNode)
         return;
     // A node without children counts as collapsed, whatever the view keeps for it.
-    const bool expanded = FTree->ChildCount(node) > 0 && ui->tvDirectories->isExpanded(Node);
+    const bool expanded = FTree->ChildCount(node) > 0 && FUi->tvDirectories->isExpanded(Node);
     FTree->SetImageIndex(node, expanded ? 0 : 1);
 
-    TUpdateBatch batch(ui->lvFiles);
+    TUpdateBatch batch(FUi->lvFiles);
     FFiles->Fill(FFolderIndex.RowsOf(node, *FReader));
 }
 
@@ -362,7 +362,7 @@ void TfrmMain::btCancelClick()
 
 std::optional<std::int32_t> TfrmMain::SelectedEntry() const
 {
-    const QModelIndexList rows = ui->lvFiles->selectionModel()->selectedRows();
+    const QModelIndexList rows = FUi->lvFiles->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return std::nullopt;
     return FFiles->Row(rows.first().row()).EntryIndex;
@@ -381,8 +381,8 @@ void TfrmMain::ExtractSelected()
     SaveDialog1.SetFileName(NameText(FReader->NameCodec(), ExtractArcFileName(name)));
     if (!SaveDialog1.Execute(this))
         return;
-    ui->StatusBar1->SetText(QStringLiteral("Extracting ") + NameText(FReader->NameCodec(), name) +
-                            QStringLiteral("..."));
+    FUi->StatusBar1->SetText(QStringLiteral("Extracting ") + NameText(FReader->NameCodec(), name) +
+                             QStringLiteral("..."));
     // No events run until the file is written: the status text, and what the
     // dialog covered, are drawn now.
     DrawNow(this);
@@ -410,7 +410,7 @@ void TfrmMain::ExtractAllFiles()
     ShowExtractPanel();
     // However the run ends, the panel is gone before a failure reaches the
     // error display.
-    const auto hidePanel = qScopeGuard([this] { ui->pnExtract->hide(); });
+    const auto hidePanel = qScopeGuard([this] { FUi->pnExtract->hide(); });
     FReader->SetOnProgress([this](TArcReader &Sender, const std::string &Name) {
         return ExtractProgress(Sender, Name);
     });
@@ -425,14 +425,14 @@ bool TfrmMain::ExecuteFolderDialog()
 
 void TfrmMain::ShowExtractPanel()
 {
-    ui->lbExtract->clear();
-    QProgressBar *bar = ui->pbProgress;
+    FUi->lbExtract->clear();
+    QProgressBar *bar = FUi->pbProgress;
     bar->setMinimum(0);
     bar->setMaximum(FReader->GetFileCount());
     bar->setValue(0);
     // Centred on the window's outer size, title bar and borders included, and
     // placed in client coordinates: a little right of and below the middle.
-    QWidget *panel = ui->pnExtract;
+    QWidget *panel = FUi->pnExtract;
     panel->resize(panel->width(), FScale(ExtractPanelHeight));
     panel->move(CentredPosition(frameGeometry().size(), panel->size()));
     panel->show();
@@ -440,8 +440,8 @@ void TfrmMain::ShowExtractPanel()
 
 void TfrmMain::ShowExtractProgress(int Position, const std::string &Name)
 {
-    ui->lbExtract->setText(NameText(FReader->NameCodec(), Name));
-    ui->pbProgress->setValue(std::min(Position, ui->pbProgress->maximum()));
+    FUi->lbExtract->setText(NameText(FReader->NameCodec(), Name));
+    FUi->pbProgress->setValue(std::min(Position, FUi->pbProgress->maximum()));
 }
 
 } // namespace trovel

@@ -88,7 +88,7 @@ private:
     void ShowExtractPanel();
     void ShowExtractProgress(int Position, const std::string &Name);
 
-    std::unique_ptr<Ui::TfrmMain> ui;
+    std::unique_ptr<Ui::TfrmMain> FUi;
     // Scales the form's sizes to the window's font.
     TDesignScale FScale;
     TModalSeam FModalSeam;

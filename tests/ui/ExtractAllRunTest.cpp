@@ -15,7 +15,7 @@ const QStringList Names = {"a", "b/c", "d"};
 
 // Runs as the reader does: a report before each entry, stopping at the first
 // that asks to stop. The entries passed are those written.
-QStringList extract(TExtractAllRun &Run)
+QStringList ExtractNames(TExtractAllRun &Run)
 {
     QStringList written;
     Run.Run([&] {
@@ -60,7 +60,7 @@ void TExtractAllRunTest::reportsAreShownAtTheirPace()
     connect(&run, &TExtractAllRun::ProgressShown, this, [&](int Position, const std::string &Name) {
         seen.append(QString::number(Position) + u':' + QString::fromStdString(Name));
     });
-    QCOMPARE(extract(run), Names);
+    QCOMPARE(ExtractNames(run), Names);
     QCOMPARE(seen, shown);
 }
 
@@ -86,9 +86,9 @@ void TExtractAllRunTest::cancelStopsBeforeShownEntry()
                 this, [&] { run.Cancel(); }, Qt::QueuedConnection);
         }
     });
-    QCOMPARE(extract(run), Names.first(shownEntry - 1));
+    QCOMPARE(ExtractNames(run), Names.first(shownEntry - 1));
     QVERIFY(run.Cancelled());
-    QCOMPARE(extract(run), Names);
+    QCOMPARE(ExtractNames(run), Names);
     QVERIFY(!run.Cancelled());
 }
 

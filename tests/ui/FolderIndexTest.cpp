@@ -17,7 +17,7 @@ namespace {
 
 // Opens an archive of entries with these names, each with no data and the
 // size given.
-void openArchive(TArcReader &Reader, const QTemporaryDir &Folder, const QByteArrayList &Names,
+void OpenArchive(TArcReader &Reader, const QTemporaryDir &Folder, const QByteArrayList &Names,
                  const QList<quint32> &Sizes)
 {
     ArchiveBuilder archive;
@@ -29,14 +29,14 @@ void openArchive(TArcReader &Reader, const QTemporaryDir &Folder, const QByteArr
 }
 
 // The folder node at Path below the root ("" is the root).
-TFolderNode folderAt(TFolderTreeModel &Tree, const QByteArray &Path)
+TFolderNode FolderAt(TFolderTreeModel &Tree, const QByteArray &Path)
 {
     const TFolderNode root = Tree.TopLevel().at(0);
     return Path.isEmpty() ? root : Tree.GetFolderNode(root, (Path + '/').toStdString());
 }
 
 // The rows as "caption:size#entry".
-QStringList rowsOf(const std::vector<TFileRow> &Rows)
+QStringList RowsText(const std::vector<TFileRow> &Rows)
 {
     QStringList rows;
     for (const TFileRow &row : Rows)
@@ -94,11 +94,11 @@ void TFolderIndexTest::rowsListTheEntriesOfOneFolder()
     QFETCH(QByteArray, folder);
     QFETCH(QStringList, rows);
     TArcReader reader;
-    openArchive(reader, FFolder, names, sizes);
+    OpenArchive(reader, FFolder, names, sizes);
     TFolderTreeModel tree;
     TFolderIndex index(tree, 1h);
     index.Build(reader, "test.arc");
-    QCOMPARE(rowsOf(index.RowsOf(folderAt(tree, folder), reader)), rows);
+    QCOMPARE(RowsText(index.RowsOf(FolderAt(tree, folder), reader)), rows);
 }
 
 void TFolderIndexTest::buildLetsEventsRunWhenListsAreMade_data()
@@ -117,7 +117,7 @@ void TFolderIndexTest::buildLetsEventsRunWhenListsAreMade()
     QFETCH(int, pacing);
     QFETCH(QStringList, seen);
     TArcReader reader;
-    openArchive(reader, FFolder, {"a/1", "b/2", "a/3", "c/4"}, {});
+    OpenArchive(reader, FFolder, {"a/1", "b/2", "a/3", "c/4"}, {});
     TFolderTreeModel tree;
     TFolderIndex index(tree, std::chrono::milliseconds(pacing));
     QStringList rows;
@@ -144,7 +144,7 @@ void TFolderIndexTest::buildLetsEventsRunWhenListsAreMade()
 void TFolderIndexTest::clearEmptiesTreeAndSaysSoMeanwhile()
 {
     TArcReader reader;
-    openArchive(reader, FFolder, {"a/1", "b/2"}, {1, 2});
+    OpenArchive(reader, FFolder, {"a/1", "b/2"}, {1, 2});
     TFolderTreeModel tree;
     TFolderIndex index(tree, 1h);
     index.Build(reader, "first.arc");
@@ -157,10 +157,10 @@ void TFolderIndexTest::clearEmptiesTreeAndSaysSoMeanwhile()
     QCOMPARE(tree.NodeCount(), 0);
 
     // Built again, the lists start afresh.
-    openArchive(reader, FFolder, {"x", "b/y"}, {3, 4});
+    OpenArchive(reader, FFolder, {"x", "b/y"}, {3, 4});
     const TFolderNode root = index.Build(reader, "second.arc");
-    QCOMPARE(rowsOf(index.RowsOf(root, reader)), QStringList{"x:3#0"});
-    QCOMPARE(rowsOf(index.RowsOf(folderAt(tree, "b"), reader)), QStringList{"y:4#1"});
+    QCOMPARE(RowsText(index.RowsOf(root, reader)), QStringList{"x:3#0"});
+    QCOMPARE(RowsText(index.RowsOf(FolderAt(tree, "b"), reader)), QStringList{"y:4#1"});
 }
 
 QTEST_MAIN(TFolderIndexTest)
