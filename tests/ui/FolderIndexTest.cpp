@@ -82,9 +82,6 @@ void TFolderIndexTest::rowsListTheEntriesOfOneFolder_data()
         << QByteArrayList{"a/b/c", "x"} << QList<quint32>{1, 2} << QByteArray("a") << QStringList{};
     QTest::newRow("empty folder text") << QByteArrayList{"/x", "a//y"} << QList<quint32>{1, 2}
                                        << QByteArray("a/") << QStringList{"y:2#1"};
-    // The tests run in C.UTF-8, whose code page is 1252.
-    QTest::newRow("code page") << QByteArrayList{"Gel\xe4nde/Stra\337e.tex"} << QList<quint32>{0}
-                               << QByteArray("Gel\xe4nde") << QStringList{"Straße.tex:0#0"};
 }
 
 void TFolderIndexTest::rowsListTheEntriesOfOneFolder()
