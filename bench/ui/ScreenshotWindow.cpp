@@ -66,15 +66,21 @@ bool pictureOfRun(TfrmMain &Window, const QString &Target, const QString &Output
     auto *cancel = Window.findChild<QPushButton *>("btCancel");
     bool saved = false, taken = false;
     // The bar moves when the panel is brought up to date, right before the
-    // run lets events run.
+    // run lets events run; the panel just shown is laid out by then, and the
+    // click is handled in the same turn.
     const QMetaObject::Connection picture =
         QObject::connect(bar, &QProgressBar::valueChanged, &Window, [&](int Position) {
             if (taken || Position < 1)
                 return;
             taken = true;
-            Window.repaint();
-            saved = saveWindowPicture(Window, Output);
-            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &Window,
+                [&] {
+                    Window.repaint();
+                    saved = saveWindowPicture(Window, Output);
+                    cancel->click();
+                },
+                Qt::QueuedConnection);
         });
     Window.ModalSeam().AnswerNext([&Target](QObject &Dialog) {
         qobject_cast<TVeskaFolderDialog *>(&Dialog)->SetFolder(Target);
