@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QProgressBar>
 
 #include <algorithm>
 #include <chrono>
@@ -96,8 +97,13 @@ class TWindowBench final
 public:
     TWindowBench()
     {
-        QObject::connect(&FDriver.Window(), &TfrmMain::ExtractProgressShown, &FDriver.Window(),
-                         [this] { ++FPanelUpdates; });
+        // The bar moves whenever the panel is brought up to date, and once
+        // more at the end unless the last report was shown.
+        QObject::connect(FDriver.Bar(), &QProgressBar::valueChanged, &FDriver.Window(),
+                         [this](int Value) {
+                             if (Value > 0)
+                                 ++FPanelUpdates;
+                         });
         QCoreApplication::processEvents();
     }
 

@@ -3,8 +3,8 @@
 // File > Open with the real open dialog typed into and confirmed, selects
 // FOLDER (a top-level folder of the archive; optional) and saves what the
 // screen shows of the window as OUTPUT. With --progress it then runs
-// Extract > All files into a temporary folder and takes the picture while the
-// progress panel shows the middle entry; the run is then cancelled.
+// Extract > All files into a temporary folder and takes the picture when the
+// progress panel first shows an entry; the run is then cancelled.
 // Usage: screenshot-window [--progress] ARCHIVE OUTPUT [FOLDER]
 #include "Main.h"
 #include "ModalDriver.h"
@@ -23,7 +23,6 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include <chrono>
 #include <cstdio>
 
 using trovel::TfrmMain;
@@ -45,24 +44,29 @@ bool SaveWindowPicture(TfrmMain &Window, const QString &Output)
     return false;
 }
 
-// Extract > All files into Target; the picture is taken while the panel shows
-// the middle entry, and the run is cancelled from there.
+// Extract > All files into Target; the picture is taken when the panel first
+// shows an entry, and the run is cancelled from there.
 bool PictureOfRun(TWindowDriver &Driver, const QString &Target, const QString &Output)
 {
-    using namespace std::chrono_literals;
     TfrmMain &window = Driver.Window();
+    QPushButton *cancel = Driver.CancelButton();
     bool saved = false, taken = false;
-    // Every entry is reported, so the middle one is met however fast the run.
-    window.SetPendingEventsInterval(0ms);
+    // The bar moves when the panel is brought up to date, right before the
+    // run lets events run; the panel just shown is laid out by then, and the
+    // click is handled in the same turn.
     const QMetaObject::Connection picture =
-        QObject::connect(&window, &TfrmMain::ExtractProgressShown, &window, [&](int Position) {
-            if (taken || Position < (Driver.Bar()->maximum() + 1) / 2)
+        QObject::connect(Driver.Bar(), &QProgressBar::valueChanged, &window, [&](int Position) {
+            if (taken || Position < 1)
                 return;
             taken = true;
-            window.repaint();
-            saved = SaveWindowPicture(window, Output);
-            QMetaObject::invokeMethod(Driver.CancelButton(), &QPushButton::click,
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &window,
+                [&] {
+                    window.repaint();
+                    saved = SaveWindowPicture(window, Output);
+                    cancel->click();
+                },
+                Qt::QueuedConnection);
         });
     Driver.AnswerFolderChooser(Target);
     Driver.Action("Allfiles1")->trigger();

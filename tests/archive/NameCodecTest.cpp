@@ -53,8 +53,10 @@ namespace {
 
 struct TLocaleCase
 {
+    const char *Label;
     const char *LcAll, *LcCtype, *Lang;
     int CodePage;
+    friend void PrintTo(const TLocaleCase &C, std::ostream *Out) { *Out << C.Label; }
 };
 
 class TSystemCodePageOf : public ::testing::TestWithParam<TLocaleCase>
@@ -62,9 +64,14 @@ class TSystemCodePageOf : public ::testing::TestWithParam<TLocaleCase>
 };
 
 const TLocaleCase LocaleCases[] = {
-    {"", "", "ru_RU.UTF-8", 1251},  {"", "", "de_DE.UTF-8", 1252},     {"", "", "", 1252},
-    {"C", "", "ru_RU.UTF-8", 1252}, {"", "ja_JP.UTF-8", "ru_RU", 932}, {"zh_TW.UTF-8", "", "", 950},
-    {"zh_CN.GB18030", "", "", 936}, {"sr_RS@latin", "", "", 1250},
+    {"Russian", "", "", "ru_RU.UTF-8", 1251},
+    {"German", "", "", "de_DE.UTF-8", 1252},
+    {"no locale set", "", "", "", 1252},
+    {"C overrides LANG", "C", "", "ru_RU.UTF-8", 1252},
+    {"LC_CTYPE overrides LANG", "", "ja_JP.UTF-8", "ru_RU", 932},
+    {"Chinese of Taiwan", "zh_TW.UTF-8", "", "", 950},
+    {"Chinese of China", "zh_CN.GB18030", "", "", 936},
+    {"Serbian in Latin script", "sr_RS@latin", "", "", 1250},
 };
 
 } // namespace
@@ -77,4 +84,5 @@ TEST_P(TSystemCodePageOf, followsTheLocaleTheCLibraryReads)
         << "LC_ALL=" << c.LcAll << " LC_CTYPE=" << c.LcCtype << " LANG=" << c.Lang;
 }
 
-INSTANTIATE_TEST_SUITE_P(NameCodec, TSystemCodePageOf, ::testing::ValuesIn(LocaleCases));
+INSTANTIATE_TEST_SUITE_P(NameCodec, TSystemCodePageOf, ::testing::ValuesIn(LocaleCases),
+                         TLabelName());

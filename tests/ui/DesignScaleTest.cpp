@@ -21,8 +21,7 @@ void TDesignScaleTest::designSizesScaleWithLineHeight_data()
     QTest::addColumn<int>("lineHeight");
     QTest::addColumn<QRect>("design");
     QTest::addColumn<QRect>("scaled");
-    QTest::newRow("design line height")
-        << 13 << QRect(240, 184, 281, 89) << QRect(240, 184, 281, 89);
+    QTest::newRow("line height 13") << 13 << QRect(240, 184, 281, 89) << QRect(240, 184, 281, 89);
     QTest::newRow("twice as high") << 26 << QRect(240, 184, 281, 89) << QRect(480, 368, 562, 178);
     // 16 * 14 / 13 = 17.2, 8 * 14 / 13 = 8.6, 257 * 14 / 13 = 276.8, 13 * 14 / 13 = 14
     QTest::newRow("to the nearest pixel") << 14 << QRect(16, 8, 257, 13) << QRect(17, 9, 277, 14);

@@ -1,5 +1,21 @@
 #pragma once
 
+// Answering the folder chooser (TVeskaFolderDialog) from a test, without a
+// person:
+// - Scripted: SetBrowser() with a TFolderBrowser of the test's own (see
+//   FolderBrowser.h). It receives every TBrowseInfo, calls Info.Callback with
+//   Initialized and SelectionChanged, answers the input box and records the
+//   warnings; it needs no event loop.
+// - Real dialog: before Execute(), post a QTimer::singleShot(0, ...) that takes
+//   QApplication::activeModalWidget() (object name "folderBrowser"; post
+//   itself again while that is not showing yet). Select a folder with
+//   qobject_cast<TBrowserWindow *>(Widget)->SetSelection(Path), then click
+//   the QPushButton "okButton" or "cancelButton". The QPushButton
+//   "newFolderButton" opens the QInputDialog "folderNameInput" (answer it
+//   with setTextValue() and accept() from the next posted timer); a folder that
+//   cannot be made shows the QMessageBox "folderBrowserWarning"; then the
+//   browser closes and opens again (OnInitialized runs once per opening).
+
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
