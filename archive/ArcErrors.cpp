@@ -5,20 +5,20 @@ namespace trovel {
 namespace {
 
 // The messages keep one "%s" for the name; the name is inserted byte for byte.
-std::string withName(std::string_view format, const std::string &name)
+std::string WithName(std::string_view Format, const std::string &Name)
 {
-    std::string text(format);
+    std::string text(Format);
     const auto at = text.find("%s");
     if (at != std::string::npos)
-        text.replace(at, 2, name);
+        text.replace(at, 2, Name);
     return text;
 }
 
 } // namespace
 
-Exception::Exception(std::string_view format, const std::string &subject)
-    : std::runtime_error(withName(format, subject)), FSubject(subject),
-      FSubjectAt(format.find("%s"))
+Exception::Exception(std::string_view Format, const std::string &Subject)
+    : std::runtime_error(WithName(Format, Subject)), FSubject(Subject),
+      FSubjectAt(Format.find("%s"))
 {
 }
 
@@ -30,13 +30,13 @@ std::string Exception::MessageWith(std::string_view Replacement) const
     return text;
 }
 
-EFOpenError::EFOpenError(const std::string &fileName)
-    : Exception("Datei %s kann nicht geöffnet werden", fileName)
+EFOpenError::EFOpenError(const std::string &FileName)
+    : Exception("Datei %s kann nicht geöffnet werden", FileName)
 {
 }
 
-EFCreateError::EFCreateError(const std::string &fileName)
-    : Exception("Datei %s kann nicht erstellt werden", fileName)
+EFCreateError::EFCreateError(const std::string &FileName)
+    : Exception("Datei %s kann nicht erstellt werden", FileName)
 {
 }
 
@@ -48,13 +48,13 @@ ERangeError::ERangeError() : Exception("Fehler bei Bereichsprüfung") {}
 
 EOutOfMemory::EOutOfMemory() : Exception("Zu wenig Arbeitsspeicher") {}
 
-EPathError::EPathError(const std::string &entryName)
-    : Exception("Eintrag %s liegt außerhalb des Zielordners", entryName)
+EPathError::EPathError(const std::string &EntryName)
+    : Exception("Eintrag %s liegt außerhalb des Zielordners", EntryName)
 {
 }
 
-EDataError::EDataError(const std::string &entryName)
-    : Exception("Daten von %s sind beschädigt", entryName)
+EDataError::EDataError(const std::string &EntryName)
+    : Exception("Daten von %s sind beschädigt", EntryName)
 {
 }
 

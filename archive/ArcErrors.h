@@ -11,7 +11,7 @@ namespace trovel {
 class Exception : public std::runtime_error
 {
 public:
-    explicit Exception(const std::string &message) : std::runtime_error(message) {}
+    explicit Exception(const std::string &Message) : std::runtime_error(Message) {}
     std::string Message() const { return what(); }
 
     // The file or entry name the message names, byte for byte as it stands
@@ -22,8 +22,8 @@ public:
     std::string MessageWith(std::string_view Replacement) const;
 
 protected:
-    // format holds one "%s", which subject takes.
-    Exception(std::string_view format, const std::string &subject);
+    // Format holds one "%s", which Subject takes.
+    Exception(std::string_view Format, const std::string &Subject);
 
 private:
     std::string FSubject;
@@ -34,14 +34,14 @@ private:
 class EFOpenError final : public Exception
 {
 public:
-    explicit EFOpenError(const std::string &fileName);
+    explicit EFOpenError(const std::string &FileName);
 };
 
 // "Datei %s kann nicht erstellt werden": an output file cannot be created.
 class EFCreateError final : public Exception
 {
 public:
-    explicit EFCreateError(const std::string &fileName);
+    explicit EFCreateError(const std::string &FileName);
 };
 
 // A block could not be read in full.
@@ -75,14 +75,14 @@ public:
 class EPathError final : public Exception
 {
 public:
-    explicit EPathError(const std::string &entryName);
+    explicit EPathError(const std::string &EntryName);
 };
 
 // A compressed part does not inflate to a valid zlib stream.
 class EDataError final : public Exception
 {
 public:
-    explicit EDataError(const std::string &entryName);
+    explicit EDataError(const std::string &EntryName);
 };
 
 } // namespace trovel

@@ -37,12 +37,12 @@ void TArcReader::ExtractTo(std::int32_t Index, const TArcDataSink &Output)
 void TArcReader::ExtractAll(const std::string &Folder)
 {
     ExtractEach(Folder, static_cast<std::size_t>(GetFileCount()),
-                [](std::size_t at) { return static_cast<std::int32_t>(at); });
+                [](std::size_t At) { return static_cast<std::int32_t>(At); });
 }
 
 void TArcReader::ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices)
 {
-    ExtractEach(Folder, Indices.size(), [Indices](std::size_t at) { return Indices[at]; });
+    ExtractEach(Folder, Indices.size(), [Indices](std::size_t At) { return Indices[At]; });
 }
 
 template <typename IndexAt>
@@ -150,7 +150,7 @@ void TArcReader::WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuf
 {
     ReadEntry(
         Index,
-        [&Output](const void *data, std::size_t length) { Output.WriteBuffer(data, length); },
+        [&Output](const void *Data, std::size_t Length) { Output.WriteBuffer(Data, Length); },
         Buffers);
 }
 
@@ -183,11 +183,11 @@ void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
     if (std::uint64_t{Entry.FirstPart} + Entry.PartCount > FParts.size())
         throw ERangeError();
 
-    const auto writeOut = [&Output](const unsigned char *data, std::size_t length) {
-        Output(data, length);
+    const auto writeOut = [&Output](const unsigned char *Data, std::size_t Length) {
+        Output(Data, Length);
     };
-    const auto readIn = [this](unsigned char *buffer, std::size_t length) {
-        FStream->ReadBuffer(buffer, length);
+    const auto readIn = [this](unsigned char *Buffer, std::size_t Length) {
+        FStream->ReadBuffer(Buffer, Length);
     };
     for (std::uint32_t i = 0; i < Entry.PartCount; ++i) {
         const TArcPart &part = FParts[std::size_t{Entry.FirstPart} + i];

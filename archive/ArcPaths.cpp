@@ -6,62 +6,40 @@
 
 namespace trovel {
 
-namespace {
-
-#ifdef _WIN32
-constexpr std::string_view Separators = "/\\";
-bool isFolderDelimiter(char c)
+bool LeavesTargetFolder(std::string_view EntryName)
 {
-    return c == '/' || c == '\\' || c == ':';
-}
-#else
-constexpr std::string_view Separators = "/";
-bool isFolderDelimiter(char c)
-{
-    return c == '/';
-}
-#endif
-
-} // namespace
-
-bool LeavesTargetFolder(std::string_view entryName)
-{
-#ifdef _WIN32
-    if (entryName.size() >= 2 && entryName[1] == ':')
-        return true;
-#endif
     std::size_t start = 0;
-    while (start <= entryName.size()) {
-        std::size_t end = entryName.find_first_of(Separators, start);
+    while (start <= EntryName.size()) {
+        std::size_t end = EntryName.find('/', start);
         if (end == std::string_view::npos)
-            end = entryName.size();
-        if (entryName.substr(start, end - start) == "..")
+            end = EntryName.size();
+        if (EntryName.substr(start, end - start) == "..")
             return true;
         start = end + 1;
     }
     return false;
 }
 
-std::string ToNativeSeparators(std::string entryName)
+std::string ToNativeSeparators(std::string EntryName)
 {
-    std::replace(entryName.begin(), entryName.end(), '/', PathDelim);
-    return entryName;
+    std::replace(EntryName.begin(), EntryName.end(), '/', PathDelim);
+    return EntryName;
 }
 
-std::string ExtractFilePath(const std::string &path)
+std::string ExtractFilePath(const std::string &Path)
 {
-    const auto last = std::find_if(path.rbegin(), path.rend(), isFolderDelimiter);
-    return std::string(path.begin(), last.base());
+    const std::size_t last = Path.rfind(PathDelim);
+    return last == std::string::npos ? std::string() : Path.substr(0, last + 1);
 }
 
-bool ForceDirectories(std::string path)
+bool ForceDirectories(std::string Path)
 {
     // All trailing separators go, not just one: a name that starts with "/"
     // doubles the separator after the target folder, and the walk must still
     // reach the target folder itself.
-    while (path.size() > 1 && path.back() == PathDelim)
-        path.pop_back();
-    if (path.empty() || DirectoryExists(path))
+    while (Path.size() > 1 && Path.back() == PathDelim)
+        Path.pop_back();
+    if (Path.empty() || DirectoryExists(Path))
         return true;
 
     // Levels are made from the outermost inward, and the first level the file
@@ -70,13 +48,13 @@ bool ForceDirectories(std::string path)
     std::string level;
     bool creating = false; // below a level just made, nothing exists yet
     std::size_t end = 0;
-    while (end < path.size()) {
+    while (end < Path.size()) {
         const std::size_t start = end;
-        while (end < path.size() && isFolderDelimiter(path[end]))
+        while (end < Path.size() && Path[end] == PathDelim)
             ++end;
-        while (end < path.size() && !isFolderDelimiter(path[end]))
+        while (end < Path.size() && Path[end] != PathDelim)
             ++end;
-        level.append(path, start, end - start);
+        level.append(Path, start, end - start);
         if (!creating && DirectoryExists(level))
             continue;
         if (CreateDir(level))
@@ -87,7 +65,7 @@ bool ForceDirectories(std::string path)
     return true;
 }
 
-const TFolder *TTargetFolder::MakeFolder(const std::string &relative)
+const TFolder *TTargetFolder::MakeFolder(const std::string &Relative)
 {
     if (!FRoot) {
         ForceDirectories(FPath);
@@ -95,7 +73,7 @@ const TFolder *TTargetFolder::MakeFolder(const std::string &relative)
         if (!FRoot)
             return nullptr;
     }
-    if (FLast && relative == FLastRelative)
+    if (FLast && Relative == FLastRelative)
         return &*FLast;
     FLast.reset();
 
@@ -103,11 +81,11 @@ const TFolder *TTargetFolder::MakeFolder(const std::string &relative)
     const TFolder *parent = &*FRoot;
     std::string key;
     std::size_t start = 0;
-    while (start < relative.size()) {
-        std::size_t end = relative.find(PathDelim, start);
+    while (start < Relative.size()) {
+        std::size_t end = Relative.find(PathDelim, start);
         if (end == std::string::npos)
-            end = relative.size();
-        const std::string name = relative.substr(start, end - start);
+            end = Relative.size();
+        const std::string name = Relative.substr(start, end - start);
         start = end + 1;
         if (name.empty() || name == ".")
             continue;
@@ -122,25 +100,25 @@ const TFolder *TTargetFolder::MakeFolder(const std::string &relative)
     }
     if (!level)
         return &*FRoot;
-    FLastRelative = relative;
+    FLastRelative = Relative;
     FLast = std::move(level);
     return &*FLast;
 }
 
-std::optional<TFolder> TTargetFolder::OpenLevel(const TFolder &parent, const std::string &name,
-                                                const std::string &key)
+std::optional<TFolder> TTargetFolder::OpenLevel(const TFolder &Parent, const std::string &Name,
+                                                const std::string &Key)
 {
-    const bool made = FMade.contains(key);
-    if (std::optional<TFolder> folder = parent.OpenChild(name, !made))
+    const bool made = FMade.contains(Key);
+    if (std::optional<TFolder> folder = Parent.OpenChild(Name, !made))
         return folder;
     if (made)
         return std::nullopt;
     // Missing, or not a folder: creating it tells which.
-    if (parent.CreateChild(name)) {
-        FMade.insert(key);
-        return parent.OpenChild(name, false);
+    if (Parent.CreateChild(Name)) {
+        FMade.insert(Key);
+        return Parent.OpenChild(Name, false);
     }
-    return parent.OpenChild(name, true); // made by someone else meanwhile
+    return Parent.OpenChild(Name, true); // made by someone else meanwhile
 }
 
 } // namespace trovel

@@ -10,20 +10,20 @@
 // How entry names become paths below a target folder.
 namespace trovel {
 
-// True when the name has a ".." component, or (on Windows) a drive prefix, so
-// that appending it to a folder could lead outside that folder.
-bool LeavesTargetFolder(std::string_view entryName);
+// True when the name has a ".." component, so that appending it to a folder
+// could lead outside that folder.
+bool LeavesTargetFolder(std::string_view EntryName);
 
 // The entry name with its "/" separators turned into the platform's own.
-std::string ToNativeSeparators(std::string entryName);
+std::string ToNativeSeparators(std::string EntryName);
 
 // Everything up to and including the last separator; empty when there is none.
-std::string ExtractFilePath(const std::string &path);
+std::string ExtractFilePath(const std::string &Path);
 
 // Makes sure the folder exists, creating missing levels from the outermost
 // inward. Reports success; a level that cannot be made shows up later, when the
 // file inside it cannot be created.
-bool ForceDirectories(std::string path);
+bool ForceDirectories(std::string Path);
 
 // The target folder of one extraction run and the folders made below it.
 // Each level is opened through the one above it, never by its whole path
@@ -33,17 +33,17 @@ bool ForceDirectories(std::string path);
 class TTargetFolder final
 {
 public:
-    explicit TTargetFolder(std::string path) : FPath(std::move(path)) {}
+    explicit TTargetFolder(std::string Path) : FPath(std::move(Path)) {}
 
-    // The folder relative (native separators; empty for the target itself)
+    // The folder Relative (native separators; empty for the target itself)
     // below the target, made with its missing levels; the target folder and
     // its own missing levels are made on the first call. None when a level
     // cannot be made or opened. Valid until the next call.
-    const TFolder *MakeFolder(const std::string &relative);
+    const TFolder *MakeFolder(const std::string &Relative);
 
 private:
-    std::optional<TFolder> OpenLevel(const TFolder &parent, const std::string &name,
-                                     const std::string &key);
+    std::optional<TFolder> OpenLevel(const TFolder &Parent, const std::string &Name,
+                                     const std::string &Key);
 
     std::string FPath;
     std::optional<TFolder> FRoot;

@@ -12,20 +12,20 @@ namespace {
 
 constexpr std::size_t HugePage = std::size_t{2} << 20;
 
-constexpr std::size_t roundedToHugePages(std::size_t size)
+constexpr std::size_t RoundedToHugePages(std::size_t Size)
 {
-    return (size + HugePage - 1) & ~(HugePage - 1);
+    return (Size + HugePage - 1) & ~(HugePage - 1);
 }
 
 } // namespace
 
-void *AllocateBulk(std::size_t size)
+void *AllocateBulk(std::size_t Size)
 {
 #ifdef __linux__
-    if (size >= HugePage) {
+    if (Size >= HugePage) {
         // Over-allocate by one huge page and trim both ends, so the block
         // starts on a huge-page boundary.
-        const std::size_t rounded = roundedToHugePages(size);
+        const std::size_t rounded = RoundedToHugePages(Size);
         void *raw = ::mmap(nullptr, rounded + HugePage, PROT_READ | PROT_WRITE,
                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (raw == MAP_FAILED)
@@ -42,20 +42,20 @@ void *AllocateBulk(std::size_t size)
         return reinterpret_cast<void *>(aligned);
     }
 #endif
-    return ::operator new(size);
+    return ::operator new(Size);
 }
 
-void ReleaseBulk(void *memory, std::size_t size) noexcept
+void ReleaseBulk(void *Memory, std::size_t Size) noexcept
 {
-    if (!memory)
+    if (!Memory)
         return;
 #ifdef __linux__
-    if (size >= HugePage) {
-        ::munmap(memory, roundedToHugePages(size));
+    if (Size >= HugePage) {
+        ::munmap(Memory, RoundedToHugePages(Size));
         return;
     }
 #endif
-    ::operator delete(memory);
+    ::operator delete(Memory);
 }
 
 } // namespace trovel

@@ -11,8 +11,8 @@ namespace trovel {
 // pages where the system offers them: faulting them in 4 KiB at a time made
 // opening a million-entry archive several times slower on virtual machines.
 // Small blocks come from the ordinary heap.
-void *AllocateBulk(std::size_t size); // raises std::bad_alloc
-void ReleaseBulk(void *memory, std::size_t size) noexcept;
+void *AllocateBulk(std::size_t Size); // raises std::bad_alloc
+void ReleaseBulk(void *Memory, std::size_t Size) noexcept;
 
 template <typename T>
 class TBulkAllocator
@@ -26,15 +26,15 @@ public:
     {
     }
 
-    T *allocate(std::size_t count)
+    T *allocate(std::size_t Count)
     {
-        if (count > std::numeric_limits<std::size_t>::max() / sizeof(T))
+        if (Count > std::numeric_limits<std::size_t>::max() / sizeof(T))
             throw std::bad_array_new_length();
-        return static_cast<T *>(AllocateBulk(count * sizeof(T)));
+        return static_cast<T *>(AllocateBulk(Count * sizeof(T)));
     }
-    void deallocate(T *memory, std::size_t count) noexcept
+    void deallocate(T *Memory, std::size_t Count) noexcept
     {
-        ReleaseBulk(memory, count * sizeof(T));
+        ReleaseBulk(Memory, Count * sizeof(T));
     }
 
     friend bool operator==(const TBulkAllocator &, const TBulkAllocator &) noexcept { return true; }

@@ -24,16 +24,16 @@ class TFileStream final
 public:
     // An existing file, for reading only; other programs may go on reading and
     // writing it. Raises EFOpenError.
-    static TFileStream OpenShared(const std::string &fileName);
+    static TFileStream OpenShared(const std::string &FileName);
     // The output file a caller named itself, opened for writing the way a
     // shell redirection opens it: a link is followed, a regular file is
     // truncated in place, a FIFO or device is written as it is. The file
     // Keep (the open archive) is never truncated. Raises EFCreateError.
-    static TFileStream Create(const std::string &fileName,
+    static TFileStream Create(const std::string &FileName,
                               const std::optional<TFileIdentity> &Keep = std::nullopt);
 
-    TFileStream(TFileStream &&other) noexcept;
-    TFileStream &operator=(TFileStream &&other) noexcept;
+    TFileStream(TFileStream &&Other) noexcept;
+    TFileStream &operator=(TFileStream &&Other) noexcept;
     TFileStream(const TFileStream &) = delete;
     TFileStream &operator=(const TFileStream &) = delete;
     // Closes without a check: on the way out of an error, which is the one
@@ -41,19 +41,19 @@ public:
     ~TFileStream();
 
     // Plain transfers: report how many bytes moved, raise nothing.
-    std::size_t Read(void *buffer, std::size_t count);
-    std::size_t Write(const void *buffer, std::size_t count);
+    std::size_t Read(void *Buffer, std::size_t Count);
+    std::size_t Write(const void *Buffer, std::size_t Count);
 
     // Block transfers: raise EReadError / EWriteError on a short count.
-    void ReadBuffer(void *buffer, std::size_t count);
-    void WriteBuffer(const void *buffer, std::size_t count);
+    void ReadBuffer(void *Buffer, std::size_t Count);
+    void WriteBuffer(const void *Buffer, std::size_t Count);
 
     // Closes the file and raises EWriteError when the system reports written
     // data as lost; network and user-space file systems and quotas may
     // report a failed write only here.
     void Close();
 
-    void Seek(std::int64_t position) { FPosition = position; }
+    void Seek(std::int64_t Position) { FPosition = Position; }
     std::int64_t Position() const { return FPosition; }
     // The current length of the file; it may change while others write it.
     std::int64_t Size() const;
@@ -61,7 +61,7 @@ public:
 
 private:
     friend class TFolder;
-    TFileStream(int handle, bool sequential) : FHandle(handle), FSequential(sequential) {}
+    TFileStream(int Handle, bool Sequential) : FHandle(Handle), FSequential(Sequential) {}
     void Release() noexcept;
 
     int FHandle = -1;
@@ -76,10 +76,10 @@ class TFolder final
 {
 public:
     // The folder a path leads to, links followed; none when it is no folder.
-    static std::optional<TFolder> Open(const std::string &path);
+    static std::optional<TFolder> Open(const std::string &Path);
 
-    TFolder(TFolder &&other) noexcept;
-    TFolder &operator=(TFolder &&other) noexcept;
+    TFolder(TFolder &&Other) noexcept;
+    TFolder &operator=(TFolder &&Other) noexcept;
     TFolder(const TFolder &) = delete;
     TFolder &operator=(const TFolder &) = delete;
     ~TFolder();
@@ -99,14 +99,14 @@ public:
                                            const std::optional<TFileIdentity> &Keep) const;
 
 private:
-    explicit TFolder(int handle) : FHandle(handle) {}
+    explicit TFolder(int Handle) : FHandle(Handle) {}
 
     int FHandle = -1;
 };
 
-bool DirectoryExists(const std::string &path);
+bool DirectoryExists(const std::string &Path);
 // Creates one folder; its parent must exist. Reports success.
-bool CreateDir(const std::string &path);
+bool CreateDir(const std::string &Path);
 
 // The native separator between folder names.
 inline constexpr char PathDelim = '/';
@@ -117,7 +117,7 @@ extern const std::size_t MaxPathLength;
 // The call that closes an output file in TFileStream::Close. A test puts a
 // failing one in its place to play a file system that reports a lost write
 // only at close. Returns the call it replaces.
-using TCloseCall = int (*)(int handle);
-TCloseCall ReplaceCloseCall(TCloseCall call);
+using TCloseCall = int (*)(int Handle);
+TCloseCall ReplaceCloseCall(TCloseCall Call);
 
 } // namespace trovel

@@ -29,77 +29,77 @@ constexpr int ReplaceAttempts = 16;
 
 TCloseCall CloseCall = ::close;
 
-template <typename Call>
-int retryInterrupted(Call call)
+template <typename TCall>
+int RetryInterrupted(TCall Call)
 {
     int result;
     do {
-        result = call();
+        result = Call();
     } while (result < 0 && errno == EINTR);
     return result;
 }
 
-TFileIdentity identityOf(const struct stat &info)
+TFileIdentity IdentityOf(const struct stat &Info)
 {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return {static_cast<std::uint64_t>(Info.st_dev), static_cast<std::uint64_t>(Info.st_ino)};
 }
 
-bool isKept(const struct stat &info, const std::optional<TFileIdentity> &keep)
+bool IsKept(const struct stat &Info, const std::optional<TFileIdentity> &Keep)
 {
-    return keep && identityOf(info) == *keep;
+    return Keep && IdentityOf(Info) == *Keep;
 }
 
 } // namespace
 
-TFileStream TFileStream::OpenShared(const std::string &fileName)
+TFileStream TFileStream::OpenShared(const std::string &FileName)
 {
     // POSIX has no share modes: an open file never keeps others out.
     const int handle =
-        retryInterrupted([&] { return ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC); });
+        RetryInterrupted([&] { return ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC); });
     if (handle < 0)
-        throw EFOpenError(fileName);
+        throw EFOpenError(FileName);
     TFileStream stream(handle, false);
     struct stat info = {};
     if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode))
-        throw EFOpenError(fileName);
+        throw EFOpenError(FileName);
     return stream;
 }
 
-TFileStream TFileStream::Create(const std::string &fileName,
+TFileStream TFileStream::Create(const std::string &FileName,
                                 const std::optional<TFileIdentity> &Keep)
 {
     // Write-only, so that a FIFO or pipe reached through the name is never
     // held open for reading by the writer itself: a reader that goes away
     // then ends the writing. The file is truncated only once it is known not
     // to be the one to keep.
-    const int handle = retryInterrupted(
-        [&] { return ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666); });
+    const int handle = RetryInterrupted(
+        [&] { return ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666); });
     if (handle < 0)
-        throw EFCreateError(fileName);
+        throw EFCreateError(FileName);
     TFileStream stream(handle, false);
     struct stat info = {};
-    if (::fstat(handle, &info) != 0 || isKept(info, Keep))
-        throw EFCreateError(fileName);
+    if (::fstat(handle, &info) != 0 || IsKept(info, Keep))
+        throw EFCreateError(FileName);
     if (!S_ISREG(info.st_mode))
         stream.FSequential = true;
-    else if (retryInterrupted([&] { return ::ftruncate(handle, 0); }) != 0)
-        throw EFCreateError(fileName);
+    else if (RetryInterrupted([&] { return ::ftruncate(handle, 0); }) != 0)
+        throw EFCreateError(FileName);
     return stream;
 }
 
-TFileStream::TFileStream(TFileStream &&other) noexcept
-    : FHandle(std::exchange(other.FHandle, -1)), FPosition(other.FPosition),
-      FSequential(other.FSequential)
+TFileStream::TFileStream(TFileStream &&Other) noexcept
+    : FHandle(std::exchange(Other.FHandle, -1)), FPosition(Other.FPosition),
+      FSequential(Other.FSequential)
 {
 }
 
-TFileStream &TFileStream::operator=(TFileStream &&other) noexcept
+TFileStream &TFileStream::operator=(TFileStream &&Other) noexcept
 {
-    if (this != &other) {
+    if (this != &Other) {
         Release();
-        FHandle = std::exchange(other.FHandle, -1);
-        FPosition = other.FPosition;
-        FSequential = other.FSequential;
+        FHandle = std::exchange(Other.FHandle, -1);
+        FPosition = Other.FPosition;
+        FSequential = Other.FSequential;
     }
     return *this;
 }
@@ -125,12 +125,12 @@ void TFileStream::Close()
         throw EWriteError();
 }
 
-std::size_t TFileStream::Read(void *buffer, std::size_t count)
+std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
 {
-    auto *target = static_cast<char *>(buffer);
+    auto *target = static_cast<char *>(Buffer);
     std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(FHandle, target + done, count - done, FPosition);
+    while (done < Count) {
+        const ssize_t got = ::pread(FHandle, target + done, Count - done, FPosition);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -141,15 +141,15 @@ std::size_t TFileStream::Read(void *buffer, std::size_t count)
     return done;
 }
 
-std::size_t TFileStream::Write(const void *buffer, std::size_t count)
+std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
 {
-    const auto *source = static_cast<const char *>(buffer);
+    const auto *source = static_cast<const char *>(Buffer);
     std::size_t done = 0;
-    while (done < count) {
+    while (done < Count) {
         // A pipe, terminal or device has no positions; output to it goes in
         // order.
-        const ssize_t put = FSequential ? ::write(FHandle, source + done, count - done)
-                                        : ::pwrite(FHandle, source + done, count - done, FPosition);
+        const ssize_t put = FSequential ? ::write(FHandle, source + done, Count - done)
+                                        : ::pwrite(FHandle, source + done, Count - done, FPosition);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
@@ -160,15 +160,15 @@ std::size_t TFileStream::Write(const void *buffer, std::size_t count)
     return done;
 }
 
-void TFileStream::ReadBuffer(void *buffer, std::size_t count)
+void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
 {
-    if (Read(buffer, count) != count)
+    if (Read(Buffer, Count) != Count)
         throw EReadError();
 }
 
-void TFileStream::WriteBuffer(const void *buffer, std::size_t count)
+void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
 {
-    if (Write(buffer, count) != count)
+    if (Write(Buffer, Count) != Count)
         throw EWriteError();
 }
 
@@ -185,26 +185,26 @@ TFileIdentity TFileStream::Identity() const
     struct stat info = {};
     if (::fstat(FHandle, &info) != 0)
         return {};
-    return identityOf(info);
+    return IdentityOf(info);
 }
 
-std::optional<TFolder> TFolder::Open(const std::string &path)
+std::optional<TFolder> TFolder::Open(const std::string &Path)
 {
-    const int handle = retryInterrupted(
-        [&] { return ::open(path.c_str(), FolderAccess | O_DIRECTORY | O_CLOEXEC); });
+    const int handle = RetryInterrupted(
+        [&] { return ::open(Path.c_str(), FolderAccess | O_DIRECTORY | O_CLOEXEC); });
     if (handle < 0)
         return std::nullopt;
     return TFolder(handle);
 }
 
-TFolder::TFolder(TFolder &&other) noexcept : FHandle(std::exchange(other.FHandle, -1)) {}
+TFolder::TFolder(TFolder &&Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
 
-TFolder &TFolder::operator=(TFolder &&other) noexcept
+TFolder &TFolder::operator=(TFolder &&Other) noexcept
 {
-    if (this != &other) {
+    if (this != &Other) {
         if (FHandle >= 0)
             ::close(FHandle);
-        FHandle = std::exchange(other.FHandle, -1);
+        FHandle = std::exchange(Other.FHandle, -1);
     }
     return *this;
 }
@@ -218,7 +218,7 @@ TFolder::~TFolder()
 std::optional<TFolder> TFolder::OpenChild(const std::string &Name, bool FollowLink) const
 {
     const int flags = FolderAccess | O_DIRECTORY | O_CLOEXEC | (FollowLink ? 0 : O_NOFOLLOW);
-    const int handle = retryInterrupted([&] { return ::openat(FHandle, Name.c_str(), flags); });
+    const int handle = RetryInterrupted([&] { return ::openat(FHandle, Name.c_str(), flags); });
     if (handle < 0)
         return std::nullopt;
     return TFolder(handle);
@@ -234,10 +234,10 @@ std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
 {
     // O_EXCL makes the file new, never one that a link leads to; whatever
     // took the name is removed and the creation tried again.
-    constexpr int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    constexpr int Flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
     for (int attempt = 0; attempt < ReplaceAttempts; ++attempt) {
         const int handle =
-            retryInterrupted([&] { return ::openat(FHandle, Name.c_str(), flags, 0666); });
+            RetryInterrupted([&] { return ::openat(FHandle, Name.c_str(), Flags, 0666); });
         if (handle >= 0)
             return TFileStream(handle, false);
         if (errno != EEXIST)
@@ -248,7 +248,7 @@ std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
                 continue;
             return std::nullopt;
         }
-        if (S_ISDIR(info.st_mode) || isKept(info, Keep))
+        if (S_ISDIR(info.st_mode) || IsKept(info, Keep))
             return std::nullopt;
         if (::unlinkat(FHandle, Name.c_str(), 0) != 0 && errno != ENOENT)
             return std::nullopt;
@@ -256,20 +256,20 @@ std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
     return std::nullopt;
 }
 
-bool DirectoryExists(const std::string &path)
+bool DirectoryExists(const std::string &Path)
 {
     struct stat info = {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::stat(Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool CreateDir(const std::string &path)
+bool CreateDir(const std::string &Path)
 {
-    return ::mkdir(path.c_str(), 0777) == 0;
+    return ::mkdir(Path.c_str(), 0777) == 0;
 }
 
-TCloseCall ReplaceCloseCall(TCloseCall call)
+TCloseCall ReplaceCloseCall(TCloseCall Call)
 {
-    return std::exchange(CloseCall, call);
+    return std::exchange(CloseCall, Call);
 }
 
 } // namespace trovel

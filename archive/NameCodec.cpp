@@ -19,7 +19,7 @@ constexpr char32_t Replacement = 0xFFFD;
 constexpr std::uint64_t HighBits = 0x8080808080808080ull;
 
 // Where the first byte above 0x7F lies, or the length when there is none.
-std::size_t asciiPrefix(std::string_view Text)
+std::size_t AsciiPrefix(std::string_view Text)
 {
     const char *data = Text.data();
     const std::size_t size = Text.size();
@@ -45,7 +45,7 @@ std::size_t asciiPrefix(std::string_view Text)
     return at;
 }
 
-void appendUtf8(char32_t Code, std::string &Out)
+void AppendUtf8(char32_t Code, std::string &Out)
 {
     if (Code < 0x80) {
         Out += static_cast<char>(Code);
@@ -70,7 +70,7 @@ void appendUtf8(char32_t Code, std::string &Out)
 // The length of the well-formed UTF-8 sequence at the start of Text, or 0
 // with Bad set to the length of its maximal ill-formed part (at least 1):
 // that part becomes one U+FFFD, as Unicode recommends.
-std::size_t sequenceAt(std::string_view Text, std::size_t &Bad)
+std::size_t SequenceAt(std::string_view Text, std::size_t &Bad)
 {
     const auto lead = static_cast<unsigned char>(Text[0]);
     if (lead < 0x80)
@@ -109,15 +109,15 @@ std::size_t sequenceAt(std::string_view Text, std::size_t &Bad)
 }
 
 // The length of the longest well-formed UTF-8 start of Text.
-std::size_t utf8Prefix(std::string_view Text)
+std::size_t Utf8Prefix(std::string_view Text)
 {
     std::size_t at = 0;
     while (at < Text.size()) {
-        at += asciiPrefix(Text.substr(at));
+        at += AsciiPrefix(Text.substr(at));
         if (at == Text.size())
             break;
         std::size_t bad = 0;
-        const std::size_t length = sequenceAt(Text.substr(at), bad);
+        const std::size_t length = SequenceAt(Text.substr(at), bad);
         if (length == 0)
             break;
         at += length;
@@ -125,17 +125,17 @@ std::size_t utf8Prefix(std::string_view Text)
     return at;
 }
 
-void appendUtf8Text(std::string_view Stored, std::string &Out)
+void AppendUtf8Text(std::string_view Stored, std::string &Out)
 {
     while (!Stored.empty()) {
-        const std::size_t good = utf8Prefix(Stored);
+        const std::size_t good = Utf8Prefix(Stored);
         Out.append(Stored.data(), good);
         Stored.remove_prefix(good);
         if (Stored.empty())
             break;
         std::size_t bad = 1;
-        sequenceAt(Stored, bad);
-        appendUtf8(Replacement, Out);
+        SequenceAt(Stored, bad);
+        AppendUtf8(Replacement, Out);
         Stored.remove_prefix(bad);
     }
 }
@@ -193,7 +193,7 @@ private:
 
 // Bytes above 0x7F never decode to ASCII or to nothing, so a name's
 // separators and dot components stay what they are.
-bool usable(char32_t Code)
+bool Usable(char32_t Code)
 {
     return Code >= 0x80 && Code <= 0x10FFFF && (Code < 0xD800 || Code > 0xDFFF);
 }
@@ -227,12 +227,12 @@ public:
                 doubleByte = true;
                 continue;
             }
-            if (result != TIconv::TResult::Decoded || !usable(code)) {
+            if (result != TIconv::TResult::Decoded || !Usable(code)) {
                 undefined[byte - 0x80] = true;
                 code = static_cast<char32_t>(byte);
             }
             std::string text;
-            appendUtf8(code, text);
+            AppendUtf8(code, text);
             std::memcpy(entry.Bytes, text.data(), text.size());
             entry.Length = static_cast<unsigned char>(text.size());
         }
@@ -242,7 +242,7 @@ public:
         // In a double-byte page an undefined single byte is an invalid
         // sequence like any other.
         std::string replacement;
-        appendUtf8(Replacement, replacement);
+        AppendUtf8(Replacement, replacement);
         for (std::size_t i = 0; i < FSingle.size(); ++i) {
             if (undefined[i]) {
                 std::memcpy(FSingle[i].Bytes, replacement.data(), replacement.size());
@@ -256,7 +256,7 @@ public:
             for (int trail = 0x01; trail <= 0xFF; ++trail) {
                 const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
                 char32_t code = 0;
-                if (converter.DecodeOne(pair, 2, code) == TIconv::TResult::Decoded && usable(code))
+                if (converter.DecodeOne(pair, 2, code) == TIconv::TResult::Decoded && Usable(code))
                     FPairs[(lead - 0x80) * 256 + trail] = code;
             }
         }
@@ -270,7 +270,7 @@ public:
         const std::size_t size = Stored.size();
         std::size_t at = 0;
         while (at < size) {
-            const std::size_t ascii = asciiPrefix(Stored.substr(at));
+            const std::size_t ascii = AsciiPrefix(Stored.substr(at));
             Out.append(Stored.data() + at, ascii);
             at += ascii;
             if (at == size)
@@ -286,7 +286,7 @@ public:
             // belong to the broken character.
             const unsigned trail = at + 1 < size ? bytes[at + 1] : 0;
             const char32_t code = trail != 0 ? FPairs[(bytes[at] - 0x80) * 256 + trail] : 0;
-            appendUtf8(code != 0 ? code : Replacement, Out);
+            AppendUtf8(code != 0 ? code : Replacement, Out);
             at += code != 0 || trail >= 0x80 ? 2 : 1;
         }
     }
@@ -309,7 +309,7 @@ private:
 namespace {
 
 // Tables are built once per code page and shared by every codec of it.
-std::shared_ptr<const TCodePageTable> tableFor(int CodePage)
+std::shared_ptr<const TCodePageTable> TableFor(int CodePage)
 {
     static std::mutex lock;
     static std::map<int, std::shared_ptr<const TCodePageTable>> tables;
@@ -320,7 +320,7 @@ std::shared_ptr<const TCodePageTable> tableFor(int CodePage)
     return table;
 }
 
-bool equalsIgnoringCase(std::string_view Text, std::string_view Lower)
+bool EqualsIgnoringCase(std::string_view Text, std::string_view Lower)
 {
     if (Text.size() != Lower.size())
         return false;
@@ -359,14 +359,14 @@ TNameCodec TNameCodec::ForCodePage(int CodePage)
 {
     if (!IsCodePage(CodePage))
         throw std::invalid_argument("code page " + std::to_string(CodePage) + " is not supported");
-    return TNameCodec(TKind::CodePage, tableFor(CodePage));
+    return TNameCodec(TKind::CodePage, TableFor(CodePage));
 }
 
 std::optional<TNameCodec> TNameCodec::FromName(std::string_view Text)
 {
-    if (equalsIgnoringCase(Text, "raw"))
+    if (EqualsIgnoringCase(Text, "raw"))
         return Raw();
-    if (equalsIgnoringCase(Text, "utf-8") || equalsIgnoringCase(Text, "utf8"))
+    if (EqualsIgnoringCase(Text, "utf-8") || EqualsIgnoringCase(Text, "utf8"))
         return Utf8();
     int number = 0;
     const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), number);
@@ -388,7 +388,7 @@ void TNameCodec::AppendText(std::string_view Stored, std::string &Out) const
         Out.append(Stored);
         break;
     case TKind::Utf8:
-        appendUtf8Text(Stored, Out);
+        AppendUtf8Text(Stored, Out);
         break;
     case TKind::CodePage:
         FTable->Append(Stored, Out);
@@ -398,7 +398,7 @@ void TNameCodec::AppendText(std::string_view Stored, std::string &Out) const
 
 std::string TNameCodec::ToText(std::string_view Stored) const
 {
-    if (FKind == TKind::Raw || asciiPrefix(Stored) == Stored.size())
+    if (FKind == TKind::Raw || AsciiPrefix(Stored) == Stored.size())
         return std::string(Stored);
     std::string text;
     text.reserve(Stored.size() * 2);
@@ -422,12 +422,12 @@ std::string TNameCodec::ToPathText(std::string_view Stored) const
 
 bool IsValidUtf8(std::string_view Text)
 {
-    return utf8Prefix(Text) == Text.size();
+    return Utf8Prefix(Text) == Text.size();
 }
 
 bool IsAscii(std::string_view Text)
 {
-    return asciiPrefix(Text) == Text.size();
+    return AsciiPrefix(Text) == Text.size();
 }
 
 } // namespace trovel

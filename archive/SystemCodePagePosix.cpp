@@ -31,7 +31,7 @@ constexpr TLanguagePage LanguagePages[] = {
 
 // The environment variable that decides the character type locale: the
 // first of LC_ALL, LC_CTYPE and LANG that is set and not empty.
-std::string_view localeName()
+std::string_view LocaleName()
 {
     for (const char *variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char *value = std::getenv(variable);
@@ -46,7 +46,7 @@ std::string_view localeName()
 int SystemCodePage()
 {
     // language[_territory][.codeset][@modifier]
-    const std::string_view name = localeName();
+    const std::string_view name = LocaleName();
     const std::string_view language = name.substr(0, name.find_first_of("_.@"));
     std::string_view territory;
     if (const std::size_t underscore = name.find('_'); underscore == language.size())

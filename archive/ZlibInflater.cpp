@@ -30,8 +30,8 @@ TZlibInflater::~TZlibInflater()
         inflateEnd(FStream.get());
 }
 
-bool TZlibInflater::Inflate(std::uint64_t inputLength, std::uint32_t limit, const Source &source,
-                            const Sink &sink)
+bool TZlibInflater::Inflate(std::uint64_t InputLength, std::uint32_t Limit, const TSource &Source,
+                            const TSink &Sink)
 {
     z_stream &stream = *FStream;
     inflateReset(&stream);
@@ -41,19 +41,19 @@ bool TZlibInflater::Inflate(std::uint64_t inputLength, std::uint32_t limit, cons
     // the output chunk is no larger than the part itself.
     if (!FInput)
         FInput = std::make_unique_for_overwrite<unsigned char[]>(InputChunk);
-    const std::size_t chunk = std::clamp<std::size_t>(limit, 1, OutputChunk);
+    const std::size_t chunk = std::clamp<std::size_t>(Limit, 1, OutputChunk);
     if (FOutputSize < chunk) {
         FOutput = std::make_unique_for_overwrite<unsigned char[]>(chunk);
         FOutputSize = chunk;
     }
 
-    std::uint64_t unread = inputLength;
+    std::uint64_t unread = InputLength;
     std::uint64_t produced = 0;
     for (;;) {
         if (stream.avail_in == 0 && unread > 0) {
             const auto piece =
                 static_cast<std::size_t>(std::min<std::uint64_t>(unread, InputChunk));
-            source(FInput.get(), piece);
+            Source(FInput.get(), piece);
             stream.next_in = FInput.get();
             stream.avail_in = static_cast<uInt>(piece);
             unread -= piece;
@@ -65,10 +65,10 @@ bool TZlibInflater::Inflate(std::uint64_t inputLength, std::uint32_t limit, cons
             throw EOutOfMemory();
 
         const std::size_t got = chunk - stream.avail_out;
-        const std::uint64_t room = limit - std::min<std::uint64_t>(produced, limit);
-        sink(FOutput.get(), static_cast<std::size_t>(std::min<std::uint64_t>(got, room)));
+        const std::uint64_t room = Limit - std::min<std::uint64_t>(produced, Limit);
+        Sink(FOutput.get(), static_cast<std::size_t>(std::min<std::uint64_t>(got, room)));
         produced += got;
-        if (produced > limit)
+        if (produced > Limit)
             return false;
 
         if (status == Z_STREAM_END)

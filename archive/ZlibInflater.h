@@ -17,23 +17,23 @@ namespace trovel {
 class TZlibInflater final
 {
 public:
-    // Fills the buffer with exactly the next length bytes of the stream, or
+    // Fills Buffer with exactly the next Length bytes of the stream, or
     // raises.
-    using Source = std::function<void(unsigned char *buffer, std::size_t length)>;
-    using Sink = std::function<void(const unsigned char *data, std::size_t length)>;
+    using TSource = std::function<void(unsigned char *Buffer, std::size_t Length)>;
+    using TSink = std::function<void(const unsigned char *Data, std::size_t Length)>;
 
     TZlibInflater();
     ~TZlibInflater();
     TZlibInflater(const TZlibInflater &) = delete;
     TZlibInflater &operator=(const TZlibInflater &) = delete;
 
-    // Inflates one stream of inputLength bytes, taken from source only as far
+    // Inflates one stream of InputLength bytes, taken from Source only as far
     // as the stream needs them. Returns false when the input is not a
-    // complete, valid stream or inflates to more than limit bytes; the output
-    // handed to sink before the fault was found stays handed on. A damaged
+    // complete, valid stream or inflates to more than Limit bytes; the output
+    // handed to Sink before the fault was found stays handed on. A damaged
     // header is found in the first piece of input.
-    bool Inflate(std::uint64_t inputLength, std::uint32_t limit, const Source &source,
-                 const Sink &sink);
+    bool Inflate(std::uint64_t InputLength, std::uint32_t Limit, const TSource &Source,
+                 const TSink &Sink);
 
 private:
     std::unique_ptr<z_stream_s> FStream;

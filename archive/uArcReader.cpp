@@ -17,23 +17,23 @@ constexpr std::uint64_t MaxLength = std::numeric_limits<std::int32_t>::max();
 // The records are read as raw bytes; only a big-endian host has to turn the
 // little-endian words around.
 template <typename Record>
-void wordsFromLittleEndian(Record *records, std::size_t count)
+void WordsFromLittleEndian(Record *Records, std::size_t Count)
 {
     if constexpr (std::endian::native == std::endian::big) {
-        auto *words = reinterpret_cast<std::uint32_t *>(records);
-        for (std::size_t i = 0; i < count * sizeof(Record) / 4; ++i)
+        auto *words = reinterpret_cast<std::uint32_t *>(Records);
+        for (std::size_t i = 0; i < Count * sizeof(Record) / 4; ++i)
             words[i] = __builtin_bswap32(words[i]);
     } else {
-        (void)records;
-        (void)count;
+        (void)Records;
+        (void)Count;
     }
 }
 
 // A table's length in bytes must fit a signed 32-bit number, like its count.
-std::uint64_t tableLength(std::uint32_t count, std::size_t recordSize)
+std::uint64_t TableLength(std::uint32_t Count, std::size_t RecordSize)
 {
-    const std::uint64_t length = std::uint64_t{count} * recordSize;
-    if (count > MaxLength || length > MaxLength)
+    const std::uint64_t length = std::uint64_t{Count} * RecordSize;
+    if (Count > MaxLength || length > MaxLength)
         throw ERangeError();
     return length;
 }
@@ -64,11 +64,11 @@ void TArcReader::LoadDirectory()
 {
     FStream->Seek(0);
     FStream->ReadBuffer(&FHeader, sizeof FHeader);
-    wordsFromLittleEndian(&FHeader, 1);
+    WordsFromLittleEndian(&FHeader, 1);
 
-    const std::uint64_t partsLength = tableLength(FHeader.PartCount, sizeof(TArcPart));
-    const std::uint64_t entriesLength = tableLength(FHeader.FileCount, sizeof(TArcFileEntry));
-    const std::uint64_t namesLength = tableLength(FHeader.NameTableSize, 1);
+    const std::uint64_t partsLength = TableLength(FHeader.PartCount, sizeof(TArcPart));
+    const std::uint64_t entriesLength = TableLength(FHeader.FileCount, sizeof(TArcFileEntry));
+    const std::uint64_t namesLength = TableLength(FHeader.NameTableSize, 1);
 
     // Checked before anything is allocated, so a hostile count can never make
     // the reader ask for more memory than the file holds.
@@ -90,8 +90,8 @@ void TArcReader::LoadDirectory()
     FStream->ReadBuffer(FParts.data(), partsLength);
     FStream->ReadBuffer(FNames.data(), namesLength);
     FStream->ReadBuffer(FEntries.data(), entriesLength);
-    wordsFromLittleEndian(FParts.data(), FParts.size());
-    wordsFromLittleEndian(FEntries.data(), FEntries.size());
+    WordsFromLittleEndian(FParts.data(), FParts.size());
+    WordsFromLittleEndian(FEntries.data(), FEntries.size());
 
     for (const TArcFileEntry &entry : FEntries) {
         if (entry.NameOffset >= FNames.size())

@@ -54,7 +54,7 @@ constexpr std::array<TCommandForm, 4> Forms = {{
     {"extract-all", TCliCommand::ExtractAll, 2, Unlimited},
 }};
 
-void requireOperands(const TCommandForm &Form, const TCliOptions &Options)
+void RequireOperands(const TCommandForm &Form, const TCliOptions &Options)
 {
     const std::size_t count = Options.Operands.size();
     if (count < Form.MinOperands || count > Form.MaxOperands)
@@ -67,7 +67,7 @@ void requireOperands(const TCommandForm &Form, const TCliOptions &Options)
 
 // "-" is standard output and "-1" a (negative) index; every other argument
 // that begins with "-" is meant as an option.
-bool looksLikeOption(std::string_view Arg)
+bool LooksLikeOption(std::string_view Arg)
 {
     return Arg.size() > 1 && Arg[0] == '-' &&
            Arg.find_first_not_of("0123456789", 1) != std::string_view::npos;
@@ -84,8 +84,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &Args)
         options.Command = TCliCommand::Version;
         return options;
     }
-    const auto form = std::find_if(Forms.begin(), Forms.end(), [&](const TCommandForm &f) {
-        return !Args.empty() && f.Word == Args[0];
+    const auto form = std::find_if(Forms.begin(), Forms.end(), [&](const TCommandForm &F) {
+        return !Args.empty() && F.Word == Args[0];
     });
     if (form == Forms.end())
         throw TUsageError();
@@ -94,7 +94,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &Args)
     bool optionsEnded = false;
     for (std::size_t at = 1; at < Args.size(); ++at) {
         const std::string &arg = Args[at];
-        if (optionsEnded || !looksLikeOption(arg)) {
+        if (optionsEnded || !LooksLikeOption(arg)) {
             options.Operands.push_back(arg);
             continue;
         }
@@ -122,7 +122,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &Args)
             throw TUsageError();
         }
     }
-    requireOperands(*form, options);
+    RequireOperands(*form, options);
     return options;
 }
 

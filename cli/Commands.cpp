@@ -18,19 +18,19 @@ namespace trovel {
 
 namespace {
 
-void openArchive(const TCliOptions &Options, TArcReader &Reader)
+void OpenArchive(const TCliOptions &Options, TArcReader &Reader)
 {
     Reader.Open(Options.Operands[0]);
     if (Options.Codec)
         Reader.SetNameCodec(*Options.Codec);
 }
 
-std::vector<std::string> patternsFrom(const TCliOptions &Options, std::size_t First)
+std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::size_t First)
 {
     return {Options.Operands.begin() + static_cast<std::ptrdiff_t>(First), Options.Operands.end()};
 }
 
-void writeOut(const std::string &Text)
+void WriteOut(const std::string &Text)
 {
     if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size())
         throw EWriteError();
@@ -38,7 +38,7 @@ void writeOut(const std::string &Text)
 
 // "trovel-cli: <entry name>: <message>", so that a log shows which entry was
 // left unfinished.
-void reportEntryError(const TArcReader &Reader, std::int32_t Index, const Exception &Error)
+void ReportEntryError(const TArcReader &Reader, std::int32_t Index, const Exception &Error)
 {
     const bool escape = IsTerminal(STDERR_FILENO);
     std::string line = "trovel-cli: ";
@@ -51,13 +51,13 @@ void reportEntryError(const TArcReader &Reader, std::int32_t Index, const Except
 }
 
 // The entry a Ctrl+C that ends the program at once names on stderr.
-void holdEntry(const std::string &Name, bool Escape)
+void HoldEntry(const std::string &Name, bool Escape)
 {
     SetEntryInHand(Escape ? Escaped(Name) : Name);
 }
 
 // Reported after the rest of the command was done, so they end its output.
-int reportUnmatched(const TEntrySelection &Selection)
+int ReportUnmatched(const TEntrySelection &Selection)
 {
     const std::vector<std::string> unmatched = Selection.Unmatched();
     for (const std::string &pattern : unmatched)
@@ -65,7 +65,7 @@ int reportUnmatched(const TEntrySelection &Selection)
     return unmatched.empty() ? ExitOk : ExitFailure;
 }
 
-void checkFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &Chosen,
+void CheckFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &Chosen,
                     const std::string &Folder)
 {
     std::uint64_t needed = 0;
@@ -74,12 +74,12 @@ void checkFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &C
     const std::optional<std::uint64_t> free = FreeBytesFor(Folder);
     if (!free || needed <= *free)
         return;
-    throw CliError("extracting needs " + std::to_string(needed) + " bytes but only " +
-                   std::to_string(*free) + " bytes are free in " + Folder + " (" +
-                   HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
+    throw ECliError("extracting needs " + std::to_string(needed) + " bytes but only " +
+                    std::to_string(*free) + " bytes are free in " + Folder + " (" +
+                    HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
 }
 
-std::int64_t parseIndex(const std::string &Text)
+std::int64_t ParseIndex(const std::string &Text)
 {
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value);
@@ -95,7 +95,7 @@ std::int64_t parseIndex(const std::string &Text)
 // Standard output takes the entry's data as it comes. A reader that has gone
 // away ends the program: SIGPIPE does it, or, where SIGPIPE is ignored, the
 // failed write.
-void writeToStdout(const void *Data, std::size_t Length)
+void WriteToStdout(const void *Data, std::size_t Length)
 {
     const auto *bytes = static_cast<const char *>(Data);
     while (Length > 0) {
@@ -122,13 +122,13 @@ void FlushOutput()
 int RunList(const TCliOptions &Options)
 {
     TArcReader reader;
-    openArchive(Options, reader);
-    TEntrySelection selection(patternsFrom(Options, 1));
+    OpenArchive(Options, reader);
+    TEntrySelection selection(PatternsFrom(Options, 1));
     const bool escape = IsTerminal(STDOUT_FILENO);
     std::string line, name;
     char number[16];
-    const auto appendNumber = [&](std::uint64_t value) {
-        const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+    const auto appendNumber = [&](std::uint64_t Value) {
+        const auto end = std::to_chars(number, number + sizeof number, Value).ptr;
         line.append(number, end);
         line += '\t';
     };
@@ -149,10 +149,10 @@ int RunList(const TCliOptions &Options)
         else
             line += name;
         line += '\n';
-        writeOut(line);
+        WriteOut(line);
     }
     FlushOutput();
-    return reportUnmatched(selection);
+    return ReportUnmatched(selection);
 }
 
 int RunTest(const TCliOptions &Options)
@@ -162,8 +162,8 @@ int RunTest(const TCliOptions &Options)
     TProgressLine progress(STDERR_FILENO);
     InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
     TArcReader reader;
-    openArchive(Options, reader);
-    TEntrySelection selection(patternsFrom(Options, 1));
+    OpenArchive(Options, reader);
+    TEntrySelection selection(PatternsFrom(Options, 1));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
 
     const bool escape = IsTerminal(STDOUT_FILENO);
@@ -178,7 +178,7 @@ int RunTest(const TCliOptions &Options)
         }
         const std::int32_t index = chosen[static_cast<std::size_t>(position)];
         const std::string name = PrintedName(reader, index);
-        holdEntry(name, escapeMessages);
+        HoldEntry(name, escapeMessages);
         progress.Show(position, count, name);
         try {
             reader.TestFile(index);
@@ -189,14 +189,14 @@ int RunTest(const TCliOptions &Options)
             // The line goes out at once: stdout and the progress line may
             // share one terminal.
             progress.Clear();
-            writeOut(std::to_string(index) + '\t' + (escape ? Escaped(name) : name) + '\t' +
+            WriteOut(std::to_string(index) + '\t' + (escape ? Escaped(name) : name) + '\t' +
                      EntryMessage(e, reader, index, escape) + '\n');
             FlushOutput();
         }
     }
     progress.Clear();
     FlushOutput();
-    const int unmatched = reportUnmatched(selection);
+    const int unmatched = ReportUnmatched(selection);
     return failed ? ExitFailure : unmatched;
 }
 
@@ -206,28 +206,28 @@ int RunExtract(const TCliOptions &Options)
     const std::string &output = Options.Operands[2];
     // One entry has no next one to stop before: Ctrl+C ends it at once.
     InstallInterruptHandler(TInterruptMode::EndAtOnce, false);
-    const std::int64_t index = parseIndex(indexText);
+    const std::int64_t index = ParseIndex(indexText);
     TArcReader reader;
-    openArchive(Options, reader);
+    OpenArchive(Options, reader);
     // The reader would create the output before looking at the index; a wrong
     // index must leave no empty file behind.
     const std::int32_t count = reader.GetFileCount();
     if (index < 0 || index >= count) {
         if (count == 0)
-            throw CliError("index " + indexText + " out of range (the archive has no entries)");
-        throw CliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
-                       ")");
+            throw ECliError("index " + indexText + " out of range (the archive has no entries)");
+        throw ECliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
+                        ")");
     }
     const auto entry = static_cast<std::int32_t>(index);
-    holdEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
+    HoldEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
     try {
         if (output == "-")
-            reader.ExtractTo(entry, writeToStdout);
+            reader.ExtractTo(entry, WriteToStdout);
         else
             reader.ExtractFile(entry, output);
     } catch (const Exception &e) {
         ClearEntryInHand();
-        reportEntryError(reader, entry, e);
+        ReportEntryError(reader, entry, e);
         return ExitFailure;
     }
     ClearEntryInHand();
@@ -243,13 +243,13 @@ int RunExtractAll(const TCliOptions &Options)
     TProgressLine progress(STDERR_FILENO);
     InstallInterruptHandler(TInterruptMode::StopBeforeNextEntry, progress.Active());
     TArcReader reader;
-    openArchive(Options, reader);
-    TEntrySelection selection(patternsFrom(Options, 2));
+    OpenArchive(Options, reader);
+    TEntrySelection selection(PatternsFrom(Options, 2));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
     // Before anything is written: an archive can claim far more than it
     // holds, and a full disk halfway through helps nobody.
     if (!Options.NoSpaceCheck)
-        checkFreeSpace(reader, chosen, folder);
+        CheckFreeSpace(reader, chosen, folder);
 
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
@@ -264,7 +264,7 @@ int RunExtractAll(const TCliOptions &Options)
         }
         current = chosen[static_cast<std::size_t>(position)];
         const std::string name = PrintedName(reader, current);
-        holdEntry(name, escapeMessages);
+        HoldEntry(name, escapeMessages);
         progress.Show(position++, count, name);
         return false;
     });
@@ -275,8 +275,8 @@ int RunExtractAll(const TCliOptions &Options)
         progress.Keep(); // shows the entry that failed
         if (current < 0)
             throw;
-        reportEntryError(reader, current, e);
-        reportUnmatched(selection);
+        ReportEntryError(reader, current, e);
+        ReportUnmatched(selection);
         return ExitFailure;
     }
     ClearEntryInHand();
@@ -285,7 +285,7 @@ int RunExtractAll(const TCliOptions &Options)
         return ExitInterrupted;
     }
     progress.Clear();
-    return reportUnmatched(selection);
+    return ReportUnmatched(selection);
 }
 
 } // namespace trovel

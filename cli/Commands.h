@@ -6,7 +6,7 @@ namespace trovel {
 
 struct TCliOptions;
 
-enum ExitCode
+enum TExitCode
 {
     ExitOk = 0,
     ExitFailure = 1,
@@ -15,7 +15,7 @@ enum ExitCode
 };
 
 // A failure of the tool's own, beside the engine's error kinds.
-class CliError final : public Exception
+class ECliError final : public Exception
 {
 public:
     using Exception::Exception;

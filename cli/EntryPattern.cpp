@@ -15,23 +15,23 @@ struct TChar
     std::size_t Length;
 };
 
-bool isContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF)
+bool IsContinuation(unsigned char Byte, unsigned char Low = 0x80, unsigned char High = 0xBF)
 {
-    return byte >= low && byte <= high;
+    return Byte >= Low && Byte <= High;
 }
 
 // The character at Text[At]; At must lie inside Text.
-TChar decodeAt(std::string_view Text, std::size_t At)
+TChar DecodeAt(std::string_view Text, std::size_t At)
 {
-    const auto byteAt = [&](std::size_t i) -> unsigned char {
-        return At + i < Text.size() ? static_cast<unsigned char>(Text[At + i]) : 0;
+    const auto byteAt = [&](std::size_t I) -> unsigned char {
+        return At + I < Text.size() ? static_cast<unsigned char>(Text[At + I]) : 0;
     };
     const unsigned char lead = byteAt(0);
     if (lead < 0x80)
         return {lead, 1};
     const TChar invalid{InvalidBase + lead, 1};
     if (lead >= 0xC2 && lead <= 0xDF) {
-        if (!isContinuation(byteAt(1)))
+        if (!IsContinuation(byteAt(1)))
             return invalid;
         return {char32_t(lead & 0x1F) << 6 | (byteAt(1) & 0x3F), 2};
     }
@@ -39,7 +39,7 @@ TChar decodeAt(std::string_view Text, std::size_t At)
         // No overlong forms, no surrogates.
         const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
         const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-        if (!isContinuation(byteAt(1), low, high) || !isContinuation(byteAt(2)))
+        if (!IsContinuation(byteAt(1), low, high) || !IsContinuation(byteAt(2)))
             return invalid;
         return {char32_t(lead & 0x0F) << 12 | char32_t(byteAt(1) & 0x3F) << 6 | (byteAt(2) & 0x3F),
                 3};
@@ -47,8 +47,8 @@ TChar decodeAt(std::string_view Text, std::size_t At)
     if (lead >= 0xF0 && lead <= 0xF4) {
         const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
         const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-        if (!isContinuation(byteAt(1), low, high) || !isContinuation(byteAt(2)) ||
-            !isContinuation(byteAt(3)))
+        if (!IsContinuation(byteAt(1), low, high) || !IsContinuation(byteAt(2)) ||
+            !IsContinuation(byteAt(3)))
             return invalid;
         return {char32_t(lead & 0x07) << 18 | char32_t(byteAt(1) & 0x3F) << 12 |
                     char32_t(byteAt(2) & 0x3F) << 6 | (byteAt(3) & 0x3F),
@@ -58,19 +58,19 @@ TChar decodeAt(std::string_view Text, std::size_t At)
 }
 
 // A literal character of the pattern at At, with its backslash if it has one.
-TChar literalAt(std::string_view Pattern, std::size_t At)
+TChar LiteralAt(std::string_view Pattern, std::size_t At)
 {
     if (Pattern[At] == '\\' && At + 1 < Pattern.size()) {
-        const TChar escaped = decodeAt(Pattern, At + 1);
+        const TChar escaped = DecodeAt(Pattern, At + 1);
         return {escaped.Code, escaped.Length + 1};
     }
-    return decodeAt(Pattern, At);
+    return DecodeAt(Pattern, At);
 }
 
 // Walks the set that opens at Pattern[At] == '['. Returns the position after
 // its closing "]", or npos when the set is not complete; with Code given, also
 // tells whether the set holds that character.
-std::size_t walkSet(std::string_view Pattern, std::size_t At, const TChar *Code, bool &Holds)
+std::size_t WalkSet(std::string_view Pattern, std::size_t At, const TChar *Code, bool &Holds)
 {
     std::size_t at = At + 1;
     bool negated = false;
@@ -98,11 +98,11 @@ std::size_t walkSet(std::string_view Pattern, std::size_t At, const TChar *Code,
                 continue;
             }
         }
-        const TChar low = literalAt(Pattern, at);
+        const TChar low = LiteralAt(Pattern, at);
         at += low.Length;
         TChar high = low;
         if (at + 1 < Pattern.size() && Pattern[at] == '-' && Pattern[at + 1] != ']') {
-            high = literalAt(Pattern, at + 1);
+            high = LiteralAt(Pattern, at + 1);
             at += 1 + high.Length;
         }
         if (Code && Code->Code >= low.Code && Code->Code <= high.Code)
@@ -115,8 +115,8 @@ std::size_t walkSet(std::string_view Pattern, std::size_t At, const TChar *Code,
 
 TWildcard::TWildcard(std::string_view Pattern)
 {
-    const auto add = [this](TToken::TKind kind) -> TToken & {
-        return FTokens.emplace_back(TToken{kind, {}, 0});
+    const auto add = [this](TToken::TKind Kind) -> TToken & {
+        return FTokens.emplace_back(TToken{Kind, {}, 0});
     };
     std::size_t at = 0;
     while (at < Pattern.size()) {
@@ -134,7 +134,7 @@ TWildcard::TWildcard(std::string_view Pattern)
         }
         if (c == '[') {
             bool holds = false;
-            const std::size_t end = walkSet(Pattern, at, nullptr, holds);
+            const std::size_t end = WalkSet(Pattern, at, nullptr, holds);
             if (end != std::string_view::npos) {
                 add(TToken::Set).Text = Pattern.substr(at, end - at);
                 at = end;
@@ -142,7 +142,7 @@ TWildcard::TWildcard(std::string_view Pattern)
             }
         }
         const std::size_t start = c == '\\' && at + 1 < Pattern.size() ? at + 1 : at;
-        const TChar literal = decodeAt(Pattern, start);
+        const TChar literal = DecodeAt(Pattern, start);
         if (literal.Code >= InvalidBase) {
             add(TToken::Invalid).Code = literal.Code;
         } else {
@@ -160,10 +160,10 @@ bool TWildcard::Matches(std::string_view Text) const
     // mismatch it takes one more character and matching resumes after it. A
     // literal after it is looked for directly: it begins with no continuation
     // byte, so wherever it is found a character begins.
-    const auto skipToLiteral = [&](std::size_t token, std::size_t from) {
-        if (token < FTokens.size() && FTokens[token].Kind == TToken::Literal)
-            return Text.find(FTokens[token].Text, from);
-        return from;
+    const auto skipToLiteral = [&](std::size_t Token, std::size_t From) {
+        if (Token < FTokens.size() && FTokens[Token].Kind == TToken::Literal)
+            return Text.find(FTokens[Token].Text, From);
+        return From;
     };
     std::size_t token = 0, t = 0;
     std::size_t starToken = std::string_view::npos, starText = 0;
@@ -188,12 +188,12 @@ bool TWildcard::Matches(std::string_view Text) const
                 if (matched)
                     t += item.Text.size();
             } else if (t < Text.size()) {
-                const TChar c = decodeAt(Text, t);
+                const TChar c = DecodeAt(Text, t);
                 bool holds = item.Kind == TToken::AnyChar;
                 if (item.Kind == TToken::Invalid)
                     holds = c.Code == item.Code;
                 else if (item.Kind == TToken::Set)
-                    walkSet(item.Text, 0, &c, holds);
+                    WalkSet(item.Text, 0, &c, holds);
                 matched = holds;
                 if (matched)
                     t += c.Length;
@@ -205,7 +205,7 @@ bool TWildcard::Matches(std::string_view Text) const
         }
         if (starToken == std::string_view::npos || starText >= Text.size())
             return false;
-        starText = skipToLiteral(starToken, starText + decodeAt(Text, starText).Length);
+        starText = skipToLiteral(starToken, starText + DecodeAt(Text, starText).Length);
         if (starText == std::string_view::npos)
             return false;
         t = starText;
@@ -219,7 +219,7 @@ bool TWildcard::IsWildcard(std::string_view Pattern)
         const char c = Pattern[at];
         bool holds = false;
         if (c == '*' || c == '?' ||
-            (c == '[' && walkSet(Pattern, at, nullptr, holds) != std::string_view::npos))
+            (c == '[' && WalkSet(Pattern, at, nullptr, holds) != std::string_view::npos))
             return true;
     }
     return false;

@@ -24,46 +24,46 @@ std::atomic<int> Published{-1};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 // Only write(): the handler may run in the middle of anything.
-void put(std::string_view text)
+void Put(std::string_view Text)
 {
-    while (!text.empty()) {
-        const ssize_t done = ::write(STDERR_FILENO, text.data(), text.size());
+    while (!Text.empty()) {
+        const ssize_t done = ::write(STDERR_FILENO, Text.data(), Text.size());
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
             return;
-        text.remove_prefix(static_cast<std::size_t>(done));
+        Text.remove_prefix(static_cast<std::size_t>(done));
     }
 }
 
-[[noreturn]] void endNow()
+[[noreturn]] void EndNow()
 {
     if (ErasesLine)
-        put("\r\033[K");
+        Put("\r\033[K");
     const int slot = Published.load(std::memory_order_acquire);
     if (slot >= 0) {
-        put("trovel-cli: ");
-        put(Slots[slot]);
-        put(": interrupted, left unfinished\n");
+        Put("trovel-cli: ");
+        Put(Slots[slot]);
+        Put(": interrupted, left unfinished\n");
     }
     ::_exit(ExitInterrupted);
 }
 
-extern "C" void onInterrupt(int)
+extern "C" void OnInterrupt(int)
 {
     if (Requested || EndsAtFirst)
-        endNow();
+        EndNow();
     Requested = 1;
 }
 
 } // namespace
 
-void InstallInterruptHandler(TInterruptMode mode, bool eraseProgressLine)
+void InstallInterruptHandler(TInterruptMode Mode, bool EraseProgressLine)
 {
-    EndsAtFirst = mode == TInterruptMode::EndAtOnce;
-    ErasesLine = eraseProgressLine;
+    EndsAtFirst = Mode == TInterruptMode::EndAtOnce;
+    ErasesLine = EraseProgressLine;
     struct sigaction action = {};
-    action.sa_handler = onInterrupt;
+    action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     // Calls the first Ctrl+C interrupts go on: the entry in hand is finished.
     action.sa_flags = SA_RESTART;
@@ -75,10 +75,10 @@ bool InterruptRequested()
     return Requested != 0;
 }
 
-void SetEntryInHand(std::string_view name)
+void SetEntryInHand(std::string_view Name)
 {
     const int next = Published.load(std::memory_order_relaxed) == 0 ? 1 : 0;
-    Slots[next].assign(name);
+    Slots[next].assign(Name);
     Published.store(next, std::memory_order_release);
 }
 

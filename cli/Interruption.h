@@ -19,14 +19,14 @@ enum class TInterruptMode
 };
 
 // Installs the SIGINT handler. Ending at once erases the progress line when
-// eraseProgressLine is set, reports the entry in hand on stderr as
+// EraseProgressLine is set, reports the entry in hand on stderr as
 // "trovel-cli: NAME: interrupted, left unfinished" and exits with 130.
-void InstallInterruptHandler(TInterruptMode mode, bool eraseProgressLine);
+void InstallInterruptHandler(TInterruptMode Mode, bool EraseProgressLine);
 bool InterruptRequested();
 
 // The entry being written, whose name a Ctrl+C that ends the program reports;
 // none when nothing is left unfinished.
-void SetEntryInHand(std::string_view name);
+void SetEntryInHand(std::string_view Name);
 void ClearEntryInHand();
 
 } // namespace trovel

@@ -13,16 +13,16 @@ namespace {
 constexpr auto RedrawInterval = std::chrono::milliseconds(100);
 constexpr int DefaultWidth = 80;
 
-// Appends text to line, replacing what the terminal cannot show, as long as
-// it fits in the columns left. Returns the columns used.
-int appendFitting(std::string &line, std::string_view text, int columns)
+// Appends Text to Line, replacing what the terminal cannot show, as long as
+// it fits in the Columns left. Returns the columns used.
+int AppendFitting(std::string &Line, std::string_view Text, int Columns)
 {
     std::mbstate_t state{};
     int used = 0;
     std::size_t at = 0;
-    while (at < text.size()) {
+    while (at < Text.size()) {
         wchar_t wide = 0;
-        const std::size_t length = std::mbrtowc(&wide, text.data() + at, text.size() - at, &state);
+        const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
         int width = -1;
         if (length != static_cast<std::size_t>(-1) && length != static_cast<std::size_t>(-2) &&
             length != 0 && std::iswprint(static_cast<wint_t>(wide)))
@@ -36,12 +36,12 @@ int appendFitting(std::string &line, std::string_view text, int columns)
             width = 1;
             ++at;
         } else {
-            piece = text.substr(at, length);
+            piece = Text.substr(at, length);
             at += length;
         }
-        if (used + width > columns)
+        if (used + width > Columns)
             break;
-        line += piece;
+        Line += piece;
         used += width;
     }
     return used;
@@ -49,27 +49,27 @@ int appendFitting(std::string &line, std::string_view text, int columns)
 
 } // namespace
 
-TProgressLine::TProgressLine(int fd) : FFd(fd), FActive(::isatty(fd) == 1) {}
+TProgressLine::TProgressLine(int Fd) : FFd(Fd), FActive(::isatty(Fd) == 1) {}
 
-std::string TProgressLine::Format(std::int32_t index, std::int32_t count, std::string_view name,
-                                  int width)
+std::string TProgressLine::Format(std::int32_t Index, std::int32_t Count, std::string_view Name,
+                                  int Width)
 {
-    const long long percent = count > 0 ? 100LL * index / count : 100;
-    const std::string head = std::to_string(index + 1) + "/" + std::to_string(count) + " " +
+    const long long percent = Count > 0 ? 100LL * Index / Count : 100;
+    const std::string head = std::to_string(Index + 1) + "/" + std::to_string(Count) + " " +
                              std::to_string(percent) + "% ";
     std::string line;
-    const int used = appendFitting(line, head, width);
-    appendFitting(line, name, width - used);
+    const int used = AppendFitting(line, head, Width);
+    AppendFitting(line, Name, Width - used);
     return line;
 }
 
-void TProgressLine::Show(std::int32_t index, std::int32_t count, std::string_view name)
+void TProgressLine::Show(std::int32_t Index, std::int32_t Count, std::string_view Name)
 {
     if (!FActive)
         return;
-    FIndex = index;
-    FCount = count;
-    FName.assign(name);
+    FIndex = Index;
+    FCount = Count;
+    FName.assign(Name);
     const auto now = std::chrono::steady_clock::now();
     if (FDrawn && now - FLastDraw < RedrawInterval)
         return;
@@ -111,11 +111,11 @@ int TProgressLine::Width() const
     return DefaultWidth;
 }
 
-void TProgressLine::Put(const std::string &text) const
+void TProgressLine::Put(const std::string &Text) const
 {
     std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(FFd, text.data() + done, text.size() - done);
+    while (done < Text.size()) {
+        const ssize_t put = ::write(FFd, Text.data() + done, Text.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)

@@ -13,14 +13,14 @@ namespace trovel {
 class TProgressLine final
 {
 public:
-    explicit TProgressLine(int fd);
+    explicit TProgressLine(int Fd);
     TProgressLine(const TProgressLine &) = delete;
     TProgressLine &operator=(const TProgressLine &) = delete;
 
-    // Entry index (0-based) of count is about to be extracted. Redraws at most
+    // Entry Index (0-based) of Count is about to be extracted. Redraws at most
     // a few times a second, so a run over many small entries is not slowed by
     // the terminal.
-    void Show(std::int32_t index, std::int32_t count, std::string_view name);
+    void Show(std::int32_t Index, std::int32_t Count, std::string_view Name);
     // Whether the line is shown at all: only on a terminal.
     bool Active() const { return FActive; }
     // Erases the line, leaving the terminal as it was.
@@ -29,15 +29,15 @@ public:
     // whatever is printed next.
     void Keep();
 
-    // The text of one state, at most width columns wide. Bytes that are not
+    // The text of one state, at most Width columns wide. Bytes that are not
     // printable characters of the current locale show as "?".
-    static std::string Format(std::int32_t index, std::int32_t count, std::string_view name,
-                              int width);
+    static std::string Format(std::int32_t Index, std::int32_t Count, std::string_view Name,
+                              int Width);
 
 private:
     void Draw();
     int Width() const;
-    void Put(const std::string &text) const;
+    void Put(const std::string &Text) const;
 
     int FFd;
     bool FActive;

@@ -8,26 +8,26 @@ namespace trovel {
 
 namespace {
 
-void appendByteEscape(unsigned char byte, std::string &out)
+void AppendByteEscape(unsigned char Byte, std::string &Out)
 {
     constexpr char Hex[] = "0123456789ABCDEF";
-    switch (byte) {
+    switch (Byte) {
     case '\t':
-        out += "\\t";
+        Out += "\\t";
         return;
     case '\n':
-        out += "\\n";
+        Out += "\\n";
         return;
     case '\r':
-        out += "\\r";
+        Out += "\\r";
         return;
     case 0x1B:
-        out += "\\e";
+        Out += "\\e";
         return;
     default:
-        out += "\\x";
-        out += Hex[byte >> 4];
-        out += Hex[byte & 0xF];
+        Out += "\\x";
+        Out += Hex[Byte >> 4];
+        Out += Hex[Byte & 0xF];
     }
 }
 
@@ -54,7 +54,7 @@ void AppendEscaped(std::string_view Text, std::string &Out)
             // a control of the upper half (U+009B, CSI) cannot slip through.
             const std::size_t bytes = decoded ? length : 1;
             for (std::size_t i = 0; i < bytes; ++i)
-                appendByteEscape(static_cast<unsigned char>(Text[at + i]), Out);
+                AppendByteEscape(static_cast<unsigned char>(Text[at + i]), Out);
             at += bytes;
             state = std::mbstate_t{};
             continue;

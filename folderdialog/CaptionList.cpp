@@ -24,24 +24,24 @@ void TCaptionList::Clear()
 
 QString TCaptionList::Name(int Index) const
 {
-    const QString &Line = FLines.at(Index);
-    const qsizetype Equals = Line.indexOf(u'=');
-    return Equals < 0 ? QString() : Line.left(Equals);
+    const QString &line = FLines.at(Index);
+    const qsizetype equals = line.indexOf(u'=');
+    return equals < 0 ? QString() : line.left(equals);
 }
 
 QString TCaptionList::Value(int Index) const
 {
-    const QString &Line = FLines.at(Index);
-    const qsizetype Equals = Line.indexOf(u'=');
-    return Equals < 0 ? QString() : Line.mid(Equals + 1);
+    const QString &line = FLines.at(Index);
+    const qsizetype equals = line.indexOf(u'=');
+    return equals < 0 ? QString() : line.mid(equals + 1);
 }
 
 QString TCaptionList::TextOf(const QStringList &Lines)
 {
-    QString Result;
-    for (const QString &Line : Lines)
-        Result += Line + u'\n';
-    return Result;
+    QString result;
+    for (const QString &line : Lines)
+        result += line + u'\n';
+    return result;
 }
 
 } // namespace trovel

@@ -7,9 +7,9 @@ namespace trovel {
 
 TBrowseItem TBrowseItem::FromPath(const QString &Path)
 {
-    const QString Clean = QDir::cleanPath(Path);
-    const QString Name = QFileInfo(Clean).fileName();
-    return {Clean, Name.isEmpty() ? Clean : Name};
+    const QString clean = QDir::cleanPath(Path);
+    const QString name = QFileInfo(clean).fileName();
+    return {clean, name.isEmpty() ? clean : name};
 }
 
 } // namespace trovel

@@ -51,9 +51,9 @@ TFolderBrowserDialog::TFolderBrowserDialog(const TBrowseInfo &Info)
     FStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FStatus->setVisible((Info.Flags & bifStatusText) != 0);
 
-    const QList<TFolderPlace> Places =
+    const QList<TFolderPlace> places =
         Info.Root ? QList<TFolderPlace>{FolderPlace(*Info.Root)} : DesktopPlaces();
-    FModel = new TFolderPlacesModel(Places, this);
+    FModel = new TFolderPlacesModel(places, this);
 
     FTree = new QTreeView(this);
     FTree->setObjectName(QStringLiteral("folderTree"));
@@ -71,20 +71,20 @@ TFolderBrowserDialog::TFolderBrowserDialog(const TBrowseInfo &Info)
     connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFolderBrowserDialog::CurrentChanged);
 
-    auto *Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    FButtons = Buttons;
-    FOkButton = Buttons->button(QDialogButtonBox::Ok);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    FButtons = buttons;
+    FOkButton = buttons->button(QDialogButtonBox::Ok);
     FOkButton->setObjectName(QStringLiteral("okButton"));
-    Buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
-    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto *Layout = new QVBoxLayout(this);
-    Layout->setContentsMargins(12, 12, 12, 13);
-    Layout->addWidget(FTitle);
-    Layout->addWidget(FStatus);
-    Layout->addWidget(FTree, 1);
-    Layout->addWidget(Buttons);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 13);
+    column->addWidget(FTitle);
+    column->addWidget(FStatus);
+    column->addWidget(FTree, 1);
+    column->addWidget(buttons);
 
     resize(ScaledBaseSize(*this));
     KeepTextsReadable();
@@ -98,8 +98,8 @@ std::optional<TBrowseItem> TFolderBrowserDialog::Run()
         FCallback(*this, TBrowseMessage::Initialized, nullptr);
     PutClientWidgetsInTabOrder();
     if (!FTree->currentIndex().isValid()) {
-        const QModelIndex Home = FModel->IndexOf(QDir::homePath());
-        Select(Home.isValid() ? Home : FModel->index(0, 0));
+        const QModelIndex home = FModel->IndexOf(QDir::homePath());
+        Select(home.isValid() ? home : FModel->index(0, 0));
     }
     if (exec() != QDialog::Accepted || !FTree->currentIndex().isValid())
         return std::nullopt;
@@ -163,8 +163,8 @@ void TFolderBrowserDialog::Select(const QModelIndex &Index)
 {
     if (!Index.isValid())
         return;
-    for (QModelIndex Parent = Index.parent(); Parent.isValid(); Parent = Parent.parent())
-        FTree->expand(Parent);
+    for (QModelIndex parent = Index.parent(); parent.isValid(); parent = parent.parent())
+        FTree->expand(parent);
     FTree->setCurrentIndex(Index);
     if (isVisible())
         ScrollToCurrent();
@@ -172,30 +172,30 @@ void TFolderBrowserDialog::Select(const QModelIndex &Index)
 
 void TFolderBrowserDialog::ScrollToCurrent()
 {
-    const QModelIndex Current = FTree->currentIndex();
-    if (!Current.isValid())
+    const QModelIndex current = FTree->currentIndex();
+    if (!current.isValid())
         return;
-    FTree->scrollTo(Current, QAbstractItemView::PositionAtCenter);
+    FTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
     // Sideways, the item's start stays in view and as much of its name as fits.
-    QScrollBar *Bar = FTree->horizontalScrollBar();
-    Bar->setValue(0);
-    const QRect Item = FTree->visualRect(Current);
-    const int Width = FTree->viewport()->width();
-    if (Item.right() > Width)
-        Bar->setValue(qMin(Item.left(), Item.right() - Width));
+    QScrollBar *bar = FTree->horizontalScrollBar();
+    bar->setValue(0);
+    const QRect item = FTree->visualRect(current);
+    const int shown = FTree->viewport()->width();
+    if (item.right() > shown)
+        bar->setValue(qMin(item.left(), item.right() - shown));
 }
 
 void TFolderBrowserDialog::PutClientWidgetsInTabOrder()
 {
-    QWidget *Previous = FTree;
-    const QObjectList Children = children();
-    for (QObject *Child : Children) {
-        auto *Widget = qobject_cast<QWidget *>(Child);
-        if (!Widget || Widget == FTitle || Widget == FStatus || Widget == FTree ||
-            Widget == FButtons || Widget->isWindow() || !(Widget->focusPolicy() & Qt::TabFocus))
+    QWidget *previous = FTree;
+    const QObjectList parts = children();
+    for (QObject *child : parts) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget || widget == FTitle || widget == FStatus || widget == FTree ||
+            widget == FButtons || widget->isWindow() || !(widget->focusPolicy() & Qt::TabFocus))
             continue;
-        setTabOrder(Previous, Widget);
-        Previous = Widget;
+        setTabOrder(previous, widget);
+        previous = widget;
     }
 }
 
@@ -203,8 +203,8 @@ void TFolderBrowserDialog::CurrentChanged(const QModelIndex &Current)
 {
     if (!Current.isValid() || !FCallback)
         return;
-    const TBrowseItem Item = ItemAt(Current);
-    FCallback(*this, TBrowseMessage::SelectionChanged, &Item);
+    const TBrowseItem item = ItemAt(Current);
+    FCallback(*this, TBrowseMessage::SelectionChanged, &item);
 }
 
 } // namespace trovel

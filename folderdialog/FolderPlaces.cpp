@@ -19,21 +19,21 @@ namespace {
 // browser.
 QList<TFolderPlace> MountedMedia()
 {
-    QList<TFolderPlace> Media;
-    const std::unique_ptr<FILE, int (*)(FILE *)> Table(setmntent("/proc/self/mounts", "r"),
+    QList<TFolderPlace> media;
+    const std::unique_ptr<FILE, int (*)(FILE *)> table(setmntent("/proc/self/mounts", "r"),
                                                        endmntent);
-    if (!Table)
-        return Media;
-    mntent Entry{};
-    char Buffer[4096];
-    while (getmntent_r(Table.get(), &Entry, Buffer, sizeof Buffer)) {
-        const QString Root = QFile::decodeName(Entry.mnt_dir);
-        if (!IsMediaMount(Root, Entry.mnt_fsname) || !QFileInfo(Root).isDir())
+    if (!table)
+        return media;
+    mntent entry{};
+    char buffer[4096];
+    while (getmntent_r(table.get(), &entry, buffer, sizeof buffer)) {
+        const QString root = QFile::decodeName(entry.mnt_dir);
+        if (!IsMediaMount(root, entry.mnt_fsname) || !QFileInfo(root).isDir())
             continue;
-        const QString Label = QStorageInfo(Root).name();
-        Media.append({Root, Label.isEmpty() ? FolderPlace(Root).Name : Label, TPlaceKind::Media});
+        const QString label = QStorageInfo(root).name();
+        media.append({root, label.isEmpty() ? FolderPlace(root).Name : label, TPlaceKind::Media});
     }
-    return Media;
+    return media;
 }
 
 } // namespace
@@ -56,33 +56,33 @@ bool IsMediaMount(const QString &RootPath, const QByteArray &Device)
 
 TFolderPlace FolderPlace(const QString &Path)
 {
-    const QString Clean = QDir::cleanPath(Path);
-    const QString Name = QFileInfo(Clean).fileName();
-    return {Clean, Name.isEmpty() ? Clean : Name, TPlaceKind::Folder};
+    const QString clean = QDir::cleanPath(Path);
+    const QString name = QFileInfo(clean).fileName();
+    return {clean, name.isEmpty() ? clean : name, TPlaceKind::Folder};
 }
 
 QList<TFolderPlace> DesktopPlaces()
 {
-    QList<TFolderPlace> Places;
-    const auto Add = [&Places](const QString &Path, const QString &Name, TPlaceKind Kind) {
-        for (const TFolderPlace &Place : Places) {
-            if (Place.Path == Path)
+    QList<TFolderPlace> places;
+    const auto add = [&places](const QString &Path, const QString &Name, TPlaceKind Kind) {
+        for (const TFolderPlace &place : places) {
+            if (place.Path == Path)
                 return;
         }
-        Places.append({Path, Name, Kind});
+        places.append({Path, Name, Kind});
     };
 
-    const QString Home = QDir::cleanPath(QDir::homePath());
-    Add(Home, FolderPlace(Home).Name, TPlaceKind::Home);
-    Add(QStringLiteral("/"), QStringLiteral("/"), TPlaceKind::FileSystem);
-    const QString Desktop =
+    const QString home = QDir::cleanPath(QDir::homePath());
+    add(home, FolderPlace(home).Name, TPlaceKind::Home);
+    add(QStringLiteral("/"), QStringLiteral("/"), TPlaceKind::FileSystem);
+    const QString desktop =
         QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
-    if (!Desktop.isEmpty() && QFileInfo(Desktop).isDir())
-        Add(Desktop, FolderPlace(Desktop).Name, TPlaceKind::Desktop);
+    if (!desktop.isEmpty() && QFileInfo(desktop).isDir())
+        add(desktop, FolderPlace(desktop).Name, TPlaceKind::Desktop);
 
-    for (const TFolderPlace &Medium : MountedMedia())
-        Add(Medium.Path, Medium.Name, Medium.Kind);
-    return Places;
+    for (const TFolderPlace &medium : MountedMedia())
+        add(medium.Path, medium.Name, medium.Kind);
+    return places;
 }
 
 } // namespace trovel

@@ -39,8 +39,8 @@ public:
 
     bool operator()(const QString &A, const QString &B) const
     {
-        const int Order = FCollator.compare(A, B);
-        return Order != 0 ? Order < 0 : A < B;
+        const int order = FCollator.compare(A, B);
+        return order != 0 ? order < 0 : A < B;
     }
 
 private:
@@ -52,36 +52,36 @@ private:
 std::unique_ptr<TFolderPlacesModel::TNode> TFolderPlacesModel::NewChild(TNode &Parent,
                                                                         const QString &Name)
 {
-    auto Child = std::make_unique<TNode>();
-    Child->Path = (Parent.Path.endsWith(u'/') ? Parent.Path : Parent.Path + u'/') + Name;
-    Child->Name = Name;
-    Child->Parent = &Parent;
-    return Child;
+    auto child = std::make_unique<TNode>();
+    child->Path = (Parent.Path.endsWith(u'/') ? Parent.Path : Parent.Path + u'/') + Name;
+    child->Name = Name;
+    child->Parent = &Parent;
+    return child;
 }
 
 TFolderPlacesModel::TFolderPlacesModel(const QList<TFolderPlace> &Places, QObject *Parent)
     : QAbstractItemModel(Parent), FRoot(std::make_unique<TNode>())
 {
     FRoot->Listed = true;
-    for (const TFolderPlace &Place : Places) {
-        auto Node = std::make_unique<TNode>();
-        Node->Path = Place.Path;
-        Node->Name = Place.Name;
-        Node->Kind = Place.Kind;
-        Node->Parent = FRoot.get();
-        Node->Row = int(FRoot->Children.size());
-        FRoot->Children.push_back(std::move(Node));
+    for (const TFolderPlace &place : Places) {
+        auto node = std::make_unique<TNode>();
+        node->Path = place.Path;
+        node->Name = place.Name;
+        node->Kind = place.Kind;
+        node->Parent = FRoot.get();
+        node->Row = int(FRoot->Children.size());
+        FRoot->Children.push_back(std::move(node));
     }
 
-    const QFileIconProvider Provider;
-    const QIcon Folder = Provider.icon(QAbstractFileIconProvider::Folder);
-    const QIcon Drive = Provider.icon(QAbstractFileIconProvider::Drive);
+    const QFileIconProvider provider;
+    const QIcon folder = provider.icon(QAbstractFileIconProvider::Folder);
+    const QIcon drive = provider.icon(QAbstractFileIconProvider::Drive);
     FIcons = {
-        {TPlaceKind::Home, QIcon::fromTheme(QStringLiteral("user-home"), Folder)},
-        {TPlaceKind::FileSystem, QIcon::fromTheme(QStringLiteral("drive-harddisk"), Drive)},
-        {TPlaceKind::Desktop, Provider.icon(QAbstractFileIconProvider::Desktop)},
-        {TPlaceKind::Media, QIcon::fromTheme(QStringLiteral("drive-removable-media"), Drive)},
-        {TPlaceKind::Folder, Folder},
+        {TPlaceKind::Home, QIcon::fromTheme(QStringLiteral("user-home"), folder)},
+        {TPlaceKind::FileSystem, QIcon::fromTheme(QStringLiteral("drive-harddisk"), drive)},
+        {TPlaceKind::Desktop, provider.icon(QAbstractFileIconProvider::Desktop)},
+        {TPlaceKind::Media, QIcon::fromTheme(QStringLiteral("drive-removable-media"), drive)},
+        {TPlaceKind::Folder, folder},
     };
 }
 
@@ -109,14 +109,14 @@ void TFolderPlacesModel::List(TNode &Node)
     if (Node.Listed)
         return;
     Node.Listed = true;
-    QStringList Names = QDir(Node.Path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    if (Names.isEmpty())
+    QStringList names = QDir(Node.Path).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (names.isEmpty())
         return;
-    std::sort(Names.begin(), Names.end(), TNameOrder());
+    std::sort(names.begin(), names.end(), TNameOrder());
 
-    beginInsertRows(IndexOfNode(Node), 0, int(Names.size()) - 1);
-    for (const QString &Name : Names) {
-        Node.Children.push_back(NewChild(Node, Name));
+    beginInsertRows(IndexOfNode(Node), 0, int(names.size()) - 1);
+    for (const QString &name : names) {
+        Node.Children.push_back(NewChild(Node, name));
         Node.Children.back()->Row = int(Node.Children.size()) - 1;
     }
     endInsertRows();
@@ -125,51 +125,51 @@ void TFolderPlacesModel::List(TNode &Node)
 TFolderPlacesModel::TNode &TFolderPlacesModel::Child(TNode &Node, const QString &Name)
 {
     List(Node);
-    const auto Found = std::find_if(Node.Children.begin(), Node.Children.end(),
+    const auto found = std::find_if(Node.Children.begin(), Node.Children.end(),
                                     [&Name](const auto &Child) { return Child->Name == Name; });
-    if (Found != Node.Children.end())
-        return **Found;
+    if (found != Node.Children.end())
+        return **found;
 
     // Left out of the listing (hidden) or made since: added in its sorted place.
-    const TNameOrder Before;
-    const auto Place = std::find_if(Node.Children.begin(), Node.Children.end(),
-                                    [&](const auto &Child) { return Before(Name, Child->Name); });
-    const int Row = int(Place - Node.Children.begin());
-    beginInsertRows(IndexOfNode(Node), Row, Row);
-    TNode &Result = **Node.Children.insert(Place, NewChild(Node, Name));
-    for (std::size_t Index = std::size_t(Row); Index < Node.Children.size(); ++Index)
-        Node.Children[Index]->Row = int(Index);
+    const TNameOrder before;
+    const auto place = std::find_if(Node.Children.begin(), Node.Children.end(),
+                                    [&](const auto &Child) { return before(Name, Child->Name); });
+    const int row = int(place - Node.Children.begin());
+    beginInsertRows(IndexOfNode(Node), row, row);
+    TNode &result = **Node.Children.insert(place, NewChild(Node, Name));
+    for (std::size_t index = std::size_t(row); index < Node.Children.size(); ++index)
+        Node.Children[index]->Row = int(index);
     endInsertRows();
-    return Result;
+    return result;
 }
 
 QModelIndex TFolderPlacesModel::IndexOf(const QString &Path)
 {
-    const QString Clean = QDir::cleanPath(Path);
-    if (!QDir::isAbsolutePath(Clean) || !QFileInfo(Clean).isDir())
+    const QString clean = QDir::cleanPath(Path);
+    if (!QDir::isAbsolutePath(clean) || !QFileInfo(clean).isDir())
         return {};
-    TNode *Place = nullptr;
-    for (const auto &Candidate : FRoot->Children) {
-        if (IsSameOrBelow(Clean, Candidate->Path) &&
-            (!Place || Candidate->Path.size() > Place->Path.size()))
-            Place = Candidate.get();
+    TNode *place = nullptr;
+    for (const auto &candidate : FRoot->Children) {
+        if (IsSameOrBelow(clean, candidate->Path) &&
+            (!place || candidate->Path.size() > place->Path.size()))
+            place = candidate.get();
     }
-    if (!Place)
+    if (!place)
         return {};
 
-    TNode *Node = Place;
-    const QString Rest = Clean.mid(Place->Path.size());
-    for (const QString &Name : Rest.split(u'/', Qt::SkipEmptyParts))
-        Node = &Child(*Node, Name);
-    return IndexOfNode(*Node);
+    TNode *node = place;
+    const QString rest = clean.mid(place->Path.size());
+    for (const QString &name : rest.split(u'/', Qt::SkipEmptyParts))
+        node = &Child(*node, name);
+    return IndexOfNode(*node);
 }
 
 QModelIndex TFolderPlacesModel::index(int Row, int Column, const QModelIndex &Parent) const
 {
-    const TNode &Node = NodeOf(Parent);
-    if (Column != 0 || Parent.column() > 0 || Row < 0 || std::size_t(Row) >= Node.Children.size())
+    const TNode &node = NodeOf(Parent);
+    if (Column != 0 || Parent.column() > 0 || Row < 0 || std::size_t(Row) >= node.Children.size())
         return {};
-    return createIndex(Row, 0, Node.Children[std::size_t(Row)].get());
+    return createIndex(Row, 0, node.Children[std::size_t(Row)].get());
 }
 
 QModelIndex TFolderPlacesModel::parent(const QModelIndex &Child) const
@@ -196,8 +196,8 @@ bool TFolderPlacesModel::hasChildren(const QModelIndex &Parent) const
     if (Parent.column() > 0)
         return false;
     // Until it is listed, every folder may have folders below it.
-    const TNode &Node = NodeOf(Parent);
-    return !Node.Listed || !Node.Children.empty();
+    const TNode &node = NodeOf(Parent);
+    return !node.Listed || !node.Children.empty();
 }
 
 bool TFolderPlacesModel::canFetchMore(const QModelIndex &Parent) const
@@ -215,14 +215,14 @@ QVariant TFolderPlacesModel::data(const QModelIndex &Index, int Role) const
 {
     if (!Index.isValid())
         return {};
-    const TNode &Node = NodeOf(Index);
+    const TNode &node = NodeOf(Index);
     switch (Role) {
     case Qt::DisplayRole:
-        return Node.Name;
+        return node.Name;
     case Qt::DecorationRole:
-        return FIcons.at(Node.Kind);
+        return FIcons.at(node.Kind);
     case PathRole:
-        return Node.Path;
+        return node.Path;
     default:
         return {};
     }

@@ -49,14 +49,14 @@ constexpr std::array<TLanguageId, 28> LanguageIds{{
 
 QString LanguageKeyOf(const QLocale &Locale)
 {
-    std::uint16_t Id = 0;
-    for (const TLanguageId &Entry : LanguageIds) {
-        if (Entry.Language == Locale.language() && Entry.Territory == Locale.territory()) {
-            Id = Entry.Id;
+    std::uint16_t id = 0;
+    for (const TLanguageId &entry : LanguageIds) {
+        if (entry.Language == Locale.language() && entry.Territory == Locale.territory()) {
+            id = entry.Id;
             break;
         }
     }
-    return QStringLiteral("%1").arg(Id, 4, 16, QChar(u'0')).toUpper();
+    return QStringLiteral("%1").arg(id, 4, 16, QChar(u'0')).toUpper();
 }
 
 } // namespace trovel

@@ -22,12 +22,12 @@ QRect NewFolderButtonRect(int Ppi, int ClientHeight, int CaptionHeight)
 
 int NewFolderButtonWidth(int TextWidth, int Ppi)
 {
-    const int Width = TextWidth + 12;
-    if (Width < 75 && Ppi == 72)
+    const int width = TextWidth + 12;
+    if (width < 75 && Ppi == 72)
         return 75;
-    if (Width < Ppi * 75 / 96)
+    if (width < Ppi * 75 / 96)
         return Ppi * 75 / 96;
-    return Width;
+    return width;
 }
 
 } // namespace trovel

@@ -9,26 +9,26 @@ namespace trovel {
 
 std::optional<TBrowseItem> TQtFolderBrowser::BrowseForFolder(const TBrowseInfo &Info)
 {
-    TFolderBrowserDialog Dialog(Info);
-    return Dialog.Run();
+    TFolderBrowserDialog dialog(Info);
+    return dialog.Run();
 }
 
 QString TQtFolderBrowser::InputBox(QWidget *Parent, const QString &Caption, const QString &Prompt,
                                    const QString &Default)
 {
-    QInputDialog Box(Parent);
-    Box.setObjectName(QStringLiteral("folderNameInput"));
-    Box.setWindowTitle(Caption);
-    Box.setLabelText(Prompt);
-    Box.setTextValue(Default);
-    return Box.exec() == QDialog::Accepted ? Box.textValue() : Default;
+    QInputDialog box(Parent);
+    box.setObjectName(QStringLiteral("folderNameInput"));
+    box.setWindowTitle(Caption);
+    box.setLabelText(Prompt);
+    box.setTextValue(Default);
+    return box.exec() == QDialog::Accepted ? box.textValue() : Default;
 }
 
 void TQtFolderBrowser::ShowWarning(QWidget *Parent, const QString &Caption, const QString &Text)
 {
-    QMessageBox Box(QMessageBox::Warning, Caption, Text, QMessageBox::Ok, Parent);
-    Box.setObjectName(QStringLiteral("folderBrowserWarning"));
-    Box.exec();
+    QMessageBox box(QMessageBox::Warning, Caption, Text, QMessageBox::Ok, Parent);
+    box.setObjectName(QStringLiteral("folderBrowserWarning"));
+    box.exec();
 }
 
 } // namespace trovel

@@ -10,12 +10,12 @@ namespace trovel {
 
 bool InstallQtTranslations(const QLocale &Locale, QObject &Owner)
 {
-    auto Translator = std::make_unique<QTranslator>();
-    if (!Translator->load(Locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(Locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
-    QCoreApplication::installTranslator(Translator.get());
-    Translator.release()->setParent(&Owner);
+    QCoreApplication::installTranslator(translator.get());
+    translator.release()->setParent(&Owner);
     return true;
 }
 

@@ -6,8 +6,6 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include <array>
-
 namespace trovel {
 
 namespace {
@@ -17,24 +15,24 @@ namespace {
 // lines of the form XDG_TEMPLATES_DIR="$HOME/Vorlagen".
 QString XdgTemplatesDir()
 {
-    const QString ConfigDir =
+    const QString configDir =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    QFile File(ConfigDir + QStringLiteral("/user-dirs.dirs"));
-    if (!File.open(QIODevice::ReadOnly | QIODevice::Text))
+    QFile file(configDir + QStringLiteral("/user-dirs.dirs"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
-    const QString Key = QStringLiteral("XDG_TEMPLATES_DIR=");
-    QTextStream Stream(&File);
-    QString Line;
-    while (Stream.readLineInto(&Line)) {
-        Line = Line.trimmed();
-        if (!Line.startsWith(Key))
+    const QString key = QStringLiteral("XDG_TEMPLATES_DIR=");
+    QTextStream stream(&file);
+    QString line;
+    while (stream.readLineInto(&line)) {
+        line = line.trimmed();
+        if (!line.startsWith(key))
             continue;
-        QString Value = Line.mid(Key.size());
-        if (Value.size() >= 2 && Value.startsWith(u'"') && Value.endsWith(u'"'))
-            Value = Value.mid(1, Value.size() - 2);
-        if (Value.startsWith(QStringLiteral("$HOME")))
-            Value.replace(0, 5, QDir::homePath());
-        return Value;
+        QString value = line.mid(key.size());
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2);
+        if (value.startsWith(QStringLiteral("$HOME")))
+            value.replace(0, 5, QDir::homePath());
+        return value;
     }
     return {};
 }
@@ -63,20 +61,12 @@ QString LocationOf(TSHFolders Folder)
 
 } // namespace
 
-int ShellFolderNumber(TSHFolders Folder)
-{
-    // foDesktopExpanded has no number: it stands for "no top folder".
-    static constexpr std::array<int, 18> Numbers{0, -1, 2,  3,  4,  5,  6,  7,  8,
-                                                 9, 10, 11, 16, 17, 18, 19, 20, 21};
-    return Numbers.at(Folder);
-}
-
 std::optional<QString> SpecialFolderLocation(TSHFolders Folder)
 {
-    const QString Location = LocationOf(Folder);
-    if (Location.isEmpty() || !QFileInfo(Location).isDir())
+    const QString location = LocationOf(Folder);
+    if (location.isEmpty() || !QFileInfo(location).isDir())
         return std::nullopt;
-    return QDir::cleanPath(Location);
+    return QDir::cleanPath(location);
 }
 
 } // namespace trovel

@@ -30,9 +30,6 @@ enum TSHFolders : std::uint8_t
     foTemplates,
 };
 
-// The special folder's shell number, for callers that talk to a shell.
-int ShellFolderNumber(TSHFolders Folder);
-
 // The existing directory that stands for Folder on this desktop: the user's
 // desktop, documents, applications (for programs and the start menu), fonts or
 // templates folder, or "/" for the computer. None for the folders this desktop

@@ -10,29 +10,29 @@ QString ShortenPath(const QString &Path, int MaxLen, QChar Separator)
     if (Path.mid(2).count(Separator) < 2)
         return Path.left(MaxLen);
 
-    QString Rest = Path;
-    QString Head;
+    QString rest = Path;
+    QString head;
     if (Separator == u'\\') {
-        if (Rest.indexOf(Separator) < 2) {
-            Head = QStringLiteral("\\\\");
-            Rest.remove(0, 2);
+        if (rest.indexOf(Separator) < 2) {
+            head = QStringLiteral("\\\\");
+            rest.remove(0, 2);
         }
-    } else if (Rest.startsWith(Separator)) {
-        Head = Separator;
-        Rest.remove(0, 1);
+    } else if (rest.startsWith(Separator)) {
+        head = Separator;
+        rest.remove(0, 1);
     }
 
-    qsizetype P = Rest.indexOf(Separator) + 1;
-    Head += Rest.left(P) + QStringLiteral("...");
+    qsizetype p = rest.indexOf(Separator) + 1;
+    head += rest.left(p) + QStringLiteral("...");
     do {
-        Rest.remove(0, P);
-        P = Rest.indexOf(Separator) + 1;
-    } while (Head.size() + Rest.size() + 1 > MaxLen && P != 0);
+        rest.remove(0, p);
+        p = rest.indexOf(Separator) + 1;
+    } while (head.size() + rest.size() + 1 > MaxLen && p != 0);
 
-    const QString Result = Head + Separator + Rest;
-    if (Result.size() <= MaxLen)
-        return Result;
-    return Result.left(MaxLen - 3) + QStringLiteral("...");
+    const QString result = head + Separator + rest;
+    if (result.size() <= MaxLen)
+        return result;
+    return result.left(MaxLen - 3) + QStringLiteral("...");
 }
 
 QString WithHomeAsTilde(const QString &Path, const QString &Home)

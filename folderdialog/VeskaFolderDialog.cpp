@@ -1,5 +1,6 @@
 #include "VeskaFolderDialog.h"
 
+#include "CentredPosition.h"
 #include "LanguageKey.h"
 #include "NewFolderButtonLayout.h"
 #include "QtFolderBrowser.h"
@@ -95,10 +96,10 @@ constexpr std::array<TDefaultCaption, 29> DefaultCaptions{{
 
 QStringList DefaultLines(const char16_t *TDefaultCaption::*Value)
 {
-    QStringList Lines;
-    for (const TDefaultCaption &Caption : DefaultCaptions)
-        Lines.append(QString::fromUtf16(Caption.Name) + u'=' + QString::fromUtf16(Caption.*Value));
-    return Lines;
+    QStringList lines;
+    for (const TDefaultCaption &caption : DefaultCaptions)
+        lines.append(QString::fromUtf16(caption.Name) + u'=' + QString::fromUtf16(caption.*Value));
+    return lines;
 }
 
 // The status line's length limit.
@@ -114,12 +115,12 @@ unsigned ShellFlags(TBrowseInfoFlagSet Flags)
     static constexpr std::array<unsigned, 6> Bits{bifBrowseForComputer, bifBrowseForPrinter,
                                                   bifDontGoBelowDomain, bifReturnFsAncestors,
                                                   bifReturnOnlyFsDirs,  bifStatusText};
-    unsigned Result = 0;
-    for (std::size_t Ordinal = 0; Ordinal < Bits.size(); ++Ordinal) {
-        if (Flags.Contains(TBrowseInfoFlags(Ordinal)))
-            Result |= Bits[Ordinal];
+    unsigned result = 0;
+    for (std::size_t ordinal = 0; ordinal < Bits.size(); ++ordinal) {
+        if (Flags.Contains(TBrowseInfoFlags(ordinal)))
+            result |= Bits[ordinal];
     }
-    return Result;
+    return result;
 }
 
 TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner)
@@ -138,11 +139,11 @@ TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner, const QLocale &SystemLoca
             &TVeskaFolderDialog::LabelCaptionsChanged);
     FLabelCaptions.SetLines(DefaultLines(&TDefaultCaption::Label));
 
-    TCaptionList Texts;
-    Texts.SetLines(DefaultLines(&TDefaultCaption::BrowserTitle));
-    FBrowserTitle = PickCaption(Texts);
-    Texts.SetLines(DefaultLines(&TDefaultCaption::CannotMake));
-    FCannotMakeText = PickCaption(Texts);
+    TCaptionList texts;
+    texts.SetLines(DefaultLines(&TDefaultCaption::BrowserTitle));
+    FBrowserTitle = PickCaption(texts);
+    texts.SetLines(DefaultLines(&TDefaultCaption::CannotMake));
+    FCannotMakeText = PickCaption(texts);
 }
 
 TVeskaFolderDialog::~TVeskaFolderDialog() = default;
@@ -196,13 +197,13 @@ QString TVeskaFolderDialog::PickCaption(const TCaptionList &List) const
 {
     if (List.Count() == 0)
         return {};
-    for (int Index = 0; Index < List.Count(); ++Index) {
-        if (List.Name(Index).compare(FLanguageKey, Qt::CaseInsensitive) == 0)
-            return List.Value(Index);
+    for (int index = 0; index < List.Count(); ++index) {
+        if (List.Name(index).compare(FLanguageKey, Qt::CaseInsensitive) == 0)
+            return List.Value(index);
     }
-    for (int Index = 0; Index < List.Count(); ++Index) {
-        if (List.Name(Index) == u"Default")
-            return List.Value(Index);
+    for (int index = 0; index < List.Count(); ++index) {
+        if (List.Name(index) == u"Default")
+            return List.Value(index);
     }
     return List.Value(0);
 }
@@ -211,39 +212,39 @@ bool TVeskaFolderDialog::Execute()
 {
     FSelectedPath = FFolder;
 
-    TBrowseInfo Info;
-    Info.Owner = OwnerWindow();
+    TBrowseInfo info;
+    info.Owner = OwnerWindow();
     if (FRootFolder != foDesktopExpanded)
-        Info.Root = SpecialFolderLocation(FRootFolder);
-    Info.WindowTitle = FBrowserTitle;
-    Info.Title = FLabelCaption;
-    Info.Flags = ShellFlags(FFlags);
-    Info.Callback = [this](TBrowserWindow &Wnd, TBrowseMessage Msg, const TBrowseItem *Item) {
+        info.Root = SpecialFolderLocation(FRootFolder);
+    info.WindowTitle = FBrowserTitle;
+    info.Title = FLabelCaption;
+    info.Flags = ShellFlags(FFlags);
+    info.Callback = [this](TBrowserWindow &Wnd, TBrowseMessage Msg, const TBrowseItem *Item) {
         BrowseCallback(Wnd, Msg, Item);
     };
 
     FLastSelection.reset();
-    std::optional<TBrowseItem> Chosen;
+    std::optional<TBrowseItem> chosen;
     // The new-folder command closes the browser to show the new folder in a
     // fresh tree; each pass starts at the working path.
     do {
         FInitialized = false;
         FReopen = false;
         FFolder = FSelectedPath;
-        Chosen = FBrowser->BrowseForFolder(Info);
+        chosen = FBrowser->BrowseForFolder(info);
     } while (FReopen);
 
-    if (!Chosen)
+    if (!chosen)
         return false;
-    FFolder = Chosen->Path;
+    FFolder = chosen->Path;
     FSelectedPath = FFolder;
     return true;
 }
 
 QWidget *TVeskaFolderDialog::OwnerWindow() const
 {
-    if (auto *OwnerWidget = qobject_cast<QWidget *>(parent()))
-        return OwnerWidget->window();
+    if (auto *ownerWidget = qobject_cast<QWidget *>(parent()))
+        return ownerWidget->window();
     return QApplication::activeWindow();
 }
 
@@ -289,14 +290,14 @@ void TVeskaFolderDialog::BrowserSelectionChanged(TBrowserWindow &Wnd, const TBro
     FSelectedPath = Item.Path;
 
     if (FFlags.Contains(TBrowseInfoFlags::ShowPath)) {
-        QString Status =
+        QString status =
             ShortenPath(WithHomeAsTilde(Item.Path, QDir::homePath()), StatusMaxLen, u'/');
         // An item outside the file system is shown, and worked with, by name.
-        if (Status.isEmpty()) {
-            Status = Item.DisplayName;
+        if (status.isEmpty()) {
+            status = Item.DisplayName;
             FSelectedPath = Item.DisplayName;
         }
-        Wnd.SetStatusText(Status, FSelectedPath);
+        Wnd.SetStatusText(status, FSelectedPath);
     }
 
     FPathValid = !FSelectedPath.isEmpty();
@@ -315,11 +316,10 @@ void TVeskaFolderDialog::SelectStartFolder(TBrowserWindow &Wnd, const QString &P
 
 void TVeskaFolderDialog::CentreOnScreen(QWidget &Dialog) const
 {
-    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize Frame = Dialog.size().grownBy(FrameMargins(Dialog));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize frame = Dialog.size().grownBy(FrameMargins(Dialog));
     // A window's position is that of its frame.
-    Dialog.move(Screen.x() + Screen.width() / 2 - Frame.width() / 2,
-                Screen.y() + Screen.height() / 2 - Frame.height() / 2);
+    Dialog.move(screen.topLeft() + CentredPosition(screen.size(), frame));
 }
 
 QMargins TVeskaFolderDialog::FrameMargins(const QWidget &Dialog)
@@ -327,23 +327,23 @@ QMargins TVeskaFolderDialog::FrameMargins(const QWidget &Dialog)
     // The window manager frames a window only once it is mapped; until then
     // the frame of another visible window of the program, the owner's first,
     // stands in for it.
-    QList<QWindow *> Windows = QGuiApplication::topLevelWindows();
-    if (const QWidget *Owner = Dialog.parentWidget(); Owner && Owner->window()->windowHandle())
-        Windows.prepend(Owner->window()->windowHandle());
+    QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+    if (const QWidget *owner = Dialog.parentWidget(); owner && owner->window()->windowHandle())
+        windows.prepend(owner->window()->windowHandle());
     if (Dialog.windowHandle())
-        Windows.prepend(Dialog.windowHandle());
-    for (const QWindow *Window : std::as_const(Windows)) {
-        if (Window->isVisible() && !Window->frameMargins().isNull())
-            return Window->frameMargins();
+        windows.prepend(Dialog.windowHandle());
+    for (const QWindow *window : std::as_const(windows)) {
+        if (window->isVisible() && !window->frameMargins().isNull())
+            return window->frameMargins();
     }
     return {};
 }
 
 QRect TVeskaFolderDialog::NewFolderButtonPlace(const QWidget &Dialog)
 {
-    const int Ppi = qRound(Dialog.screen()->logicalDotsPerInch());
-    const int CaptionHeight = Dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    return NewFolderButtonRect(Ppi, Dialog.rect().height(), CaptionHeight);
+    const int ppi = qRound(Dialog.screen()->logicalDotsPerInch());
+    const int captionHeight = Dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return NewFolderButtonRect(ppi, Dialog.rect().height(), captionHeight);
 }
 
 bool TVeskaFolderDialog::eventFilter(QObject *Watched, QEvent *Event)
@@ -357,25 +357,25 @@ bool TVeskaFolderDialog::eventFilter(QObject *Watched, QEvent *Event)
 
 void TVeskaFolderDialog::CreateNewFolderButton(TBrowserWindow &Dialog)
 {
-    const int Ppi = qRound(Dialog.screen()->logicalDotsPerInch());
-    const QRect Place = NewFolderButtonPlace(Dialog);
+    const int ppi = qRound(Dialog.screen()->logicalDotsPerInch());
+    const QRect place = NewFolderButtonPlace(Dialog);
 
-    auto *Button = new QPushButton(FNewFolderCaption, &Dialog);
-    Button->setObjectName(NewFolderButtonName);
+    auto *button = new QPushButton(FNewFolderCaption, &Dialog);
+    button->setObjectName(NewFolderButtonName);
     // An ordinary push button: Enter still means OK.
-    Button->setAutoDefault(false);
-    Button->setGeometry(Place);
-    Button->show();
+    button->setAutoDefault(false);
+    button->setGeometry(place);
+    button->show();
 
-    const QFont Font = QApplication::font();
-    Button->setFont(Font);
-    const int TextWidth = QFontMetrics(Font).horizontalAdvance(FNewFolderCaption);
-    Button->resize(NewFolderButtonWidth(TextWidth, Ppi), Place.height());
-    Button->setEnabled(FNewFolderEnabled);
+    const QFont font = QApplication::font();
+    button->setFont(font);
+    const int textWidth = QFontMetrics(font).horizontalAdvance(FNewFolderCaption);
+    button->resize(NewFolderButtonWidth(textWidth, ppi), place.height());
+    button->setEnabled(FNewFolderEnabled);
 
-    connect(Button, &QPushButton::clicked, this, &TVeskaFolderDialog::NewFolderCommand);
+    connect(button, &QPushButton::clicked, this, &TVeskaFolderDialog::NewFolderCommand);
     Dialog.installEventFilter(this);
-    FNewFolderButton = Button;
+    FNewFolderButton = button;
 }
 
 void TVeskaFolderDialog::EnableNewFolderButton()
@@ -386,20 +386,20 @@ void TVeskaFolderDialog::EnableNewFolderButton()
 
 void TVeskaFolderDialog::NewFolderCommand()
 {
-    QString Name = FBrowser->InputBox(FDialogHandle, FNewFolderCaption, QString(), QString());
-    if (Name.isEmpty())
+    QString name = FBrowser->InputBox(FDialogHandle, FNewFolderCaption, QString(), QString());
+    if (name.isEmpty())
         return;
 
     FReopen = true;
-    if (!Name.startsWith(u'/') && !FSelectedPath.endsWith(u'/'))
-        Name.prepend(u'/');
-    const QString NewPath = QDir::cleanPath(FSelectedPath + Name);
+    if (!name.startsWith(u'/') && !FSelectedPath.endsWith(u'/'))
+        name.prepend(u'/');
+    const QString newPath = QDir::cleanPath(FSelectedPath + name);
     // A working path that is a display name, not a folder, would put the new
     // folder below the program's current directory.
-    const bool Made =
-        QDir::isAbsolutePath(FSelectedPath) && QDir().mkpath(NewPath) && QFileInfo(NewPath).isDir();
-    if (Made) {
-        FSelectedPath = NewPath;
+    const bool made =
+        QDir::isAbsolutePath(FSelectedPath) && QDir().mkpath(newPath) && QFileInfo(newPath).isDir();
+    if (made) {
+        FSelectedPath = newPath;
     } else {
         FInitialized = false;
         FBrowser->ShowWarning(FDialogHandle, FNewFolderCaption, FCannotMakeText);

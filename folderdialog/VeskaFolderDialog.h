@@ -3,21 +3,6 @@
 // TVeskaFolderDialog asks the user for a folder: a modal folder browser with
 // per-language captions, the selected path in a status line and a button that
 // makes a new folder below the selection.
-//
-// Answering it from a test, without a person:
-// - Scripted: SetBrowser() with a TFolderBrowser of the test's own (see
-//   FolderBrowser.h). It receives every TBrowseInfo, calls Info.Callback with
-//   Initialized and SelectionChanged, answers the input box and records the
-//   warnings; it needs no event loop.
-// - Real dialog: before Execute(), post a QTimer::singleShot(0, ...) that takes
-//   QApplication::activeModalWidget() (object name "folderBrowser"; post
-//   itself again while that is not showing yet). Select a folder with
-//   qobject_cast<TBrowserWindow *>(Widget)->SetSelection(Path), then click
-//   the QPushButton "okButton" or "cancelButton". The QPushButton
-//   "newFolderButton" opens the QInputDialog "folderNameInput" (answer it
-//   with setTextValue() and accept() from the next posted timer); a folder that
-//   cannot be made shows the QMessageBox "folderBrowserWarning"; then the
-//   browser closes and opens again (OnInitialized runs once per opening).
 
 #include "CaptionList.h"
 #include "FolderBrowser.h"
@@ -60,8 +45,8 @@ public:
     constexpr TBrowseInfoFlagSet() = default;
     constexpr TBrowseInfoFlagSet(std::initializer_list<TBrowseInfoFlags> Flags)
     {
-        for (TBrowseInfoFlags Flag : Flags)
-            FBits |= Bit(Flag);
+        for (TBrowseInfoFlags flag : Flags)
+            FBits |= Bit(flag);
     }
 
     constexpr bool Contains(TBrowseInfoFlags Flag) const { return (FBits & Bit(Flag)) != 0; }

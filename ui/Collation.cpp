@@ -11,12 +11,12 @@ namespace trovel {
 
 namespace {
 
-bool countsForLess(QChar Character)
+bool CountsForLess(QChar Character)
 {
     return Character == u'-' || Character == u'\'';
 }
 
-std::string icuLocaleId(const QLocale &Locale)
+std::string IcuLocaleId(const QLocale &Locale)
 {
     if (Locale.language() == QLocale::C)
         return {};
@@ -30,7 +30,7 @@ void TCollator::TCloser::operator()(UCollator *Collator) const
     ucol_close(Collator);
 }
 
-TCollator::TCollator(const QLocale &Locale) : FLocaleId(icuLocaleId(Locale))
+TCollator::TCollator(const QLocale &Locale) : FLocaleId(IcuLocaleId(Locale))
 {
     UErrorCode status = U_ZERO_ERROR;
     FCollator.reset(ucol_open(FLocaleId.c_str(), &status));
@@ -80,7 +80,7 @@ void TCollator::AppendSortKey(QStringView Text, std::string &Keys) const
         }
     };
 
-    if (std::none_of(Text.begin(), Text.end(), countsForLess)) {
+    if (std::none_of(Text.begin(), Text.end(), CountsForLess)) {
         const std::size_t start = Keys.size();
         append(Text);
         const std::size_t length = Keys.size() - start;
@@ -91,7 +91,7 @@ void TCollator::AppendSortKey(QStringView Text, std::string &Keys) const
     QString stripped;
     stripped.reserve(Text.size());
     for (QChar character : Text) {
-        if (!countsForLess(character))
+        if (!CountsForLess(character))
             stripped.append(character);
     }
     append(stripped);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <chrono>
@@ -14,11 +15,8 @@ namespace trovel {
 class TEventPacer final
 {
 public:
-    explicit TEventPacer(std::chrono::milliseconds Interval) : FInterval(Interval) {}
-
-    std::chrono::milliseconds Interval() const { return FInterval; }
     // 0: events are due at every step.
-    void SetInterval(std::chrono::milliseconds Interval) { FInterval = Interval; }
+    explicit TEventPacer(std::chrono::milliseconds Interval) : FInterval(Interval) {}
 
     // The next step is due, whenever events last ran.
     void Restart() { FLastRun.invalidate(); }
@@ -27,9 +25,13 @@ public:
         return !FLastRun.isValid() || FInterval.count() <= 0 ||
                FLastRun.elapsed() >= FInterval.count();
     }
-    // Events have just run; the interval counts from here, so the work between
-    // two turns of the event loop is never squeezed by a slow turn.
-    void Ran() { FLastRun.start(); }
+    // Lets every pending event run. The interval counts from their end, so the
+    // work between two turns of the event loop is never squeezed by a slow turn.
+    void RunEvents()
+    {
+        QCoreApplication::processEvents();
+        FLastRun.start();
+    }
 
 private:
     std::chrono::milliseconds FInterval;

@@ -19,7 +19,7 @@ constexpr std::size_t LinearSearchLimit = 8;
 // std::vector::reserve takes exactly what it is asked for; growing by doubling
 // keeps appending one element at a time linear.
 template <typename Vector>
-void growCapacity(Vector &Items)
+void GrowCapacity(Vector &Items)
 {
     if (Items.size() == Items.capacity())
         Items.reserve(std::max<std::size_t>(4, 2 * Items.capacity()));
@@ -60,8 +60,8 @@ void TFolderTreeModel::MakeRoom(std::vector<TFolderNode> &Siblings, std::string_
     if (FNodes.size() >= static_cast<std::size_t>(std::numeric_limits<TFolderNode>::max()) ||
         FTexts.size() + Text.size() > std::numeric_limits<std::uint32_t>::max())
         throw ERangeError();
-    growCapacity(Siblings);
-    growCapacity(FNodes);
+    GrowCapacity(Siblings);
+    GrowCapacity(FNodes);
     FTexts.reserve(FTexts.size() + Text.size());
     if (2 * (FNodes.size() + 1) > FSlots.size())
         GrowIndex();
@@ -148,14 +148,9 @@ void TFolderTreeModel::GrowIndex()
 {
     std::vector<TFolderNode> old(std::max<std::size_t>(64, 2 * FSlots.size()), NoFolderNode);
     old.swap(FSlots);
-    const std::size_t mask = FSlots.size() - 1;
     for (TFolderNode node : old) {
-        if (node == NoFolderNode)
-            continue;
-        std::size_t slot = HashOf(FNodes[node].Parent, Text(node)) & mask;
-        while (FSlots[slot] != NoFolderNode)
-            slot = (slot + 1) & mask;
-        FSlots[slot] = node;
+        if (node != NoFolderNode)
+            IndexNode(node);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CentredPosition.h"
 #include "Collation.h"
 #include "DesignScale.h"
 #include "FileListModel.h"
@@ -35,7 +36,8 @@ const char *const AboutText = "Trovel 1.0, a viewer for game archives, by the Tr
                               "\n"
                               "For more information see readme.txt!";
 
-// Design sizes (see TDesignScale); the form holds the others.
+// Sizes at a line height of 13 pixels (see TDesignScale); the form holds the
+// others.
 constexpr int ClientWidth = 736;
 constexpr int ClientHeight = 487;
 constexpr int TreeWidth = 201;
@@ -50,13 +52,6 @@ constexpr int TreeSnapWidth = 30;
 constexpr std::chrono::milliseconds PendingEventsInterval{30};
 constexpr int ExtractPanelHeight = 89;
 
-// The text of the root node: the archive's file name without its folder.
-std::string_view FileNamePart(std::string_view Path)
-{
-    const std::size_t slash = Path.rfind('/');
-    return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
-}
-
 QIcon ApplicationIcon()
 {
     QIcon icon;
@@ -67,40 +62,18 @@ QIcon ApplicationIcon()
 
 } // namespace
 
-std::string ExtractArcFileName(std::string_view Name)
-{
-    const std::size_t slash = Name.rfind('/');
-    return std::string(slash == std::string_view::npos ? Name : Name.substr(slash + 1));
-}
-
-// Marks what the window is running for as long as the object lives.
-class TfrmMain::TRunningScope final
-{
-public:
-    TRunningScope(TfrmMain &Window, TRunning Running) : FWindow(Window)
-    {
-        FWindow.FRunning = Running;
-    }
-    ~TRunningScope() { FWindow.FRunning = TRunning::Nothing; }
-    TRunningScope(const TRunningScope &) = delete;
-    TRunningScope &operator=(const TRunningScope &) = delete;
-
-private:
-    TfrmMain &FWindow;
-};
-
 TfrmMain::TfrmMain(QWidget *Parent)
-    : QMainWindow(Parent), ui(std::make_unique<Ui::TfrmMain>()),
+    : QMainWindow(Parent), FUi(std::make_unique<Ui::TfrmMain>()),
       FGuard([this](const QString &Message) { ShowErrorMessage(FModalSeam, Message); }),
       FShortcutTexts(new TShortcutTexts(this)), imFolders(FolderImages()),
       OpenDialog1(TFileDialog::TKind::Open, FModalSeam),
       SaveDialog1(TFileDialog::TKind::Save, FModalSeam),
       VeskaFolderDialog1(new TVeskaFolderDialog(this)), FTree(new TFolderTreeModel(this)),
       FFiles(new TFileListModel(TCollator::ForSystem(), this)),
-      FPendingEvents(PendingEventsInterval)
+      FFolderIndex(*FTree, PendingEventsInterval), FExtractAll(PendingEventsInterval)
 {
     QCoreApplication::installTranslator(FShortcutTexts);
-    ui->setupUi(this);
+    FUi->setupUi(this);
     if (const QScreen *screen = this->screen()) {
         if (const QFont shown = ScreenFont(font(), screen->logicalDotsPerInchY()); shown != font())
             setFont(shown);
@@ -110,8 +83,8 @@ TfrmMain::TfrmMain(QWidget *Parent)
     SetUpViews();
     ConnectHandlers();
 
-    // The design's client area lies below the menu bar.
-    resize(FScale(ClientWidth), FScale(ClientHeight) + ui->MainMenu1->sizeHint().height());
+    // The client area has that size; the menu bar comes on top.
+    resize(FScale(ClientWidth), FScale(ClientHeight) + FUi->MainMenu1->sizeHint().height());
     if (const QScreen *screen = this->screen()) {
         // A window larger than the desktop, as in a large font, keeps its
         // title bar and menus on it.
@@ -131,25 +104,25 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::SetUpViews()
 {
-    // The separator of the File menu carries its design name.
-    for (QAction *action : ui->Datei1->actions()) {
+    // The form cannot name a menu's separator; the File menu's is N1.
+    for (QAction *action : FUi->Datei1->actions()) {
         if (action->isSeparator())
             action->setObjectName(QStringLiteral("N1"));
     }
-    for (QMenu *menu : {ui->Datei1, ui->Extract1, ui->Help1}) {
+    for (QMenu *menu : {FUi->Datei1, FUi->Extract1, FUi->Help1}) {
         AssignAccessKeys(menu);
         connect(menu, &QMenu::aboutToShow, this, [menu] { AssignAccessKeys(menu); });
     }
-    AssignAccessKeys(ui->MainMenu1);
+    AssignAccessKeys(FUi->MainMenu1);
 
-    QTreeView *tree = ui->tvDirectories;
+    QTreeView *tree = FUi->tvDirectories;
     tree->setModel(FTree);
     FTree->SetImages(imFolders);
     tree->setIconSize(QSize(16, 16));
     tree->viewport()->setAttribute(Qt::WA_Hover);
     HideSelectionWhenUnfocused(tree);
 
-    QTreeView *list = ui->lvFiles;
+    QTreeView *list = FUi->lvFiles;
     list->setModel(FFiles);
     QHeaderView *header = list->header();
     header->setSectionsClickable(true);
@@ -168,7 +141,7 @@ void TfrmMain::SetUpViews()
     list->setMinimumWidth(FScale(list->minimumWidth()));
     HideSelectionWhenUnfocused(list);
 
-    QSplitter *splitter = ui->Splitter1;
+    QSplitter *splitter = FUi->Splitter1;
     splitter->setCollapsible(0, true);
     splitter->setCollapsible(1, false);
     splitter->setHandleWidth(FScale(splitter->handleWidth()));
@@ -181,10 +154,10 @@ void TfrmMain::SetUpViews()
                     splitter->setSizes({0, sizes[0] + sizes[1]});
             });
 
-    for (QWidget *part : std::initializer_list<QWidget *>{ui->pnExtract, ui->lbExtract,
-                                                          ui->pbProgress, ui->btCancel})
+    for (QWidget *part : std::initializer_list<QWidget *>{FUi->pnExtract, FUi->lbExtract,
+                                                          FUi->pbProgress, FUi->btCancel})
         part->setGeometry(FScale(part->geometry()));
-    ui->pnExtract->raise();
+    FUi->pnExtract->raise();
     VeskaFolderDialog1->setObjectName(QStringLiteral("VeskaFolderDialog1"));
     VeskaFolderDialog1->SetFlags({TBrowseInfoFlags::OnlyFileSystem, TBrowseInfoFlags::ShowPath});
     qApp->installEventFilter(this);
@@ -192,21 +165,22 @@ void TfrmMain::SetUpViews()
 
 void TfrmMain::ConnectHandlers()
 {
-    connect(ui->ffnen1, &QAction::triggered, this, [this] { Guarded([this] { ffnen1Click(); }); });
-    connect(ui->Beenden1, &QAction::triggered, this,
+    connect(FUi->ffnen1, &QAction::triggered, this, [this] { Guarded([this] { ffnen1Click(); }); });
+    connect(FUi->Beenden1, &QAction::triggered, this,
             [this] { Guarded([this] { Beenden1Click(); }); });
-    connect(ui->AboutTrovel1, &QAction::triggered, this,
+    connect(FUi->AboutTrovel1, &QAction::triggered, this,
             [this] { Guarded([this] { AboutTrovel1Click(); }); });
-    connect(ui->Selectedfile1, &QAction::triggered, this,
+    connect(FUi->Selectedfile1, &QAction::triggered, this,
             [this] { Guarded([this] { Selectedfile1Click(); }); });
-    connect(ui->Allfiles1, &QAction::triggered, this,
+    connect(FUi->Allfiles1, &QAction::triggered, this,
             [this] { Guarded([this] { Allfiles1Click(); }); });
-    connect(ui->btCancel, &QPushButton::clicked, this,
+    connect(FUi->btCancel, &QPushButton::clicked, this,
             [this] { Guarded([this] { btCancelClick(); }); });
-    connect(ui->tvDirectories->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(FUi->tvDirectories->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &Current) {
                 Guarded([this, &Current] { tvDirectoriesChange(Current); });
             });
+    connect(&FExtractAll, &TExtractAllRun::ProgressShown, this, &TfrmMain::ShowExtractProgress);
 }
 
 void TfrmMain::FormCreate()
@@ -228,30 +202,27 @@ void TfrmMain::ShowMessage(const QString &Text)
 
 void TfrmMain::CloseIfRequested()
 {
-    if (FCloseRequested && FRunning == TRunning::Nothing) {
-        FCloseRequested = false;
+    if (FRunning.TakePendingClose())
         close();
-    }
 }
 
 void TfrmMain::closeEvent(QCloseEvent *Event)
 {
-    if (FRunning != TRunning::Nothing) {
-        // The running operation ends first (All files at its next entry); the
-        // guard that runs it closes the window when it has returned.
-        FCloseRequested = true;
-        if (FRunning == TRunning::ExtractAll)
-            FCancelled = true;
-        Event->ignore();
+    if (FRunning.MayClose()) {
+        Event->accept();
         return;
     }
-    Event->accept();
+    // The running operation ends first (All files at its next entry); the
+    // guard that runs it closes the window when it has returned.
+    if (FRunning.Running() == TRunning::ExtractAll)
+        FExtractAll.Cancel();
+    Event->ignore();
 }
 
 bool TfrmMain::IsMenuShortcut(const QKeyEvent &Key) const
 {
     const QKeySequence pressed(Key.keyCombination());
-    for (const QAction *action : {ui->ffnen1, ui->Selectedfile1, ui->Allfiles1}) {
+    for (const QAction *action : {FUi->ffnen1, FUi->Selectedfile1, FUi->Allfiles1}) {
         if (action->shortcut() == pressed)
             return true;
     }
@@ -274,7 +245,7 @@ bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
     }
     case QEvent::MouseButtonDblClick:
         // A double-click anywhere in the list, on a row or not.
-        if (Watched == ui->lvFiles->viewport() &&
+        if (Watched == FUi->lvFiles->viewport() &&
             static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
             Guarded([this] { Selectedfile1Click(); });
             return true;
@@ -288,43 +259,21 @@ bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
 
 void TfrmMain::UpdateStatus()
 {
-    ui->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
-}
-
-void TfrmMain::LetPendingEventsRun()
-{
-    if (!FPendingEvents.Due())
-        return;
-    QCoreApplication::processEvents();
-    FPendingEvents.Ran();
+    FUi->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
 }
 
 void TfrmMain::LoadArchive(const std::string &FileName)
 {
     CloseArchive();
-    ui->StatusBar1->SetText(QStringLiteral("Reading archive..."));
+    FUi->StatusBar1->SetText(QStringLiteral("Reading archive..."));
     FReader->Open(FileName);
-    FTree->SetNameCodec(FReader->NameCodec());
 
-    QTreeView *tree = ui->tvDirectories;
+    QTreeView *tree = FUi->tvDirectories;
     TFolderNode root = NoFolderNode;
     {
         TUpdateBatch batch(tree);
-        root = FTree->AddRoot(FileNamePart(FileName));
-        FPendingEvents.Restart();
-        const std::int32_t count = FReader->GetFileCount();
-        for (std::int32_t index = 0; index < count; ++index) {
-            const TFolderNode node = FTree->GetFolderNode(root, FReader->FileNameView(index));
-            std::int32_t list = FTree->Data(node);
-            if (list == TFolderTreeModel::NoData) {
-                list = static_cast<std::int32_t>(FEntryLists.size());
-                FEntryLists.emplace_back();
-                FTree->SetData(node, list);
-                // Selecting a folder now lists the entries collected so far.
-                LetPendingEventsRun();
-            }
-            FEntryLists[list].push_back(index);
-        }
+        // The root is named after the archive's file, without its folder.
+        root = FFolderIndex.Build(*FReader, ExtractArcFileName(FileName));
         // The model shows views only as many levels as they can lay out.
         tree->expandAll();
     }
@@ -350,47 +299,33 @@ void TfrmMain::CloseArchive()
 {
     FArchiveLoaded = false;
     FReader->Close();
-    TUpdateBatch batch(ui->tvDirectories);
-    FEmptyingTree = true;
-    const auto emptied = qScopeGuard([this] { FEmptyingTree = false; });
-    std::vector<std::vector<std::int32_t>>().swap(FEntryLists);
-    FTree->Clear();
+    TUpdateBatch batch(FUi->tvDirectories);
+    FFolderIndex.Clear();
 }
 
 void TfrmMain::tvDirectoriesChange(const QModelIndex &Node)
 {
     const TFolderNode node = FTree->NodeAt(Node);
-    if (FEmptyingTree || node == NoFolderNode)
+    if (FFolderIndex.Clearing() || node == NoFolderNode)
         return;
     // A node without children counts as collapsed, whatever the view keeps for it.
-    const bool expanded = FTree->ChildCount(node) > 0 && ui->tvDirectories->isExpanded(Node);
+    const bool expanded = FTree->ChildCount(node) > 0 && FUi->tvDirectories->isExpanded(Node);
     FTree->SetImageIndex(node, expanded ? 0 : 1);
 
-    TUpdateBatch batch(ui->lvFiles);
-    std::vector<TFileRow> rows;
-    if (const std::int32_t list = FTree->Data(node); list != TFolderTreeModel::NoData) {
-        const std::vector<std::int32_t> &entries = FEntryLists[list];
-        rows.reserve(entries.size());
-        TArcFileEntry entry{};
-        for (const std::int32_t index : entries) {
-            FReader->GetFileEntry(index, entry);
-            const std::string name = ExtractArcFileName(FReader->FileNameView(index));
-            rows.push_back(TFileRow{index, entry.Size, NameText(FReader->NameCodec(), name)});
-        }
-    }
-    FFiles->Fill(std::move(rows));
+    TUpdateBatch batch(FUi->lvFiles);
+    FFiles->Fill(FFolderIndex.RowsOf(node, *FReader));
 }
 
 void TfrmMain::ffnen1Click()
 {
     // A running load or extraction uses the reader while it lets events run;
     // a load started from there would close the archive under it.
-    if (FRunning != TRunning::Nothing)
+    if (!FRunning.MayOpen())
         return;
     OpenDialog1.SetFilter(QString::fromLatin1(ArchiveFilter));
     if (!OpenDialog1.Execute(this))
         return;
-    TRunningScope running(*this, TRunning::Load);
+    const auto running = FRunning.Enter(TRunning::Load);
     LoadArchive(QFile::encodeName(OpenDialog1.FileName()).toStdString());
 }
 
@@ -408,26 +343,26 @@ void TfrmMain::AboutTrovel1Click()
 // in the middle of the run; extracting again from there is refused silently.
 void TfrmMain::Selectedfile1Click()
 {
-    if (FRunning == TRunning::ExtractAll)
+    if (!FRunning.MayExtract())
         return;
     ExtractSelected();
 }
 
 void TfrmMain::Allfiles1Click()
 {
-    if (FRunning == TRunning::ExtractAll)
+    if (!FRunning.MayExtract())
         return;
     ExtractAllFiles();
 }
 
 void TfrmMain::btCancelClick()
 {
-    FCancelled = true;
+    FExtractAll.Cancel();
 }
 
 std::optional<std::int32_t> TfrmMain::SelectedEntry() const
 {
-    const QModelIndexList rows = ui->lvFiles->selectionModel()->selectedRows();
+    const QModelIndexList rows = FUi->lvFiles->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return std::nullopt;
     return FFiles->Row(rows.first().row()).EntryIndex;
@@ -446,8 +381,8 @@ void TfrmMain::ExtractSelected()
     SaveDialog1.SetFileName(NameText(FReader->NameCodec(), ExtractArcFileName(name)));
     if (!SaveDialog1.Execute(this))
         return;
-    ui->StatusBar1->SetText(QStringLiteral("Extracting ") + NameText(FReader->NameCodec(), name) +
-                            QStringLiteral("..."));
+    FUi->StatusBar1->SetText(QStringLiteral("Extracting ") + NameText(FReader->NameCodec(), name) +
+                             QStringLiteral("..."));
     // No events run until the file is written: the status text, and what the
     // dialog covered, are drawn now.
     DrawNow(this);
@@ -458,17 +393,7 @@ void TfrmMain::ExtractSelected()
 
 bool TfrmMain::ExtractProgress(TArcReader &, const std::string &Name)
 {
-    FProgressName = Name;
-    ++FProgressPosition;
-    // The panel is brought up to date only when it can be drawn, right before
-    // events run: a cancel handled then stops the run before the entry that
-    // the label shows.
-    if (FPendingEvents.Due()) {
-        ShowExtractProgress();
-        emit ExtractProgressShown(ui->pbProgress->value(), ui->lbExtract->text());
-        LetPendingEventsRun();
-    }
-    return FCancelled;
+    return FExtractAll.Report(Name);
 }
 
 void TfrmMain::ExtractAllFiles()
@@ -481,19 +406,15 @@ void TfrmMain::ExtractAllFiles()
         return;
     const std::string folder = QFile::encodeName(VeskaFolderDialog1->Folder()).toStdString();
 
-    TRunningScope running(*this, TRunning::ExtractAll);
-    FCancelled = false;
+    const auto running = FRunning.Enter(TRunning::ExtractAll);
     ShowExtractPanel();
     // However the run ends, the panel is gone before a failure reaches the
     // error display.
-    const auto hidePanel = qScopeGuard([this] {
-        ShowExtractProgress();
-        ui->pnExtract->hide();
-    });
+    const auto hidePanel = qScopeGuard([this] { FUi->pnExtract->hide(); });
     FReader->SetOnProgress([this](TArcReader &Sender, const std::string &Name) {
         return ExtractProgress(Sender, Name);
     });
-    FReader->ExtractAll(folder);
+    FExtractAll.Run([this, &folder] { FReader->ExtractAll(folder); });
 }
 
 bool TfrmMain::ExecuteFolderDialog()
@@ -504,27 +425,23 @@ bool TfrmMain::ExecuteFolderDialog()
 
 void TfrmMain::ShowExtractPanel()
 {
-    FProgressName.clear();
-    FProgressPosition = 0;
-    FPendingEvents.Restart();
-
-    ui->lbExtract->clear();
-    QProgressBar *bar = ui->pbProgress;
+    FUi->lbExtract->clear();
+    QProgressBar *bar = FUi->pbProgress;
     bar->setMinimum(0);
     bar->setMaximum(FReader->GetFileCount());
     bar->setValue(0);
     // Centred on the window's outer size, title bar and borders included, and
     // placed in client coordinates: a little right of and below the middle.
-    QWidget *panel = ui->pnExtract;
+    QWidget *panel = FUi->pnExtract;
     panel->resize(panel->width(), FScale(ExtractPanelHeight));
     panel->move(CentredPosition(frameGeometry().size(), panel->size()));
     panel->show();
 }
 
-void TfrmMain::ShowExtractProgress()
+void TfrmMain::ShowExtractProgress(int Position, const std::string &Name)
 {
-    ui->lbExtract->setText(NameText(FReader->NameCodec(), FProgressName));
-    ui->pbProgress->setValue(std::min(FProgressPosition, ui->pbProgress->maximum()));
+    FUi->lbExtract->setText(NameText(FReader->NameCodec(), Name));
+    FUi->pbProgress->setValue(std::min(Position, FUi->pbProgress->maximum()));
 }
 
 } // namespace trovel

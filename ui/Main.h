@@ -2,21 +2,21 @@
 
 #include "CommandGuard.h"
 #include "DesignScale.h"
-#include "EventPacer.h"
+#include "ExtractAllRun.h"
 #include "FileDialog.h"
+#include "FolderIndex.h"
 #include "ModalSeam.h"
+#include "NameText.h" // ExtractArcFileName, which this unit offers
+#include "RunningState.h"
 
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 class QModelIndex;
 
@@ -27,14 +27,8 @@ class TfrmMain;
 namespace trovel {
 
 class TArcReader;
-class TFileListModel;
-class TFolderTreeModel;
 class TShortcutTexts;
 class TVeskaFolderDialog;
-
-// The part of an entry name after its last "/": the whole name when it has
-// none, empty when it ends in "/". Only "/" separates.
-std::string ExtractArcFileName(std::string_view Name);
 
 // The main window: the folder tree of the open archive on the left, the files
 // of the selected folder on the right, the commands in its menus.
@@ -51,33 +45,13 @@ public:
     TModalSeam &ModalSeam() { return FModalSeam; }
     // True only after a load has run to its end.
     bool ArchiveLoaded() const { return FArchiveLoaded; }
-    // How often a load or All files lets pending events run, at most; 0 lets
-    // them run at every folder list or entry.
-    void SetPendingEventsInterval(std::chrono::milliseconds Interval)
-    {
-        FPendingEvents.SetInterval(Interval);
-    }
-
-signals:
-    // All files has brought its progress panel up to date (the bar stands at
-    // Position, the label shows Name) and is about to let pending events run:
-    // a cancel handled now keeps the entry Name from being written.
-    void ExtractProgressShown(int Position, const QString &Name);
 
 protected:
     void closeEvent(QCloseEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    // What the window is in the middle of, for the commands that must not
-    // re-enter the reader while it lets pending events run.
-    enum class TRunning
-    {
-        Nothing,
-        Load,
-        ExtractAll,
-    };
-    class TRunningScope;
+    using TRunning = TRunningState::TRunning;
 
     void UpdateStatus();
     void LoadArchive(const std::string &FileName);
@@ -109,14 +83,13 @@ private:
     void ConnectHandlers();
     void SetUpViews();
     bool IsMenuShortcut(const QKeyEvent &Key) const;
-    void LetPendingEventsRun();
     std::optional<std::int32_t> SelectedEntry() const;
     bool ExecuteFolderDialog();
     void ShowExtractPanel();
-    void ShowExtractProgress();
+    void ShowExtractProgress(int Position, const std::string &Name);
 
-    std::unique_ptr<Ui::TfrmMain> ui;
-    // The design's sizes in the window's font.
+    std::unique_ptr<Ui::TfrmMain> FUi;
+    // Scales the form's sizes to the window's font.
     TDesignScale FScale;
     TModalSeam FModalSeam;
     TCommandGuard FGuard;
@@ -130,18 +103,11 @@ private:
 
     std::unique_ptr<TArcReader> FReader;
     bool FArchiveLoaded = false;
-    bool FCancelled = false;
-    // The entry lists of the folders, by the number in a node's data slot.
-    std::vector<std::vector<std::int32_t>> FEntryLists;
-    TRunning FRunning = TRunning::Nothing;
-    bool FCloseRequested = false;
-    // Set while the tree is emptied, when its selection reports mean nothing.
-    bool FEmptyingTree = false;
-    TEventPacer FPendingEvents;
-    // The latest progress report of All files, shown on the panel whenever
-    // pending events run.
-    std::string FProgressName;
-    int FProgressPosition = 0;
+    // The folder tree's entry lists.
+    TFolderIndex FFolderIndex;
+    TRunningState FRunning;
+    // Holds FCancelled, the cancel request of All files.
+    TExtractAllRun FExtractAll;
 };
 
 } // namespace trovel

@@ -12,7 +12,7 @@ namespace trovel {
 namespace {
 
 // The character after a single "&" ("&&" stands for a plain "&").
-std::optional<QChar> accessKeyOf(const QString &Caption)
+std::optional<QChar> AccessKeyOf(const QString &Caption)
 {
     for (qsizetype i = 0; i + 1 < Caption.size(); ++i) {
         if (Caption[i] != u'&')
@@ -24,7 +24,7 @@ std::optional<QChar> accessKeyOf(const QString &Caption)
     return std::nullopt;
 }
 
-bool isSeparator(const QString &Caption)
+bool IsSeparator(const QString &Caption)
 {
     return Caption.isEmpty() || Caption == u"-";
 }
@@ -35,12 +35,12 @@ QStringList WithAccessKeys(const QStringList &Captions)
 {
     std::set<char16_t> used;
     for (const QString &caption : Captions) {
-        if (const auto key = accessKeyOf(caption))
+        if (const auto key = AccessKeyOf(caption))
             used.insert(key->unicode());
     }
     QStringList result = Captions;
     for (QString &caption : result) {
-        if (isSeparator(caption) || accessKeyOf(caption))
+        if (IsSeparator(caption) || AccessKeyOf(caption))
             continue;
         for (qsizetype i = 0; i < caption.size(); ++i) {
             const QChar character = caption[i];

@@ -19,9 +19,4 @@ int TModalSeam::Run(QObject &Dialog, const std::function<int()> &Show)
     return answer(Dialog);
 }
 
-TModalSeam::TExecFunction TModalSeam::ExecFunction()
-{
-    return [this](QDialog &Dialog) { return Exec(Dialog); };
-}
-
 } // namespace trovel

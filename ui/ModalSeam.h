@@ -27,7 +27,6 @@ public:
     // Gets the dialog (a QDialog, or the component given to Run) and returns
     // its result code.
     using TAnswer = std::function<int(QObject &Dialog)>;
-    using TExecFunction = std::function<int(QDialog &Dialog)>;
 
     void AnswerNext(TAnswer Answer) { FAnswers.push_back(std::move(Answer)); }
     // Answers every dialog for which no answer is queued (a test's safety net
@@ -46,8 +45,6 @@ public:
     int Exec(QDialog &Dialog);
     // Shows Dialog by calling Show, or hands it to the next queued answer.
     int Run(QObject &Dialog, const std::function<int()> &Show);
-    // Exec as a plain function, for components that take one.
-    TExecFunction ExecFunction();
 
 private:
     std::deque<TAnswer> FAnswers;

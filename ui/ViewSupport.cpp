@@ -25,12 +25,6 @@ void DrawNow(QWidget *Widget)
     Widget->repaint();
 }
 
-QPoint CentredPosition(const QSize &Outer, const QSize &Inner)
-{
-    // Integer division in C++ truncates toward zero.
-    return QPoint((Outer.width() - Inner.width()) / 2, (Outer.height() - Inner.height()) / 2);
-}
-
 namespace {
 
 // Draws the selection in the colours of unselected text while the view has no

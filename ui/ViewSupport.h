@@ -2,8 +2,6 @@
 
 #include <QIcon>
 #include <QList>
-#include <QPoint>
-#include <QSize>
 
 class QAbstractItemView;
 class QWidget;
@@ -32,11 +30,6 @@ void DrawNow(QWidget *Widget);
 
 // The view draws its selection only while it has the keyboard focus.
 void HideSelectionWhenUnfocused(QAbstractItemView *View);
-
-// Where a box of size Inner stands when it is centred on Outer: each half of
-// the difference, truncated toward zero (so a box larger than Outer stands at
-// a negative position).
-QPoint CentredPosition(const QSize &Outer, const QSize &Inner);
 
 // The folder images of the tree, 16 x 16: image 0 the open folder, image 1 the
 // closed one. Each icon shows the open folder while its node is selected.

@@ -11,7 +11,9 @@
 #include "ArcErrors.h"
 #include "ArchiveBuilder.h"
 #include "MixedArchive.h"
+#include "Process.h"
 #include "ProcessMemory.h"
+#include "TempDir.h"
 #include "uArcReader.h"
 
 #include <algorithm>
@@ -23,19 +25,15 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
-
-extern char **environ;
 
 namespace fs = std::filesystem;
 using namespace trovel;
 using namespace trovel::bench;
 using trovel::testing::StatusKib;
-using Clock = std::chrono::steady_clock;
+using TClock = std::chrono::steady_clock;
 
 namespace {
 
@@ -44,32 +42,32 @@ constexpr int Rounds = 3;
 
 // Keeps the compiler from dropping work whose result is not used.
 template <typename T>
-void keep(const T &value)
+void Keep(const T &Value)
 {
-    asm volatile("" : : "r"(&value) : "memory");
+    asm volatile("" : : "r"(&Value) : "memory");
 }
 
-double secondsSince(Clock::time_point start)
+double SecondsSince(TClock::time_point Start)
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return std::chrono::duration<double>(TClock::now() - Start).count();
 }
 
 // ---- 1. a very large directory ------------------------------------------
 
-void benchOpen(const fs::path &scratch)
+void BenchOpen(const fs::path &Scratch)
 {
-    const fs::path archive = scratch / "million.arc";
-    writeWideArchive(archive.string(), OpenEntries);
+    const fs::path archive = Scratch / "million.arc";
+    WriteWideArchive(archive.string(), OpenEntries);
     std::vector<double> times;
     for (int round = 0; round < 5; ++round) {
-        const auto start = Clock::now();
+        const auto start = TClock::now();
         TArcReader reader;
         reader.Open(archive.string());
         for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
             const std::string name = reader.GetFileName(i);
-            keep(name);
+            Keep(name);
         }
-        times.push_back(secondsSince(start));
+        times.push_back(SecondsSince(start));
     }
     const double first = times.front();
     std::sort(times.begin(), times.end());
@@ -83,182 +81,173 @@ void benchOpen(const fs::path &scratch)
 // ---- 2./3. a large mixed archive ----------------------------------------
 
 // The directory as bare records, for the reference run.
-struct Directory
+struct TDirectory
 {
-    std::vector<TArcPart> parts;
-    std::vector<TArcFileEntry> entries;
-    std::string names;
+    std::vector<TArcPart> Parts;
+    std::vector<TArcFileEntry> Entries;
+    std::string Names;
 };
 
-Directory readDirectory(int fd)
+TDirectory ReadDirectory(int Fd)
 {
     TArcHeader header{};
-    ::pread(fd, &header, sizeof header, 0);
-    Directory d;
-    d.parts.resize(header.PartCount);
-    d.names.resize(header.NameTableSize);
-    d.entries.resize(header.FileCount);
+    ::pread(Fd, &header, sizeof header, 0);
+    TDirectory d;
+    d.Parts.resize(header.PartCount);
+    d.Names.resize(header.NameTableSize);
+    d.Entries.resize(header.FileCount);
     off_t at = header.DirectoryOffset;
-    at += ::pread(fd, d.parts.data(), d.parts.size() * sizeof(TArcPart), at);
-    at += ::pread(fd, d.names.data(), d.names.size(), at);
-    ::pread(fd, d.entries.data(), d.entries.size() * sizeof(TArcFileEntry), at);
+    at += ::pread(Fd, d.Parts.data(), d.Parts.size() * sizeof(TArcPart), at);
+    at += ::pread(Fd, d.Names.data(), d.Names.size(), at);
+    ::pread(Fd, d.Entries.data(), d.Entries.size() * sizeof(TArcFileEntry), at);
     return d;
 }
 
-void writeAll(int fd, const void *data, std::size_t size)
+void WriteAll(int Fd, const void *Data, std::size_t Size)
 {
-    if (::write(fd, data, size) != static_cast<ssize_t>(size))
+    if (::write(Fd, Data, Size) != static_cast<ssize_t>(Size))
         throw std::runtime_error("reference run: short write");
 }
 
 // The bare work: whole entries and whole parts in memory, one uncompress per
 // part, one write per part or stored entry.
-double referenceRun(const fs::path &archive, const fs::path &target)
+double ReferenceRun(const fs::path &Archive, const fs::path &Target)
 {
-    const auto start = Clock::now();
-    const int in = ::open(archive.c_str(), O_RDONLY);
-    const Directory d = readDirectory(in);
+    const auto start = TClock::now();
+    const int in = ::open(Archive.c_str(), O_RDONLY);
+    const TDirectory d = ReadDirectory(in);
     std::vector<unsigned char> input, output;
-    for (const TArcFileEntry &entry : d.entries) {
-        const fs::path file = target / (d.names.c_str() + entry.NameOffset);
+    for (const TArcFileEntry &entry : d.Entries) {
+        const fs::path file = Target / (d.Names.c_str() + entry.NameOffset);
         fs::create_directories(file.parent_path());
         const int out = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (entry.StorageMode == 1) {
             output.resize(entry.Size);
             ::pread(in, output.data(), entry.Size, entry.DataOffset);
-            writeAll(out, output.data(), entry.Size);
+            WriteAll(out, output.data(), entry.Size);
         } else if (entry.StorageMode == 3) {
             for (std::uint32_t p = 0; p < entry.PartCount; ++p) {
-                const TArcPart &part = d.parts[entry.FirstPart + p];
+                const TArcPart &part = d.Parts[entry.FirstPart + p];
                 input.resize(part.CompressedSize);
                 output.resize(part.UncompressedSize);
                 ::pread(in, input.data(), part.CompressedSize, part.Offset);
                 uLongf length = part.UncompressedSize;
                 if (uncompress(output.data(), &length, input.data(), part.CompressedSize) != Z_OK)
                     throw std::runtime_error("reference run: part does not inflate");
-                writeAll(out, output.data(), length);
+                WriteAll(out, output.data(), length);
             }
         }
         ::close(out);
     }
     ::close(in);
-    return secondsSince(start);
+    return SecondsSince(start);
 }
 
-struct EngineRun
+struct TEngineRun
 {
-    double seconds = 0;
-    long startKib = 0;   // resident before Open
-    long openKib = 0;    // resident with the directory loaded
-    long peakKib = 0;    // VmHWM after ExtractAll
-    bool failed = false; // ExtractAll raised an error
-    long growth() const { return peakKib - openKib; }
+    double Seconds = 0;
+    long StartKib = 0;   // resident before Open
+    long OpenKib = 0;    // resident with the directory loaded
+    long PeakKib = 0;    // VmHWM after ExtractAll
+    bool Failed = false; // ExtractAll raised an error
+    long Growth() const { return PeakKib - OpenKib; }
 };
 
 // ExtractAll runs in a fresh process of this program, so that its peak
 // memory is its own and not the generator's.
-EngineRun engineRun(const fs::path &archive, const fs::path &target)
+TEngineRun EngineRun(const fs::path &Archive, const fs::path &Target)
 {
-    const fs::path report = target.string() + ".report";
-    std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<std::string> args = {self, "--extract", archive.string(), target.string(),
-                                     report.string()};
-    std::vector<char *> argv;
-    for (std::string &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        throw std::runtime_error("cannot start the extraction process");
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const fs::path report = Target.string() + ".report";
+    testing::TProcess extraction({fs::read_symlink("/proc/self/exe").string(), "--extract",
+                                  Archive.string(), Target.string(), report.string()});
+    extraction.Start();
+    if (extraction.Wait() != 0)
         throw std::runtime_error("the extraction process failed");
-    EngineRun run;
-    std::ifstream(report) >> run.seconds >> run.startKib >> run.openKib >> run.peakKib >>
-        run.failed;
+    TEngineRun run;
+    std::ifstream(report) >> run.Seconds >> run.StartKib >> run.OpenKib >> run.PeakKib >>
+        run.Failed;
     fs::remove(report);
     return run;
 }
 
-int extractChild(const std::string &archive, const std::string &target, const std::string &report)
+int ExtractChild(const std::string &Archive, const std::string &Target, const std::string &Report)
 {
     const long startKib = StatusKib("VmRSS");
-    const auto start = Clock::now();
+    const auto start = TClock::now();
     TArcReader reader;
-    reader.Open(archive);
+    reader.Open(Archive);
     const long openKib = StatusKib("VmRSS");
     bool failed = false;
     try {
-        reader.ExtractAll(target);
+        reader.ExtractAll(Target);
     } catch (const Exception &) {
         failed = true;
     }
-    const double seconds = secondsSince(start);
-    std::ofstream(report) << seconds << ' ' << startKib << ' ' << openKib << ' '
+    const double seconds = SecondsSince(start);
+    std::ofstream(Report) << seconds << ' ' << startKib << ' ' << openKib << ' '
                           << StatusKib("VmHWM") << ' ' << failed << '\n';
     return 0;
 }
 
-void benchExtract(const fs::path &scratch)
+void BenchExtract(const fs::path &Scratch)
 {
-    const fs::path archive = scratch / "mixed.arc";
-    const MixedArchive info = writeMixedArchive(archive.string(), MixedArchiveBytes);
+    const fs::path archive = Scratch / "mixed.arc";
+    const TMixedArchive info = WriteMixedArchive(archive.string(), MixedArchiveBytes);
     std::printf("Mixed archive: %.1f MB, %d stored and %d compressed entries (%d parts) in %d "
                 "folders, %.1f MB when extracted\n",
-                info.bytes / 1e6, info.stored, info.compressed, info.parts, MixedArchiveFolders,
-                info.outputBytes / 1e6);
+                info.Bytes / 1e6, info.Stored, info.Compressed, info.Parts, MixedArchiveFolders,
+                info.OutputBytes / 1e6);
 
     double bestReference = 1e9, bestEngine = 1e9;
-    EngineRun peak;
+    TEngineRun peak;
     for (int round = 0; round < Rounds; ++round) {
-        const fs::path reference = scratch / "reference-out";
-        const fs::path engine = scratch / "engine-out";
-        bestReference = std::min(bestReference, referenceRun(archive, reference));
+        const fs::path reference = Scratch / "reference-out";
+        const fs::path engine = Scratch / "engine-out";
+        bestReference = std::min(bestReference, ReferenceRun(archive, reference));
         fs::remove_all(reference);
-        const EngineRun run = engineRun(archive, engine);
+        const TEngineRun run = EngineRun(archive, engine);
         fs::remove_all(engine);
-        if (run.failed)
+        if (run.Failed)
             throw std::runtime_error("ExtractAll failed on the mixed archive");
-        bestEngine = std::min(bestEngine, run.seconds);
-        if (run.growth() > peak.growth())
+        bestEngine = std::min(bestEngine, run.Seconds);
+        if (run.Growth() > peak.Growth())
             peak = run;
     }
     std::printf("ExtractAll: best of %d %.3f s (%.0f MB/s written); uncompress + copy: %.3f s; "
                 "ratio %.2f (target >= 0.85)\n",
-                Rounds, bestEngine, info.outputBytes / 1e6 / bestEngine, bestReference,
+                Rounds, bestEngine, info.OutputBytes / 1e6 / bestEngine, bestReference,
                 bestReference / bestEngine);
     // A part passes through one 256 KiB chunk of input and one of output.
-    const std::uint64_t partBytes = std::min<std::uint64_t>(info.largestPart, 512 * 1024);
+    const std::uint64_t partBytes = std::min<std::uint64_t>(info.LargestPart, 512 * 1024);
     const long bound = static_cast<long>((partBytes + 61440 + 1023) / 1024);
     std::printf("ExtractAll memory: VmHWM %ld KiB (%ld KiB at start, %ld KiB with the directory "
                 "loaded); extraction added %ld KiB against %ld KiB for the largest part "
                 "(compressed + inflated, at most a chunk of each) plus the copy buffer: %s\n",
-                peak.peakKib, peak.startKib, peak.openKib, peak.growth(), bound,
-                peak.growth() <= bound ? "within" : "over");
+                peak.PeakKib, peak.StartKib, peak.OpenKib, peak.Growth(), bound,
+                peak.Growth() <= bound ? "within" : "over");
     fs::remove(archive);
 }
 
 // ---- 3. a part that claims 4 GiB ----------------------------------------
 
-void benchSparse(const fs::path &scratch)
+void BenchSparse(const fs::path &Scratch)
 {
     constexpr std::uint32_t Claimed = 0xFFFFFF00;
-    const fs::path archive = scratch / "sparse.arc";
-    testing::ArchiveBuilder b;
+    const fs::path archive = Scratch / "sparse.arc";
+    testing::TArchiveBuilder b;
     b.AddCompressedRaw("huge", {{"", 0xFFFFFFF0}}, 0xFFFFFFF0);
     b.OverridePart(0, 1, Claimed);
     b.WriteSparseTo(archive.string(), Claimed);
     struct stat info = {};
     ::stat(archive.c_str(), &info);
-    const EngineRun run = engineRun(archive, scratch / "sparse-out");
+    const TEngineRun run = EngineRun(archive, Scratch / "sparse-out");
     std::printf("Sparse archive (%.2f GiB, %lld KiB on disk, one part claiming %u bytes): "
                 "ExtractAll %s in %.3f s (target < 1 s), VmHWM %ld KiB (target < 16384 KiB): "
                 "%s\n",
                 info.st_size / 1073741824.0, static_cast<long long>(info.st_blocks) / 2, Claimed,
-                run.failed ? "refused it" : "ACCEPTED it", run.seconds, run.peakKib,
-                run.failed && run.seconds < 1 && run.peakKib < 16384 ? "within" : "over");
-    fs::remove_all(scratch / "sparse-out");
+                run.Failed ? "refused it" : "ACCEPTED it", run.Seconds, run.PeakKib,
+                run.Failed && run.Seconds < 1 && run.PeakKib < 16384 ? "within" : "over");
+    fs::remove_all(Scratch / "sparse-out");
     fs::remove(archive);
 }
 
@@ -268,18 +257,15 @@ int main(int argc, char **argv)
 {
     try {
         if (argc == 5 && std::strcmp(argv[1], "--extract") == 0)
-            return extractChild(argv[2], argv[3], argv[4]);
+            return ExtractChild(argv[2], argv[3], argv[4]);
         if (argc > 2) {
             std::fprintf(stderr, "usage: bench-archive [SCRATCH-FOLDER]\n");
             return 2;
         }
-        const fs::path base = argc == 2 ? fs::path(argv[1]) : fs::path("/dev/shm");
-        const fs::path scratch = base / ("trovel-bench-" + std::to_string(::getpid()));
-        fs::create_directories(scratch);
-        benchOpen(scratch);
-        benchExtract(scratch);
-        benchSparse(scratch);
-        fs::remove_all(scratch);
+        const testing::TTempDir scratch(argc == 2 ? fs::path(argv[1]) : fs::path("/dev/shm"));
+        BenchOpen(scratch.Path());
+        BenchExtract(scratch.Path());
+        BenchSparse(scratch.Path());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench-archive: %s\n", e.what());
         return 1;

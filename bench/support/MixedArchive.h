@@ -11,23 +11,23 @@ namespace trovel::bench {
 inline constexpr std::uint64_t MixedArchiveBytes = 400ull << 20;
 inline constexpr int MixedArchiveFolders = 240;
 
-struct MixedArchive
+struct TMixedArchive
 {
-    std::uint64_t bytes = 0;
-    int stored = 0, compressed = 0, parts = 0;
-    std::uint64_t outputBytes = 0; // what extracting every entry writes
-    std::uint64_t largestPart = 0; // compressed plus inflated bytes of one part
-    int entries() const { return stored + compressed; }
+    std::uint64_t Bytes = 0;
+    int Stored = 0, Compressed = 0, Parts = 0;
+    std::uint64_t OutputBytes = 0; // what extracting every entry writes
+    std::uint64_t LargestPart = 0; // compressed plus inflated bytes of one part
+    int Entries() const { return Stored + Compressed; }
 };
 
-// Writes the archive to path until it holds about bytes; the same size always
+// Writes the archive to Path until it holds about Bytes; the same size always
 // gives the same archive.
-MixedArchive writeMixedArchive(const std::string &path, std::uint64_t bytes);
+TMixedArchive WriteMixedArchive(const std::string &Path, std::uint64_t Bytes);
 
 // The benchmarks' archive of a very large directory: empty stored entries
 // folder000/sub00/file0000000.dat and on, spread over 997 folders of 31
 // subfolders each.
 inline constexpr int WideArchiveEntries = 1000000;
-void writeWideArchive(const std::string &path, int entries);
+void WriteWideArchive(const std::string &Path, int Entries);
 
 } // namespace trovel::bench

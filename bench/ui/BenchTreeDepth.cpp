@@ -7,17 +7,15 @@
 // Usage: bench-tree-depth [FOLDER]  (the archive is written to FOLDER,
 // default the system's temporary folder)
 #include "ArchiveBuilder.h"
-#include "Main.h"
 #include "ProcessMemory.h"
+#include "TempDir.h"
+#include "WindowDriver.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileDialog>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -26,12 +24,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <string>
 
-using trovel::TfrmMain;
-using trovel::testing::ArchiveBuilder;
+namespace fs = std::filesystem;
 using trovel::testing::StatusKib;
+using trovel::testing::TArchiveBuilder;
+using trovel::testing::TTempDir;
+using trovel::testing::TWindowDriver;
 
 namespace {
 
@@ -77,7 +78,7 @@ private:
 
 // Bytes of stack below this function's frame that expanding a chain of
 // Levels nodes takes.
-__attribute__((noinline)) std::size_t stackToExpand(int Levels)
+__attribute__((noinline)) std::size_t StackToExpand(int Levels)
 {
     TChainModel chain(Levels);
     QTreeView view;
@@ -94,69 +95,66 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
-    QTemporaryDir folder(base + QStringLiteral("/trovel-bench-XXXXXX"));
-    if (!folder.isValid()) {
-        std::fprintf(stderr, "bench-tree-depth: cannot make a folder in %s\n", qPrintable(base));
+    try {
+        const TTempDir folder(argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path());
+        std::string name;
+        for (int level = 0; level < 100000; ++level)
+            name += "a/";
+        TArchiveBuilder archive;
+        archive.AddStored(name + "leaf.txt", "x");
+        const std::string path = folder / "deep.arc";
+        archive.WriteTo(path);
+
+        const long before = StatusKib("VmStk");
+        TWindowDriver driver;
+        QCoreApplication::processEvents();
+        QTreeView *tree = driver.Tree();
+        driver.AnswerFileDialog(QFile::decodeName(path.c_str()));
+        QElapsedTimer clock;
+        clock.start();
+        driver.Action("ffnen1")->trigger();
+        tree->viewport()->repaint();
+        const double openMs = clock.nsecsElapsed() / 1e6;
+
+        const QAbstractItemModel *model = tree->model();
+        QModelIndex deepest;
+        int levels = 0;
+        for (QModelIndex node = model->index(0, 0); node.isValid();
+             node = model->index(0, 0, node)) {
+            ++levels;
+            deepest = node;
+        }
+        tree->collapseAll();
+        tree->setCurrentIndex(model->index(0, 0));
+        clock.restart();
+        QTest::keyClick(tree, Qt::Key_Asterisk);
+        tree->doItemsLayout();
+        tree->setCurrentIndex(deepest);
+        tree->viewport()->repaint();
+        const double expandMs = clock.nsecsElapsed() / 1e6;
+        const long highest = StatusKib("VmStk");
+
+        // Measured after the window, whose stack it would hide.
+        const std::size_t shorter = StackToExpand(2000);
+        const std::size_t longer = StackToExpand(4000);
+        const double perLevel = double(longer - shorter) / 2000;
+        rlimit limit{};
+        getrlimit(RLIMIT_STACK, &limit);
+        std::printf("tree view layout: %.0f bytes of stack per expanded level\n", perLevel);
+        if (limit.rlim_cur != RLIM_INFINITY)
+            std::printf("stack limit %lu KiB: used up by about %.0f expanded levels\n",
+                        static_cast<unsigned long>(limit.rlim_cur / 1024),
+                        limit.rlim_cur / perLevel);
+
+        std::printf("open of a 100,000-level archive: %d levels shown, %.1f ms\n", levels, openMs);
+        std::printf("'*' on the root, relayout, deepest node selected and drawn: %.1f ms\n",
+                    expandMs);
+        std::printf("main thread's stack: %ld KiB at the start, %ld KiB at its highest "
+                    "(%d levels take about %.0f KiB)\n",
+                    before, highest, levels, levels * perLevel / 1024);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench-tree-depth: %s\n", e.what());
         return 1;
     }
-
-    std::string name;
-    for (int level = 0; level < 100000; ++level)
-        name += "a/";
-    ArchiveBuilder archive;
-    archive.AddStored(name + "leaf.txt", "x");
-    const QString path = folder.filePath("deep.arc");
-    archive.WriteTo(QFile::encodeName(path).toStdString());
-
-    const long before = StatusKib("VmStk");
-    TfrmMain window;
-    window.ModalSeam().SetNativeDialogs(false);
-    window.show();
-    QCoreApplication::processEvents();
-    auto *tree = window.findChild<QTreeView *>("tvDirectories");
-    window.ModalSeam().AnswerNext([path](QObject &Dialog) {
-        static_cast<QFileDialog &>(Dialog).selectFile(path);
-        return int(QDialog::Accepted);
-    });
-    QElapsedTimer clock;
-    clock.start();
-    window.findChild<QAction *>("ffnen1")->trigger();
-    tree->viewport()->repaint();
-    const double openMs = clock.nsecsElapsed() / 1e6;
-
-    const QAbstractItemModel *model = tree->model();
-    QModelIndex deepest;
-    int levels = 0;
-    for (QModelIndex node = model->index(0, 0); node.isValid(); node = model->index(0, 0, node)) {
-        ++levels;
-        deepest = node;
-    }
-    tree->collapseAll();
-    tree->setCurrentIndex(model->index(0, 0));
-    clock.restart();
-    QTest::keyClick(tree, Qt::Key_Asterisk);
-    tree->doItemsLayout();
-    tree->setCurrentIndex(deepest);
-    tree->viewport()->repaint();
-    const double expandMs = clock.nsecsElapsed() / 1e6;
-    const long highest = StatusKib("VmStk");
-
-    // Measured after the window, whose stack it would hide.
-    const std::size_t shorter = stackToExpand(2000);
-    const std::size_t longer = stackToExpand(4000);
-    const double perLevel = double(longer - shorter) / 2000;
-    rlimit limit{};
-    getrlimit(RLIMIT_STACK, &limit);
-    std::printf("tree view layout: %.0f bytes of stack per expanded level\n", perLevel);
-    if (limit.rlim_cur != RLIM_INFINITY)
-        std::printf("stack limit %lu KiB: used up by about %.0f expanded levels\n",
-                    static_cast<unsigned long>(limit.rlim_cur / 1024), limit.rlim_cur / perLevel);
-
-    std::printf("open of a 100,000-level archive: %d levels shown, %.1f ms\n", levels, openMs);
-    std::printf("'*' on the root, relayout, deepest node selected and drawn: %.1f ms\n", expandMs);
-    std::printf("main thread's stack: %ld KiB at the start, %ld KiB at its highest "
-                "(%d levels take about %.0f KiB)\n",
-                before, highest, levels, levels * perLevel / 1024);
     return 0;
 }

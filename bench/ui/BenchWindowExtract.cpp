@@ -10,237 +10,204 @@
 #include "ArchiveBuilder.h"
 #include "Main.h"
 #include "MixedArchive.h"
-#include "VeskaFolderDialog.h"
+#include "Process.h"
+#include "TempDir.h"
+#include "WindowDriver.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFileDialog>
+#include <QProgressBar>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
-
-extern char **environ;
 
 namespace fs = std::filesystem;
 using trovel::TfrmMain;
-using trovel::TVeskaFolderDialog;
-using trovel::testing::ArchiveBuilder;
-using Clock = std::chrono::steady_clock;
+using trovel::bench::TMixedArchive;
+using trovel::testing::TArchiveBuilder;
+using trovel::testing::TProcess;
+using trovel::testing::TTempDir;
+using trovel::testing::TWindowDriver;
+using TClock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int TinyEntries = 200000;
 
-double secondsSince(Clock::time_point start)
+double SecondsSince(TClock::time_point Start)
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return std::chrono::duration<double>(TClock::now() - Start).count();
 }
 
 // 200,000 stored entries of 1 to 64 bytes in 1,000 folders.
-void writeTinyArchive(const std::string &path)
+void WriteTinyArchive(const std::string &Path)
 {
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     char name[64];
     for (int i = 0; i < TinyEntries; ++i) {
         std::snprintf(name, sizeof name, "set%02d/part%02d/item%06d.dat", i % 40, i / 40 % 25, i);
         archive.AddStored(name, std::string(1 + i % 64, static_cast<char>('a' + i % 26)));
     }
-    archive.WriteTo(path);
+    archive.WriteTo(Path);
 }
 
 // What a run left below a folder.
-struct Output
+struct TOutput
 {
-    std::uint64_t files = 0;
-    std::uint64_t bytes = 0;
+    std::uint64_t Files = 0;
+    std::uint64_t Bytes = 0;
 };
 
-Output measure(const fs::path &folder)
+TOutput Measure(const fs::path &Folder)
 {
-    Output output;
-    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
+    TOutput output;
+    for (const auto &entry : fs::recursive_directory_iterator(Folder)) {
         if (entry.is_regular_file()) {
-            ++output.files;
-            output.bytes += entry.file_size();
+            ++output.Files;
+            output.Bytes += entry.file_size();
         }
     }
     return output;
 }
 
-double cliRun(const std::string &archive, const fs::path &target)
+double CliRun(const std::string &Archive, const fs::path &Target)
 {
-    std::vector<std::string> args = {TROVEL_CLI, "extract-all", archive, target.string()};
-    std::vector<char *> argv;
-    for (std::string &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
+    TProcess cli({TROVEL_CLI, "extract-all", Archive, Target.string()});
     // Its progress line would draw on a terminal; the window draws nothing
     // either beyond its own panel.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, TROVEL_CLI, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " TROVEL_CLI);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    const double seconds = secondsSince(start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    cli.RedirectToFile(STDERR_FILENO, "/dev/null");
+    const auto start = TClock::now();
+    cli.Start();
+    const int status = cli.Wait();
+    const double seconds = SecondsSince(start);
+    if (status != 0)
         throw std::runtime_error("trovel-cli extract-all failed");
     return seconds;
 }
 
-// The window, driven through its menus with its dialogs answered in advance.
+// The window, driven through its menus with its dialogs answered in advance;
+// a dialog nobody expected ends the benchmark.
 class TWindowBench final
 {
 public:
     TWindowBench()
     {
-        FWindow.ModalSeam().SetNativeDialogs(false);
-        FWindow.ModalSeam().AnswerOthers([this](QObject &Dialog) {
-            FUnexpected = Dialog.metaObject()->className();
-            return 0;
-        });
-        QObject::connect(&FWindow, &TfrmMain::ExtractProgressShown, &FWindow,
-                         [this] { ++FPanelUpdates; });
-        FWindow.show();
+        // The bar moves whenever the panel is brought up to date, and once
+        // more at the end unless the last report was shown.
+        QObject::connect(FDriver.Bar(), &QProgressBar::valueChanged, &FDriver.Window(),
+                         [this](int Value) {
+                             if (Value > 0)
+                                 ++FPanelUpdates;
+                         });
         QCoreApplication::processEvents();
     }
 
-    void Open(const std::string &archive)
+    void Open(const std::string &Archive)
     {
-        const QString path = QString::fromStdString(archive);
-        FWindow.ModalSeam().AnswerNext([path](QObject &Dialog) {
-            static_cast<QFileDialog &>(Dialog).selectFile(path);
-            return int(QDialog::Accepted);
-        });
-        Trigger("ffnen1");
-        if (!FWindow.ArchiveLoaded())
-            throw std::runtime_error("the window did not load " + archive);
+        FDriver.Open(QString::fromStdString(Archive));
+        CheckDialogs();
+        if (!FDriver.Window().ArchiveLoaded())
+            throw std::runtime_error("the window did not load " + Archive);
     }
 
-    // Extract > All files into target, in seconds.
-    double ExtractAll(const fs::path &target)
+    // Extract > All files into Target, in seconds.
+    double ExtractAll(const fs::path &Target)
     {
-        const QString folder = QString::fromStdString(target.string());
-        FWindow.ModalSeam().AnswerNext([folder](QObject &Dialog) {
-            qobject_cast<TVeskaFolderDialog *>(&Dialog)->SetFolder(folder);
-            return 1;
-        });
+        FDriver.AnswerFolderChooser(QString::fromStdString(Target.string()));
         FPanelUpdates = 0;
-        const auto start = Clock::now();
-        Trigger("Allfiles1");
-        return secondsSince(start);
+        const auto start = TClock::now();
+        FDriver.Action("Allfiles1")->trigger();
+        const double seconds = SecondsSince(start);
+        CheckDialogs();
+        return seconds;
     }
 
     int PanelUpdates() const { return FPanelUpdates; }
 
 private:
-    void Trigger(const char *action)
+    void CheckDialogs() const
     {
-        FWindow.findChild<QAction *>(action)->trigger();
-        if (!FUnexpected.empty())
-            throw std::runtime_error("the window showed a " + FUnexpected);
+        if (!FDriver.Unexpected.isEmpty())
+            throw std::runtime_error("the window showed a " +
+                                     FDriver.Unexpected.first().Kind.toStdString() +
+                                     " dialog: " + FDriver.Unexpected.first().Text.toStdString());
     }
 
-    TfrmMain FWindow;
-    std::string FUnexpected;
+    TWindowDriver FDriver;
     int FPanelUpdates = 0;
 };
 
-struct Figures
+struct TFigures
 {
-    double window = 1e9;
-    double cli = 1e9;
-    int panelUpdates = 0;
+    double Window = 1e9;
+    double Cli = 1e9;
+    int PanelUpdates = 0;
 };
 
-Figures compare(TWindowBench &bench, const std::string &archive, const fs::path &scratch,
-                int rounds, const Output &expected)
+TFigures Compare(TWindowBench &Bench, const std::string &Archive, const fs::path &Scratch,
+                 int Rounds, const TOutput &Expected)
 {
-    bench.Open(archive);
-    Figures figures;
-    const fs::path target = scratch / "out";
-    const auto check = [&](const char *who) {
-        const Output output = measure(target);
-        if (output.files != expected.files || output.bytes != expected.bytes)
-            throw std::runtime_error(std::string(who) + " wrote " + std::to_string(output.files) +
-                                     " files of " + std::to_string(output.bytes) + " bytes");
+    Bench.Open(Archive);
+    TFigures figures;
+    const fs::path target = Scratch / "out";
+    const auto check = [&](const char *Who) {
+        const TOutput output = Measure(target);
+        if (output.Files != Expected.Files || output.Bytes != Expected.Bytes)
+            throw std::runtime_error(std::string(Who) + " wrote " + std::to_string(output.Files) +
+                                     " files of " + std::to_string(output.Bytes) + " bytes");
         fs::remove_all(target);
     };
-    for (int round = 0; round < rounds; ++round) {
-        figures.cli = std::min(figures.cli, cliRun(archive, target));
+    for (int round = 0; round < Rounds; ++round) {
+        figures.Cli = std::min(figures.Cli, CliRun(Archive, target));
         check("trovel-cli");
-        const double window = bench.ExtractAll(target);
-        if (window < figures.window) {
-            figures.window = window;
-            figures.panelUpdates = bench.PanelUpdates();
+        const double window = Bench.ExtractAll(target);
+        if (window < figures.Window) {
+            figures.Window = window;
+            figures.PanelUpdates = Bench.PanelUpdates();
         }
         check("the window");
     }
     return figures;
 }
 
-// A folder of the run's own, removed however the run ends.
-struct TScratch
+int Run(const fs::path &Base, int Rounds)
 {
-    explicit TScratch(fs::path Path) : path(std::move(Path)) { fs::create_directories(path); }
-    ~TScratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    TScratch(const TScratch &) = delete;
-    TScratch &operator=(const TScratch &) = delete;
-
-    fs::path path;
-};
-
-int run(const fs::path &base, int rounds)
-{
-    const TScratch folder(base / ("trovel-bench-window-" + std::to_string(::getpid())));
-    const fs::path &scratch = folder.path;
+    const TTempDir folder(Base);
+    const fs::path &scratch = folder.Path();
     TWindowBench bench;
 
-    const std::string mixed = (scratch / "mixed.arc").string();
-    const trovel::bench::MixedArchive info =
-        trovel::bench::writeMixedArchive(mixed, trovel::bench::MixedArchiveBytes);
-    std::printf("mixed archive: %.1f MB, %d entries, %.1f MB when extracted\n", info.bytes / 1e6,
-                info.entries(), info.outputBytes / 1e6);
+    const std::string mixed = folder / "mixed.arc";
+    const TMixedArchive info =
+        trovel::bench::WriteMixedArchive(mixed, trovel::bench::MixedArchiveBytes);
+    std::printf("mixed archive: %.1f MB, %d entries, %.1f MB when extracted\n", info.Bytes / 1e6,
+                info.Entries(), info.OutputBytes / 1e6);
     std::fflush(stdout);
-    const Figures big =
-        compare(bench, mixed, scratch, rounds, {std::uint64_t(info.entries()), info.outputBytes});
+    const TFigures big =
+        Compare(bench, mixed, scratch, Rounds, {std::uint64_t(info.Entries()), info.OutputBytes});
     fs::remove(mixed);
-    const double cliRate = info.outputBytes / 1e6 / big.cli;
-    const double windowRate = info.outputBytes / 1e6 / big.window;
+    const double cliRate = info.OutputBytes / 1e6 / big.Cli;
+    const double windowRate = info.OutputBytes / 1e6 / big.Window;
     std::printf("All files, mixed archive:   window %.3f s (%.0f MB/s, %d panel updates), "
                 "trovel-cli %.3f s (%.0f MB/s): %.2f of the CLI's throughput (target >= 0.90)\n",
-                big.window, windowRate, big.panelUpdates, big.cli, cliRate, windowRate / cliRate);
+                big.Window, windowRate, big.PanelUpdates, big.Cli, cliRate, windowRate / cliRate);
     std::fflush(stdout);
 
-    const std::string tiny = (scratch / "tiny.arc").string();
-    writeTinyArchive(tiny);
+    const std::string tiny = folder / "tiny.arc";
+    WriteTinyArchive(tiny);
     std::uint64_t tinyBytes = 0;
     for (int i = 0; i < TinyEntries; ++i)
         tinyBytes += 1 + i % 64;
-    const Figures small =
-        compare(bench, tiny, scratch, rounds, {std::uint64_t(TinyEntries), tinyBytes});
+    const TFigures small =
+        Compare(bench, tiny, scratch, Rounds, {std::uint64_t(TinyEntries), tinyBytes});
     std::printf("All files, %d tiny entries: window %.3f s (%d panel updates), trovel-cli "
                 "%.3f s: %.2f times the CLI's time (target < 1.50)\n",
-                TinyEntries, small.window, small.panelUpdates, small.cli, small.window / small.cli);
-    std::printf("(best of %d rounds each, output in %s)\n", rounds, base.c_str());
+                TinyEntries, small.Window, small.PanelUpdates, small.Cli, small.Window / small.Cli);
+    std::printf("(best of %d rounds each, output in %s)\n", Rounds, Base.c_str());
     return 0;
 }
 
@@ -258,7 +225,7 @@ int main(int argc, char **argv)
     const fs::path base = argc > 1 ? fs::path(argv[1]) : fs::path("/dev/shm");
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     try {
-        return run(base, rounds);
+        return Run(base, rounds);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench-window-extract: %s\n", e.what());
         return 1;

@@ -3,17 +3,16 @@
 // File > Open with the real open dialog typed into and confirmed, selects
 // FOLDER (a top-level folder of the archive; optional) and saves what the
 // screen shows of the window as OUTPUT. With --progress it then runs
-// Extract > All files into a temporary folder and takes the picture while the
-// progress panel shows the middle entry; the run is then cancelled.
+// Extract > All files into a temporary folder and takes the picture when the
+// progress panel first shows an entry; the run is then cancelled.
 // Usage: screenshot-window [--progress] ARCHIVE OUTPUT [FOLDER]
 #include "Main.h"
-#include "VeskaFolderDialog.h"
+#include "ModalDriver.h"
+#include "WindowDriver.h"
 
-#include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -24,31 +23,17 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include <chrono>
 #include <cstdio>
 
 using trovel::TfrmMain;
-using trovel::TVeskaFolderDialog;
+using trovel::testing::FileNameBox;
+using trovel::testing::TModalDriver;
+using trovel::testing::TWindowDriver;
 
 namespace {
 
-// Types the path into the open dialog and presses Open, as a person would,
-// once the dialog is up.
-void answerOpenDialog(const QString &Path)
-{
-    QTimer::singleShot(50, [Path] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            answerOpenDialog(Path);
-            return;
-        }
-        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(Path);
-        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    });
-}
-
 // What the screen shows of the window, saved as Output.
-bool saveWindowPicture(TfrmMain &Window, const QString &Output)
+bool SaveWindowPicture(TfrmMain &Window, const QString &Output)
 {
     const QRect frame = Window.frameGeometry();
     const QPixmap shot =
@@ -59,30 +44,32 @@ bool saveWindowPicture(TfrmMain &Window, const QString &Output)
     return false;
 }
 
-// Extract > All files into Target; the picture is taken while the panel shows
-// the middle entry, and the run is cancelled from there.
-bool pictureOfRun(TfrmMain &Window, const QString &Target, const QString &Output)
+// Extract > All files into Target; the picture is taken when the panel first
+// shows an entry, and the run is cancelled from there.
+bool PictureOfRun(TWindowDriver &Driver, const QString &Target, const QString &Output)
 {
-    using namespace std::chrono_literals;
-    auto *bar = Window.findChild<QProgressBar *>("pbProgress");
-    auto *cancel = Window.findChild<QPushButton *>("btCancel");
+    TfrmMain &window = Driver.Window();
+    QPushButton *cancel = Driver.CancelButton();
     bool saved = false, taken = false;
-    // Every entry is reported, so the middle one is met however fast the run.
-    Window.SetPendingEventsInterval(0ms);
+    // The bar moves when the panel is brought up to date, right before the
+    // run lets events run; the panel just shown is laid out by then, and the
+    // click is handled in the same turn.
     const QMetaObject::Connection picture =
-        QObject::connect(&Window, &TfrmMain::ExtractProgressShown, &Window, [&](int Position) {
-            if (taken || Position < (bar->maximum() + 1) / 2)
+        QObject::connect(Driver.Bar(), &QProgressBar::valueChanged, &window, [&](int Position) {
+            if (taken || Position < 1)
                 return;
             taken = true;
-            Window.repaint();
-            saved = saveWindowPicture(Window, Output);
-            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &window,
+                [&] {
+                    window.repaint();
+                    saved = SaveWindowPicture(window, Output);
+                    cancel->click();
+                },
+                Qt::QueuedConnection);
         });
-    Window.ModalSeam().AnswerNext([&Target](QObject &Dialog) {
-        qobject_cast<TVeskaFolderDialog *>(&Dialog)->SetFolder(Target);
-        return 1;
-    });
-    Window.findChild<QAction *>("Allfiles1")->trigger();
+    Driver.AnswerFolderChooser(Target);
+    Driver.Action("Allfiles1")->trigger();
     QObject::disconnect(picture);
     if (!taken)
         std::fprintf(stderr, "screenshot-window: the run reported no entries\n");
@@ -107,41 +94,44 @@ int main(int argc, char **argv)
     const QString folder = args.value(2);
     QTemporaryDir target;
 
-    TfrmMain frmMain;
-    QApplication::setWindowIcon(frmMain.windowIcon());
-    frmMain.ModalSeam().SetNativeDialogs(false);
-    frmMain.show();
+    // The open dialog is the real one, typed into; the folder chooser is
+    // answered in advance.
+    TWindowDriver driver;
+    driver.Seam().AnswerOthers({});
+    TfrmMain &window = driver.Window();
+    QApplication::setWindowIcon(window.windowIcon());
+    TModalDriver modal;
 
     int result = 1;
     QTimer::singleShot(300, [&] {
-        // File > Open: the menu is opened and its item chosen.
-        auto *file = frmMain.findChild<QMenu *>("Datei1");
-        frmMain.menuBar()->setActiveAction(file->menuAction());
-        file->setActiveAction(frmMain.findChild<QAction *>("ffnen1"));
-        answerOpenDialog(archive);
+        // File > Open: the menu is opened and its item chosen; the path is
+        // typed into the dialog and Open pressed, as a person would.
+        auto *file = window.findChild<QMenu *>("Datei1");
+        window.menuBar()->setActiveAction(file->menuAction());
+        file->setActiveAction(driver.Action("ffnen1"));
+        modal.When([](QWidget &Modal) { return qobject_cast<QFileDialog *>(&Modal) != nullptr; },
+                   [&](QWidget &Dialog) {
+                       FileNameBox(Dialog).setText(archive);
+                       QMetaObject::invokeMethod(&Dialog, "accept", Qt::QueuedConnection);
+                   });
         file->activeAction()->trigger();
         file->hide();
 
         // Without a window manager nobody gives the window back the input
         // focus when the dialog has gone.
-        frmMain.activateWindow();
-        auto *tree = frmMain.findChild<QTreeView *>("tvDirectories");
-        tree->setFocus();
+        window.activateWindow();
+        driver.Tree()->setFocus();
         if (!folder.isEmpty()) {
-            const QAbstractItemModel *model = tree->model();
-            const QModelIndex found = model
-                                          ->match(model->index(0, 0, model->index(0, 0)),
-                                                  Qt::DisplayRole, folder, 1, Qt::MatchExactly)
-                                          .value(0);
+            const QModelIndex found = driver.FolderNode(folder);
             if (found.isValid())
-                tree->setCurrentIndex(found);
+                driver.Tree()->setCurrentIndex(found);
         }
         // Let the window draw itself on the screen before it is photographed.
         QTimer::singleShot(700, [&] {
-            const bool saved = progress ? pictureOfRun(frmMain, target.path(), output)
-                                        : saveWindowPicture(frmMain, output);
-            result = saved ? 0 : 1;
-            frmMain.close();
+            const bool saved = progress ? PictureOfRun(driver, target.path(), output)
+                                        : SaveWindowPicture(window, output);
+            result = saved && modal.Failures.isEmpty() ? 0 : 1;
+            window.close();
         });
     });
     application.exec();

@@ -11,34 +11,34 @@ using namespace trovel::testing;
 
 namespace {
 
-using Tree = std::set<std::string>;
+using TTree = std::set<std::string>;
 
-class ExtractAllTest : public ::testing::Test
+class TExtractAllTest : public ::testing::Test
 {
 protected:
     // The archive lies beside the target folder "t" in a private folder.
-    void open(const ArchiveBuilder &b)
+    void Open(const TArchiveBuilder &B)
     {
-        b.WriteTo(dir / "a.arc");
-        reader.Open(dir / "a.arc");
+        B.WriteTo(FDir / "a.arc");
+        FReader.Open(FDir / "a.arc");
     }
-    std::string target() const { return dir / "t"; }
-    Tree tree() const { return treeOf(dir.path() / "t"); }
+    std::string Target() const { return FDir / "t"; }
+    TTree Tree() const { return TreeOf(FDir.Path() / "t"); }
 
-    LocaleEnvironment locale{"C.UTF-8"}; // code page 1252
-    TempDir dir;
-    TArcReader reader;
+    TLocaleEnvironment FLocale{"C.UTF-8"}; // code page 1252
+    TTempDir FDir;
+    TArcReader FReader;
 };
 
 // Changes the current folder for one test.
-class CurrentFolder final
+class TCurrentFolder final
 {
 public:
-    explicit CurrentFolder(const fs::path &path) : FPrevious(fs::current_path())
+    explicit TCurrentFolder(const fs::path &Path) : FPrevious(fs::current_path())
     {
-        fs::current_path(path);
+        fs::current_path(Path);
     }
-    ~CurrentFolder() { fs::current_path(FPrevious); }
+    ~TCurrentFolder() { fs::current_path(FPrevious); }
 
 private:
     fs::path FPrevious;
@@ -46,9 +46,9 @@ private:
 
 } // namespace
 
-TEST_F(ExtractAllTest, writesEveryEntryBelowTheTarget)
+TEST_F(TExtractAllTest, writesEveryEntryBelowTheTarget)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("top.txt", "top");
     b.AddCompressed("a/b/c.txt", {"deep ", "down"});
     b.AddStored("a/d.txt", "");
@@ -56,455 +56,456 @@ TEST_F(ExtractAllTest, writesEveryEntryBelowTheTarget)
     b.AddStored("/lead.txt", "leading separator");
     b.AddStored("x//y.txt", "doubled separator");
     b.ScatterData(11);
-    open(b);
-    reader.ExtractAll(target() + "/missing/levels");
+    Open(b);
+    FReader.ExtractAll(Target() + "/missing/levels");
 
-    const fs::path out = dir.path() / "t/missing/levels";
-    EXPECT_EQ(treeOf(out), (Tree{"top.txt", "a/", "a/b/", "a/b/c.txt", "a/d.txt", "other/",
-                                 "other/mode.bin", "lead.txt", "x/", "x/y.txt"}));
-    EXPECT_EQ(readFile(out / "top.txt"), "top");
-    EXPECT_EQ(readFile(out / "a/b/c.txt"), "deep down");
-    EXPECT_EQ(readFile(out / "other/mode.bin"), "");
-    EXPECT_EQ(readFile(out / "lead.txt"), "leading separator");
-    EXPECT_EQ(readFile(out / "x/y.txt"), "doubled separator");
+    const fs::path out = FDir.Path() / "t/missing/levels";
+    EXPECT_EQ(TreeOf(out), (TTree{"top.txt", "a/", "a/b/", "a/b/c.txt", "a/d.txt", "other/",
+                                  "other/mode.bin", "lead.txt", "x/", "x/y.txt"}));
+    EXPECT_EQ(ReadFile(out / "top.txt"), "top");
+    EXPECT_EQ(ReadFile(out / "a/b/c.txt"), "deep down");
+    EXPECT_EQ(ReadFile(out / "other/mode.bin"), "");
+    EXPECT_EQ(ReadFile(out / "lead.txt"), "leading separator");
+    EXPECT_EQ(ReadFile(out / "x/y.txt"), "doubled separator");
 }
 
-TEST_F(ExtractAllTest, trailingSeparatorsOnTheTargetChangeNothing)
+TEST_F(TExtractAllTest, trailingSeparatorsOnTheTargetChangeNothing)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("f.txt", "f");
     b.AddStored("d/g.txt", "g");
-    open(b);
+    Open(b);
     for (const std::string suffix : {"", "/", "//"}) {
-        reader.ExtractAll(target() + suffix);
-        EXPECT_EQ(tree(), (Tree{"f.txt", "d/", "d/g.txt"})) << "suffix " << suffix;
-        fs::remove_all(target());
+        FReader.ExtractAll(Target() + suffix);
+        EXPECT_EQ(Tree(), (TTree{"f.txt", "d/", "d/g.txt"})) << "suffix " << suffix;
+        fs::remove_all(Target());
     }
 }
 
-TEST_F(ExtractAllTest, reportsEachEntryOnceBeforeMakingIt)
+TEST_F(TExtractAllTest, reportsEachEntryOnceBeforeMakingIt)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a/b/first.txt", "1");
     b.AddOther("a/other", 9, 0);
     b.AddStored("second.txt", "2");
-    open(b);
+    Open(b);
     std::vector<std::string> seen;
-    reader.SetOnProgress([&](TArcReader &sender, const std::string &name) {
-        EXPECT_EQ(&sender, &reader);
-        EXPECT_FALSE(fs::exists(target() + "/" + name)) << name;
+    FReader.SetOnProgress([&](TArcReader &Sender, const std::string &Name) {
+        EXPECT_EQ(&Sender, &FReader);
+        EXPECT_FALSE(fs::exists(Target() + "/" + Name)) << Name;
         if (seen.empty()) {
-            EXPECT_FALSE(fs::exists(target()));
+            EXPECT_FALSE(fs::exists(Target()));
         }
-        seen.push_back(name);
+        seen.push_back(Name);
         return false;
     });
-    reader.ExtractAll(target());
+    FReader.ExtractAll(Target());
     EXPECT_EQ(seen, (std::vector<std::string>{"a/b/first.txt", "a/other", "second.txt"}));
-    EXPECT_EQ(tree(), (Tree{"a/", "a/b/", "a/b/first.txt", "a/other", "second.txt"}));
+    EXPECT_EQ(Tree(), (TTree{"a/", "a/b/", "a/b/first.txt", "a/other", "second.txt"}));
 }
 
-TEST_F(ExtractAllTest, handlerThatReturnsTrueStopsBeforeThatEntry)
+TEST_F(TExtractAllTest, handlerThatReturnsTrueStopsBeforeThatEntry)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("e0", "0");
     b.AddStored("d/e1", "1");
     b.AddStored("e2", "2");
-    open(b);
-    const Tree written[] = {{}, {"e0"}, {"e0", "d/", "d/e1"}};
+    Open(b);
+    const TTree written[] = {{}, {"e0"}, {"e0", "d/", "d/e1"}};
     for (int stopAt = 0; stopAt < 3; ++stopAt) {
         int calls = 0;
-        reader.SetOnProgress([&](TArcReader &, const std::string &) { return calls++ == stopAt; });
-        reader.ExtractAll(target());
+        FReader.SetOnProgress([&](TArcReader &, const std::string &) { return calls++ == stopAt; });
+        FReader.ExtractAll(Target());
         EXPECT_EQ(calls, stopAt + 1);
-        EXPECT_EQ(tree(), written[stopAt]) << "stopped at " << stopAt;
+        EXPECT_EQ(Tree(), written[stopAt]) << "stopped at " << stopAt;
         if (stopAt == 0) {
-            EXPECT_FALSE(fs::exists(target()));
+            EXPECT_FALSE(fs::exists(Target()));
         }
-        fs::remove_all(target());
+        fs::remove_all(Target());
     }
 }
 
-TEST_F(ExtractAllTest, archiveWithNoEntriesCreatesNothing)
+TEST_F(TExtractAllTest, archiveWithNoEntriesCreatesNothing)
 {
-    open(ArchiveBuilder());
+    Open(TArchiveBuilder());
     bool called = false;
-    reader.SetOnProgress([&](TArcReader &, const std::string &) { return called = true; });
-    reader.ExtractAll(target());
+    FReader.SetOnProgress([&](TArcReader &, const std::string &) { return called = true; });
+    FReader.ExtractAll(Target());
     EXPECT_FALSE(called);
-    EXPECT_FALSE(fs::exists(target()));
+    EXPECT_FALSE(fs::exists(Target()));
 }
 
-TEST_F(ExtractAllTest, laterEntryOfTheSameNameWins)
+TEST_F(TExtractAllTest, laterEntryOfTheSameNameWins)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("same.txt", "earlier and longer");
     b.AddCompressed("same.txt", {"later"});
-    open(b);
-    reader.ExtractAll(target());
-    EXPECT_EQ(readFile(target() + "/same.txt"), "later");
+    Open(b);
+    FReader.ExtractAll(Target());
+    EXPECT_EQ(ReadFile(Target() + "/same.txt"), "later");
 }
 
-TEST_F(ExtractAllTest, namesEndingInSeparatorAreFolders)
+TEST_F(TExtractAllTest, namesEndingInSeparatorAreFolders)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("empty/", "data of a folder entry");
     b.AddStored("a/b/", "");
     b.AddCompressed("", {"unnamed"});
     b.AddStored("a/b/file", "f");
-    open(b);
+    Open(b);
     std::vector<std::string> seen;
-    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
-        seen.push_back(name);
+    FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {
+        seen.push_back(Name);
         return false;
     });
-    reader.ExtractAll(target());
+    FReader.ExtractAll(Target());
     EXPECT_EQ(seen, (std::vector<std::string>{"empty/", "a/b/", "", "a/b/file"}));
-    EXPECT_EQ(tree(), (Tree{"empty/", "a/", "a/b/", "a/b/file"}));
+    EXPECT_EQ(Tree(), (TTree{"empty/", "a/", "a/b/", "a/b/file"}));
 
     // Extracted one by one to a name of the caller's choice, the data is there.
-    reader.ExtractFile(0, dir / "chosen");
-    EXPECT_EQ(readFile(dir / "chosen"), "data of a folder entry");
+    FReader.ExtractFile(0, FDir / "chosen");
+    EXPECT_EQ(ReadFile(FDir / "chosen"), "data of a folder entry");
 }
 
-TEST_F(ExtractAllTest, relativeTargetsOfAnyLength)
+TEST_F(TExtractAllTest, relativeTargetsOfAnyLength)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("n1/x.txt", "x");
     b.AddStored("ab/c/d.txt", "d");
     b.AddStored("/e.txt", "e");
-    open(b);
-    CurrentFolder here(dir.path());
+    Open(b);
+    TCurrentFolder here(FDir.Path());
     for (const char *relative : {"n1", "out", "n1/n2", "./o"}) {
-        reader.ExtractAll(relative);
-        EXPECT_EQ(treeOf(relative),
-                  (Tree{"n1/", "n1/x.txt", "ab/", "ab/c/", "ab/c/d.txt", "e.txt"}))
+        FReader.ExtractAll(relative);
+        EXPECT_EQ(TreeOf(relative),
+                  (TTree{"n1/", "n1/x.txt", "ab/", "ab/c/", "ab/c/d.txt", "e.txt"}))
             << relative;
         fs::remove_all(*fs::path(relative).lexically_normal().begin());
     }
     // An empty target is the current folder; "/e.txt" stays inside it.
-    reader.ExtractAll("");
-    EXPECT_EQ(readFile("e.txt"), "e");
-    EXPECT_EQ(readFile("ab/c/d.txt"), "d");
+    FReader.ExtractAll("");
+    EXPECT_EQ(ReadFile("e.txt"), "e");
+    EXPECT_EQ(ReadFile("ab/c/d.txt"), "d");
 }
 
-TEST_F(ExtractAllTest, chosenEntriesAloneAreReportedAndWritten)
+TEST_F(TExtractAllTest, chosenEntriesAloneAreReportedAndWritten)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("../skipped", "x");
     b.AddStored("a/one", "1");
     b.AddStored("b/skipped", "x");
     b.AddStored("two", "2");
     b.AddStored("../chosen", "x");
-    open(b);
+    Open(b);
     std::vector<std::string> seen;
-    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
-        seen.push_back(name);
+    FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {
+        seen.push_back(Name);
         return false;
     });
     const std::int32_t chosen[] = {1, 3};
-    reader.ExtractAll(target(), chosen);
+    FReader.ExtractAll(Target(), chosen);
     EXPECT_EQ(seen, (std::vector<std::string>{"a/one", "two"}));
-    EXPECT_EQ(tree(), (Tree{"a/", "a/one", "two"}));
+    EXPECT_EQ(Tree(), (TTree{"a/", "a/one", "two"}));
 
     const std::int32_t refused[] = {3, 4};
-    expectError<EPathError>([&] { reader.ExtractAll(target(), refused); },
+    ExpectError<EPathError>([&] { FReader.ExtractAll(Target(), refused); },
                             "Eintrag ../chosen liegt außerhalb des Zielordners");
 }
 
-TEST_F(ExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
+TEST_F(TExtractAllTest, testFileFailsWhereExtractAllFailsAndWritesNothing)
 {
-    const std::function<void(ArchiveBuilder &)> entries[] = {
-        [](ArchiveBuilder &b) {
-            b.AddCompressed("fine", {"a", "b"});
+    const std::function<void(TArchiveBuilder &)> entries[] = {
+        [](TArchiveBuilder &B) {
+            B.AddCompressed("fine", {"a", "b"});
         },
-        [](ArchiveBuilder &b) { b.AddStored("folder/", ""); },
-        [](ArchiveBuilder &b) { b.AddOther("other", 7, 10); },
-        [](ArchiveBuilder &b) { b.AddStored("a/../../up", "x"); },
-        [](ArchiveBuilder &b) {
-            b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
+        [](TArchiveBuilder &B) { B.AddStored("folder/", ""); },
+        [](TArchiveBuilder &B) { B.AddOther("other", 7, 10); },
+        [](TArchiveBuilder &B) { B.AddStored("a/../../up", "x"); },
+        [](TArchiveBuilder &B) {
+            B.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
         },
-        [](ArchiveBuilder &b) {
-            b.AddStored("cut", "x");
-            b.OverrideEntry(0, 3, 1000000);
+        [](TArchiveBuilder &B) {
+            B.AddStored("cut", "x");
+            B.OverrideEntry(0, 3, 1000000);
         },
-        [](ArchiveBuilder &b) {
-            b.AddCompressed("parts outside", {"x"});
-            b.OverrideEntry(0, 8, 1);
+        [](TArchiveBuilder &B) {
+            B.AddCompressed("parts outside", {"x"});
+            B.OverrideEntry(0, 8, 1);
         },
     };
-    const auto failure = [](const std::function<void()> &action) -> std::string {
+    const auto failure = [](const std::function<void()> &Action) -> std::string {
         try {
-            action();
+            Action();
         } catch (const Exception &e) {
             return e.Message();
         }
         return "";
     };
     for (const auto &add : entries) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         add(b);
-        open(b);
-        const std::string tested = failure([&] { reader.TestFile(0); });
-        EXPECT_EQ(treeOf(dir.path()), Tree{"a.arc"}) << b.Name(0);
-        EXPECT_EQ(tested, failure([&] { reader.ExtractAll(target()); })) << b.Name(0);
-        fs::remove_all(target());
+        Open(b);
+        const std::string tested = failure([&] { FReader.TestFile(0); });
+        EXPECT_EQ(TreeOf(FDir.Path()), TTree{"a.arc"}) << b.Name(0);
+        EXPECT_EQ(tested, failure([&] { FReader.ExtractAll(Target()); })) << b.Name(0);
+        fs::remove_all(Target());
     }
 
     // Too long for a path below any folder: only the message differs.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored(std::string(5000, 'n'), "x");
-    open(b);
-    expectError<EFCreateError>([&] { reader.TestFile(0); },
+    Open(b);
+    ExpectError<EFCreateError>([&] { FReader.TestFile(0); },
                                "Datei " + std::string(5000, 'n') + " kann nicht erstellt werden");
 }
 
 namespace {
 
-class PathTraversal : public ExtractAllTest, public ::testing::WithParamInterface<const char *>
+class TPathTraversal : public TExtractAllTest, public ::testing::WithParamInterface<const char *>
 {
 };
 
 } // namespace
 
-TEST_P(PathTraversal, isRefusedBeforeAnyFolderIsMade)
+TEST_P(TPathTraversal, isRefusedBeforeAnyFolderIsMade)
 {
     const std::string name = GetParam();
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("before.txt", "b");
     b.AddStored(name, "escaped");
     b.AddStored("after.txt", "a");
-    open(b);
+    Open(b);
     std::vector<std::string> seen;
-    reader.SetOnProgress([&](TArcReader &, const std::string &n) {
-        seen.push_back(n);
+    FReader.SetOnProgress([&](TArcReader &, const std::string &N) {
+        seen.push_back(N);
         return false;
     });
-    expectError<EPathError>([&] { reader.ExtractAll(target() + "/deeper"); },
+    ExpectError<EPathError>([&] { FReader.ExtractAll(Target() + "/deeper"); },
                             "Eintrag " + name + " liegt außerhalb des Zielordners");
     EXPECT_EQ(seen, (std::vector<std::string>{"before.txt", name}));
-    EXPECT_EQ(treeOf(dir.path()), (Tree{"a.arc", "t/", "t/deeper/", "t/deeper/before.txt"}));
+    EXPECT_EQ(TreeOf(FDir.Path()), (TTree{"a.arc", "t/", "t/deeper/", "t/deeper/before.txt"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(ExtractAll, PathTraversal,
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TPathTraversal,
                          ::testing::Values("../a.txt", "..", "../", "../../up/x", "a/../../b.txt",
                                            "new/../../x.txt", "new/../x.txt", "a/..", "/../a.txt",
                                            "a//../b", "a/../"));
 
-TEST_F(ExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
+TEST_F(TExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (const char *name : {"..a", "a..", ".../b", "a/...", "a\\..\\b", "./c.txt", "d/./e"})
         b.AddStored(name, name);
-    open(b);
-    reader.ExtractAll(target());
-    EXPECT_EQ(treeOf(dir.path()),
-              (Tree{"a.arc", "t/", "t/..a", "t/a..", "t/.../", "t/.../b", "t/a/", "t/a/...",
-                    "t/a\\..\\b", "t/c.txt", "t/d/", "t/d/e"}));
-    EXPECT_EQ(readFile(target() + "/a\\..\\b"), "a\\..\\b");
+    Open(b);
+    FReader.ExtractAll(Target());
+    EXPECT_EQ(TreeOf(FDir.Path()),
+              (TTree{"a.arc", "t/", "t/..a", "t/a..", "t/.../", "t/.../b", "t/a/", "t/a/...",
+                     "t/a\\..\\b", "t/c.txt", "t/d/", "t/d/e"}));
+    EXPECT_EQ(ReadFile(Target() + "/a\\..\\b"), "a\\..\\b");
 }
 
 namespace {
 
-struct RunError
+struct TRunError
 {
-    const char *label;
-    std::function<void(ArchiveBuilder &)> addFailing; // adds the failing entry
-    std::string message;                              // "%t" stands for the target folder
-    friend void PrintTo(const RunError &e, std::ostream *out) { *out << e.label; }
+    const char *Label;
+    std::function<void(TArchiveBuilder &)> AddFailing; // adds the failing entry
+    std::string Message;                               // "%t" stands for the target folder
+    friend void PrintTo(const TRunError &E, std::ostream *Out) { *Out << E.Label; }
 };
 
-class FirstErrorEndsTheRun : public ExtractAllTest, public ::testing::WithParamInterface<RunError>
+class TFirstErrorEndsTheRun : public TExtractAllTest,
+                              public ::testing::WithParamInterface<TRunError>
 {
 };
 
-const RunError RunErrors[] = {
+const TRunError RunErrors[] = {
     {"folder blocked by a file",
-     [](ArchiveBuilder &b) {
-         b.AddStored("blocker", "file");
-         b.AddStored("blocker/inside.txt", "x");
+     [](TArchiveBuilder &B) {
+         B.AddStored("blocker", "file");
+         B.AddStored("blocker/inside.txt", "x");
      },
      "Datei %t/blocker/inside.txt kann nicht erstellt werden"},
     {"folder in the file's place",
-     [](ArchiveBuilder &b) {
-         b.AddStored("place/x", "x");
-         b.AddStored("place", "file");
+     [](TArchiveBuilder &B) {
+         B.AddStored("place/x", "x");
+         B.AddStored("place", "file");
      },
      "Datei %t/place kann nicht erstellt werden"},
     {"deeply nested name",
-     [](ArchiveBuilder &b) {
+     [](TArchiveBuilder &B) {
          std::string name;
          for (int level = 0; level < 100000; ++level)
              name += "d/";
-         b.AddStored(name + "f", "x");
+         B.AddStored(name + "f", "x");
      },
      ""},
     {"folder entry blocked by a file",
-     [](ArchiveBuilder &b) {
-         b.AddStored("blocker", "file");
-         b.AddStored("blocker/sub/", "");
+     [](TArchiveBuilder &B) {
+         B.AddStored("blocker", "file");
+         B.AddStored("blocker/sub/", "");
      },
      "Datei %t/blocker/sub/ kann nicht erstellt werden"},
     {"damaged part",
-     [](ArchiveBuilder &b) {
-         b.AddCompressedRaw("b\xe4"
+     [](TArchiveBuilder &B) {
+         B.AddCompressedRaw("b\xe4"
                             "d",
                             {{"not a zlib stream", 10}}, 10);
      },
      "Daten von bäd sind beschädigt"},
-    {"name leading out of the target", [](ArchiveBuilder &b) { b.AddStored("../caf\xe9", "x"); },
+    {"name leading out of the target", [](TArchiveBuilder &B) { B.AddStored("../caf\xe9", "x"); },
      "Eintrag ../café liegt außerhalb des Zielordners"},
     {"stored data past the end",
-     [](ArchiveBuilder &b) {
-         b.AddStored("cut", "x");
-         b.OverrideEntry(b.EntryCount() - 1, 3, 1000000);
+     [](TArchiveBuilder &B) {
+         B.AddStored("cut", "x");
+         B.OverrideEntry(B.EntryCount() - 1, 3, 1000000);
      },
      "Stream-Lesefehler"},
 };
 
 } // namespace
 
-TEST_P(FirstErrorEndsTheRun, keepsTheEntriesBefore)
+TEST_P(TFirstErrorEndsTheRun, keepsTheEntriesBefore)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("first.txt", "1");
-    GetParam().addFailing(b);
+    GetParam().AddFailing(b);
     b.AddStored("after.txt", "2");
-    open(b);
+    Open(b);
     int calls = 0;
-    reader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
+    FReader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
     try {
-        reader.ExtractAll(target());
+        FReader.ExtractAll(Target());
         ADD_FAILURE() << "no error";
     } catch (const Exception &e) {
-        std::string expected = GetParam().message;
+        std::string expected = GetParam().Message;
         if (const auto at = expected.find("%t"); at != std::string::npos)
-            expected.replace(at, 2, target());
+            expected.replace(at, 2, Target());
         if (!expected.empty())
             EXPECT_EQ(e.Message(), expected);
         else
             EXPECT_NE(dynamic_cast<const EFCreateError *>(&e), nullptr) << e.what();
     }
     EXPECT_EQ(calls, b.EntryCount() - 1);
-    EXPECT_EQ(readFile(target() + "/first.txt"), "1");
-    EXPECT_FALSE(fs::exists(target() + "/after.txt"));
+    EXPECT_EQ(ReadFile(Target() + "/first.txt"), "1");
+    EXPECT_FALSE(fs::exists(Target() + "/after.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(ExtractAll, FirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TFirstErrorEndsTheRun, ::testing::ValuesIn(RunErrors),
+                         TLabelName());
 
 namespace {
 
 // What stands at an entry's place before the run; outside holds victim.txt.
-struct InPlace
+struct TInPlace
 {
-    const char *label;
-    std::function<void(const fs::path &place, const fs::path &outside)> make;
-    friend void PrintTo(const InPlace &p, std::ostream *out) { *out << p.label; }
+    const char *Label;
+    std::function<void(const fs::path &Place, const fs::path &Outside)> Make;
+    friend void PrintTo(const TInPlace &P, std::ostream *Out) { *Out << P.Label; }
 };
 
-const InPlace InPlaces[] = {
+const TInPlace InPlaces[] = {
     {"link to a file outside",
-     [](const fs::path &place, const fs::path &outside) {
-         fs::create_symlink(outside / "victim.txt", place);
+     [](const fs::path &Place, const fs::path &Outside) {
+         fs::create_symlink(Outside / "victim.txt", Place);
      }},
     {"dangling link",
-     [](const fs::path &place, const fs::path &outside) {
-         fs::create_symlink(outside / "made.txt", place);
+     [](const fs::path &Place, const fs::path &Outside) {
+         fs::create_symlink(Outside / "made.txt", Place);
      }},
     {"hard link",
-     [](const fs::path &place, const fs::path &outside) {
-         fs::create_hard_link(outside / "victim.txt", place);
+     [](const fs::path &Place, const fs::path &Outside) {
+         fs::create_hard_link(Outside / "victim.txt", Place);
      }},
-    {"FIFO", [](const fs::path &place, const fs::path &) { ::mkfifo(place.c_str(), 0600); }},
+    {"FIFO", [](const fs::path &Place, const fs::path &) { ::mkfifo(Place.c_str(), 0600); }},
     {"link to a folder outside",
-     [](const fs::path &place, const fs::path &outside) {
-         fs::create_directory_symlink(outside, place);
+     [](const fs::path &Place, const fs::path &Outside) {
+         fs::create_directory_symlink(Outside, Place);
      }},
 };
 
-class ReplacedAtTheEntrysPlace : public ExtractAllTest,
-                                 public ::testing::WithParamInterface<InPlace>
+class TReplacedAtTheEntrysPlace : public TExtractAllTest,
+                                  public ::testing::WithParamInterface<TInPlace>
 {
 };
 
 } // namespace
 
-TEST_P(ReplacedAtTheEntrysPlace, byANewFileWhileNothingOutsideChanges)
+TEST_P(TReplacedAtTheEntrysPlace, byANewFileWhileNothingOutsideChanges)
 {
-    const fs::path outside = dir.path() / "o";
-    const fs::path place = dir.path() / "t/f.txt";
-    fs::create_directories(dir.path() / "t");
+    const fs::path outside = FDir.Path() / "o";
+    const fs::path place = FDir.Path() / "t/f.txt";
+    fs::create_directories(FDir.Path() / "t");
     fs::create_directory(outside);
-    writeFile(outside / "victim.txt", "victim");
-    GetParam().make(place, outside);
-    ArchiveBuilder b;
+    WriteFile(outside / "victim.txt", "victim");
+    GetParam().Make(place, outside);
+    TArchiveBuilder b;
     b.AddCompressed("f.txt", {"new"});
-    open(b);
-    reader.ExtractAll(target());
+    Open(b);
+    FReader.ExtractAll(Target());
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place)));
     EXPECT_EQ(fs::hard_link_count(place), 1u);
-    EXPECT_EQ(readFile(place), "new");
-    EXPECT_EQ(treeOf(outside), Tree{"victim.txt"});
-    EXPECT_EQ(readFile(outside / "victim.txt"), "victim");
+    EXPECT_EQ(ReadFile(place), "new");
+    EXPECT_EQ(TreeOf(outside), TTree{"victim.txt"});
+    EXPECT_EQ(ReadFile(outside / "victim.txt"), "victim");
 }
 
-INSTANTIATE_TEST_SUITE_P(ExtractAll, ReplacedAtTheEntrysPlace, ::testing::ValuesIn(InPlaces),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TReplacedAtTheEntrysPlace, ::testing::ValuesIn(InPlaces),
+                         TLabelName());
 
-TEST_F(ExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
+TEST_F(TExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
 {
-    const fs::path outside = dir.path() / "o";
+    const fs::path outside = FDir.Path() / "o";
     fs::create_directories(outside / "real");
-    fs::create_directories(dir.path() / "t");
-    fs::create_directory_symlink(outside / "real", dir.path() / "t/moved");
-    ArchiveBuilder b;
+    fs::create_directories(FDir.Path() / "t");
+    fs::create_directory_symlink(outside / "real", FDir.Path() / "t/moved");
+    TArchiveBuilder b;
     b.AddStored("moved/x.txt", "through the user's link");
     b.AddStored("made/first", "1");
     b.AddStored("other/x", "x");
     b.AddStored("made/second", "2");
-    open(b);
-    reader.SetOnProgress([&](TArcReader &, const std::string &name) {
-        if (name == "made/second") { // the folder the run made becomes a link
-            fs::remove_all(dir.path() / "t/made");
-            fs::create_directory_symlink(outside, dir.path() / "t/made");
+    Open(b);
+    FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {
+        if (Name == "made/second") { // the folder the run made becomes a link
+            fs::remove_all(FDir.Path() / "t/made");
+            fs::create_directory_symlink(outside, FDir.Path() / "t/made");
         }
         return false;
     });
-    expectError<EFCreateError>([&] { reader.ExtractAll(target()); },
-                               "Datei " + target() + "/made/second kann nicht erstellt werden");
-    EXPECT_EQ(readFile(outside / "real/x.txt"), "through the user's link");
-    EXPECT_EQ(treeOf(outside), (Tree{"real/", "real/x.txt"}));
+    ExpectError<EFCreateError>([&] { FReader.ExtractAll(Target()); },
+                               "Datei " + Target() + "/made/second kann nicht erstellt werden");
+    EXPECT_EQ(ReadFile(outside / "real/x.txt"), "through the user's link");
+    EXPECT_EQ(TreeOf(outside), (TTree{"real/", "real/x.txt"}));
 }
 
-TEST_F(ExtractAllTest, neverReplacesTheOpenArchive)
+TEST_F(TExtractAllTest, neverReplacesTheOpenArchive)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a.arc", "in the archive's place");
-    open(b);
-    expectError<EFCreateError>([&] { reader.ExtractAll(dir.path().string()); },
-                               "Datei " + dir / "a.arc" + " kann nicht erstellt werden");
-    EXPECT_EQ(readFile(dir / "a.arc"), b.Build());
+    Open(b);
+    ExpectError<EFCreateError>([&] { FReader.ExtractAll(FDir.Path().string()); },
+                               "Datei " + FDir / "a.arc" + " kann nicht erstellt werden");
+    EXPECT_EQ(ReadFile(FDir / "a.arc"), b.Build());
 }
 
 namespace {
 
-struct NameCase
+struct TNameCase
 {
-    const char *label;
-    const char *locale;
-    std::vector<std::string> names;
-    Tree tree;
+    const char *Label;
+    const char *Locale;
+    std::vector<std::string> Names;
+    TTree Tree;
     // Where the first entry's name starts instead, when not at its own name.
-    int firstNameOffset = -1;
-    friend void PrintTo(const NameCase &c, std::ostream *out) { *out << c.label; }
+    int FirstNameOffset = -1;
+    friend void PrintTo(const TNameCase &C, std::ostream *Out) { *Out << C.Label; }
 };
 
-class NamesOnDisk : public ExtractAllTest, public ::testing::WithParamInterface<NameCase>
+class TNamesOnDisk : public TExtractAllTest, public ::testing::WithParamInterface<TNameCase>
 {
 };
 
-const NameCase NameCases[] = {
+const TNameCase NameCases[] = {
     {"code page names decoded",
      "C.UTF-8",
      {"caf\xe9.txt", "Gel\xe4nde/Stra\337e.tex"},
@@ -525,21 +526,21 @@ const NameCase NameCases[] = {
 
 } // namespace
 
-TEST_P(NamesOnDisk, areTheDecodedStoredNames)
+TEST_P(TNamesOnDisk, areTheDecodedStoredNames)
 {
-    const NameCase &c = GetParam();
-    LocaleEnvironment pinned(c.locale);
-    ArchiveBuilder b;
-    for (const std::string &name : c.names)
+    const TNameCase &c = GetParam();
+    TLocaleEnvironment pinned(c.Locale);
+    TArchiveBuilder b;
+    for (const std::string &name : c.Names)
         b.AddStored(name, "data");
-    if (c.firstNameOffset >= 0)
-        b.OverrideEntry(0, 10, static_cast<std::uint32_t>(c.firstNameOffset));
-    open(b);
-    reader.ExtractAll(target());
-    EXPECT_EQ(tree(), c.tree);
-    if (c.firstNameOffset < 0) {
-        EXPECT_EQ(reader.GetFileName(0), c.names[0]); // the reader hands out the stored bytes
+    if (c.FirstNameOffset >= 0)
+        b.OverrideEntry(0, 10, static_cast<std::uint32_t>(c.FirstNameOffset));
+    Open(b);
+    FReader.ExtractAll(Target());
+    EXPECT_EQ(Tree(), c.Tree);
+    if (c.FirstNameOffset < 0) {
+        EXPECT_EQ(FReader.GetFileName(0), c.Names[0]); // the reader hands out the stored bytes
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ExtractAll, NamesOnDisk, ::testing::ValuesIn(NameCases), LabelName());
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TNamesOnDisk, ::testing::ValuesIn(NameCases), TLabelName());

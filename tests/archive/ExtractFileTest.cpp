@@ -15,17 +15,17 @@ using namespace trovel::testing;
 namespace {
 
 // A zlib-family stream made with explicit deflateInit2 settings.
-std::string deflateWith(const std::string &data, int windowBits, const std::string &dictionary = {},
-                        int level = 6)
+std::string DeflateWith(const std::string &Data, int WindowBits, const std::string &Dictionary = {},
+                        int Level = 6)
 {
     z_stream s{};
-    deflateInit2(&s, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-    if (!dictionary.empty())
-        deflateSetDictionary(&s, reinterpret_cast<const Bytef *>(dictionary.data()),
-                             static_cast<uInt>(dictionary.size()));
-    std::string out(deflateBound(&s, data.size()) + 32, '\0');
-    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
-    s.avail_in = static_cast<uInt>(data.size());
+    deflateInit2(&s, Level, Z_DEFLATED, WindowBits, 8, Z_DEFAULT_STRATEGY);
+    if (!Dictionary.empty())
+        deflateSetDictionary(&s, reinterpret_cast<const Bytef *>(Dictionary.data()),
+                             static_cast<uInt>(Dictionary.size()));
+    std::string out(deflateBound(&s, Data.size()) + 32, '\0');
+    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(Data.data()));
+    s.avail_in = static_cast<uInt>(Data.size());
     s.next_out = reinterpret_cast<Bytef *>(out.data());
     s.avail_out = static_cast<uInt>(out.size());
     deflate(&s, Z_FINISH);
@@ -34,93 +34,93 @@ std::string deflateWith(const std::string &data, int windowBits, const std::stri
     return out;
 }
 
-std::string sampleText(std::size_t length)
+std::string SampleText(std::size_t Length)
 {
     std::string text;
-    for (int i = 0; text.size() < length; ++i)
+    for (int i = 0; text.size() < Length; ++i)
         text += "line " + std::to_string(i * 7919 % 1000) + " of some sample text\n";
-    text.resize(length);
+    text.resize(Length);
     return text;
 }
 
 // Every output file fails at close, as on a network file system whose quota
 // is found full only then; the data is written all the same.
-class FailingClose final
+class TFailingClose final
 {
 public:
-    FailingClose()
-        : FPrevious(ReplaceCloseCall([](int handle) {
-              ::close(handle);
+    TFailingClose()
+        : FPrevious(ReplaceCloseCall([](int Handle) {
+              ::close(Handle);
               errno = EIO;
               return -1;
           }))
     {
     }
-    ~FailingClose() { ReplaceCloseCall(FPrevious); }
-    FailingClose(const FailingClose &) = delete;
-    FailingClose &operator=(const FailingClose &) = delete;
+    ~TFailingClose() { ReplaceCloseCall(FPrevious); }
+    TFailingClose(const TFailingClose &) = delete;
+    TFailingClose &operator=(const TFailingClose &) = delete;
 
 private:
     TCloseCall FPrevious;
 };
 
-class ExtractFileTest : public ::testing::Test
+class TExtractFileTest : public ::testing::Test
 {
 protected:
-    // Writes the archive, opens it, extracts entry index to "out"; handed to
+    // Writes the archive, opens it, extracts entry Index to "out"; handed to
     // a caller's sink, the entry must give the same bytes.
-    std::string extract(const ArchiveBuilder &b, int index)
+    std::string Extract(const TArchiveBuilder &B, int Index)
     {
-        b.WriteTo(dir / "a.arc");
-        reader.Open(dir / "a.arc");
-        reader.ExtractFile(index, dir / "out");
+        B.WriteTo(FDir / "a.arc");
+        FReader.Open(FDir / "a.arc");
+        FReader.ExtractFile(Index, FDir / "out");
         std::string handed;
-        reader.ExtractTo(index, [&](const void *data, std::size_t length) {
-            handed.append(static_cast<const char *>(data), length);
+        FReader.ExtractTo(Index, [&](const void *Data, std::size_t Length) {
+            handed.append(static_cast<const char *>(Data), Length);
         });
-        const std::string written = readFile(dir / "out");
+        const std::string written = ReadFile(FDir / "out");
         EXPECT_EQ(handed, written) << "ExtractTo";
         return written;
     }
 
-    TempDir dir;
-    TArcReader reader;
+    TTempDir FDir;
+    TArcReader FReader;
 };
 
 } // namespace
 
-TEST_F(ExtractFileTest, storedEntriesAreCopiedExactly)
+TEST_F(TExtractFileTest, storedEntriesAreCopiedExactly)
 {
-    const std::string big = sampleText(3 * 61440 + 17); // several copy blocks
-    ArchiveBuilder b;
+    const std::string big = SampleText(3 * 61440 + 17); // several copy blocks
+    TArchiveBuilder b;
     b.AddStored("empty", "");
     b.AddStored("small", "hello");
     b.AddStored("big", big);
     b.ScatterData(5);
-    writeFile(dir / "out", std::string(100000, 'x')); // replaced without a question
+    WriteFile(FDir / "out", std::string(100000, 'x')); // replaced without a question
     for (int i = 0; i < b.EntryCount(); ++i)
-        EXPECT_EQ(extract(b, i), b.Expected(i)) << b.Name(i);
+        EXPECT_EQ(Extract(b, i), b.Expected(i)) << b.Name(i);
 }
 
-TEST_F(ExtractFileTest, otherStorageModesGiveEmptyFiles)
+TEST_F(TExtractFileTest, otherStorageModesGiveEmptyFiles)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (const std::uint32_t mode : {0u, 2u, 4u, 0xFFFFFFFFu})
         b.AddOther("mode" + std::to_string(mode), mode, 999);
-    writeFile(dir / "out", "previous contents");
+    WriteFile(FDir / "out", "previous contents");
     for (int i = 0; i < b.EntryCount(); ++i) {
-        EXPECT_EQ(extract(b, i), "") << b.Name(i);
+        EXPECT_EQ(Extract(b, i), "") << b.Name(i);
         TArcFileEntry entry{};
-        reader.GetFileEntry(i, entry);
+        FReader.GetFileEntry(i, entry);
         EXPECT_EQ(entry.Size, 999u);
     }
 }
 
-TEST_F(ExtractFileTest, partsAreJoinedInPartTableOrderWhereverTheyLie)
+TEST_F(TExtractFileTest, partsAreJoinedInPartTableOrderWhereverTheyLie)
 {
-    const std::string text = sampleText(300000);
+    const std::string text = SampleText(300000);
     for (const unsigned seed : {0u, 1u, 2u, 3u}) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         b.AddCompressed("three", {text.substr(0, 1), text.substr(1, 200000), text.substr(200001)});
         b.AddCompressed("with empty part", {"front", "", "back"});
         b.AddCompressed("one", {text}, 9);
@@ -128,255 +128,255 @@ TEST_F(ExtractFileTest, partsAreJoinedInPartTableOrderWhereverTheyLie)
         b.AddCompressed("several input chunks", {text + text}, 0);
         b.ScatterData(seed);
         for (int i = 0; i < b.EntryCount(); ++i)
-            EXPECT_EQ(extract(b, i), b.Expected(i)) << b.Name(i) << " seed " << seed;
+            EXPECT_EQ(Extract(b, i), b.Expected(i)) << b.Name(i) << " seed " << seed;
     }
 }
 
-TEST_F(ExtractFileTest, entriesFollowTheirPartRecords)
+TEST_F(TExtractFileTest, entriesFollowTheirPartRecords)
 {
     // Entry 0 takes the last two parts, entry 1 the first: the part table,
     // not the entry order, decides what each entry holds.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressed("first", {"A"});
     b.AddCompressed("second", {"B", "C"});
     b.OverrideEntry(0, 7, 2);
     b.OverrideEntry(0, 8, 1);
     b.OverrideEntry(1, 7, 1);
     b.OverrideEntry(1, 8, 0);
-    EXPECT_EQ(extract(b, 0), "BC");
-    EXPECT_EQ(extract(b, 1), "A");
+    EXPECT_EQ(Extract(b, 0), "BC");
+    EXPECT_EQ(Extract(b, 1), "A");
 }
 
-TEST_F(ExtractFileTest, extractedSizeIsWhatTheDirectoryClaims)
+TEST_F(TExtractFileTest, extractedSizeIsWhatTheDirectoryClaims)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("stored", "12345");
     b.AddCompressedRaw("claims", {{Deflate("abc"), 100}, {Deflate("d"), 0xFFFFFFFF}}, 3);
     b.AddOther("other", 9, 50);
     b.AddCompressed("outside", {"x"});
     b.OverrideEntry(3, 7, 3); // three parts from the last one on
-    b.WriteTo(dir / "a.arc");
-    reader.Open(dir / "a.arc");
+    b.WriteTo(FDir / "a.arc");
+    FReader.Open(FDir / "a.arc");
     const std::uint64_t expected[] = {5, 100 + 0xFFFFFFFFull, 0, 0};
     for (int i = 0; i < b.EntryCount(); ++i)
-        EXPECT_EQ(reader.GetExtractedSize(i), expected[i]) << b.Name(i);
+        EXPECT_EQ(FReader.GetExtractedSize(i), expected[i]) << b.Name(i);
 }
 
-TEST_F(ExtractFileTest, partRangeOutsideTheTableIsRefusedOnExtraction)
+TEST_F(TExtractFileTest, partRangeOutsideTheTableIsRefusedOnExtraction)
 {
     for (const auto &[first, count] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
              {2, 1}, {1, 2}, {0, 3}, {0xFFFFFFFF, 1}, {1, 0xFFFFFFFF}}) {
-        ArchiveBuilder b;
+        TArchiveBuilder b;
         b.AddCompressed("c", {"x", "y"});
         b.OverrideEntry(0, 8, first);
         b.OverrideEntry(0, 7, count);
-        b.WriteTo(dir / "a.arc");
-        reader.Open(dir / "a.arc");
-        EXPECT_EQ(reader.GetFileName(0), "c"); // lists normally
-        expectError<ERangeError>([&] { reader.ExtractFile(0, dir / "out"); },
+        b.WriteTo(FDir / "a.arc");
+        FReader.Open(FDir / "a.arc");
+        EXPECT_EQ(FReader.GetFileName(0), "c"); // lists normally
+        ExpectError<ERangeError>([&] { FReader.ExtractFile(0, FDir / "out"); },
                                  "Fehler bei Bereichsprüfung");
-        EXPECT_EQ(readFile(dir / "out"), "");
+        EXPECT_EQ(ReadFile(FDir / "out"), "");
     }
 }
 
-TEST_F(ExtractFileTest, partsGiveWhatTheyInflateTo)
+TEST_F(TExtractFileTest, partsGiveWhatTheyInflateTo)
 {
     // No parts at all, a part shorter than its size, bytes after a stream's
     // end: none of them is damage.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressedRaw("no parts", {}, 50);
     b.AddCompressedRaw("short", {{Deflate("abc"), 100}, {Deflate("def"), 3}}, 103);
     b.AddCompressedRaw("tail", {{Deflate("abc") + "garbage", 3}}, 3);
     const char *expected[] = {"", "abcdef", "abc"};
     for (int i = 0; i < b.EntryCount(); ++i)
-        EXPECT_EQ(extract(b, i), expected[i]) << b.Name(i);
+        EXPECT_EQ(Extract(b, i), expected[i]) << b.Name(i);
 }
 
 namespace {
 
-struct DamagedPart
+struct TDamagedPart
 {
-    const char *label;
-    std::function<RawPart()> part;
-    friend void PrintTo(const DamagedPart &p, std::ostream *out) { *out << p.label; }
+    const char *Label;
+    std::function<TRawPart()> Part;
+    friend void PrintTo(const TDamagedPart &P, std::ostream *Out) { *Out << P.Label; }
 };
 
-const std::string Text = sampleText(50000);
+const std::string Text = SampleText(50000);
 
-std::string flipped(std::string stream, std::size_t at)
+std::string Flipped(std::string Stream, std::size_t At)
 {
-    stream.at(at) ^= 0x55;
-    return stream;
+    Stream.at(At) ^= 0x55;
+    return Stream;
 }
 
-const DamagedPart DamagedParts[] = {
+const TDamagedPart DamagedParts[] = {
     {"bad deflate data",
      [] {
-         return RawPart{flipped(Deflate(Text), 40), 50000};
+         return TRawPart{Flipped(Deflate(Text), 40), 50000};
      }},
     {"bad Adler-32",
      [] {
          const std::string s = Deflate(Text);
-         return RawPart{flipped(s, s.size() - 1), 50000};
+         return TRawPart{Flipped(s, s.size() - 1), 50000};
      }},
     {"preset dictionary",
      [] {
-         return RawPart{deflateWith(Text, 15, "dictionary"), 50000};
+         return TRawPart{DeflateWith(Text, 15, "dictionary"), 50000};
      }},
     {"gzip wrapper",
      [] {
-         return RawPart{deflateWith(Text, 31), 50000};
+         return TRawPart{DeflateWith(Text, 31), 50000};
      }},
     {"raw deflate",
      [] {
-         return RawPart{deflateWith(Text, -15), 50000};
+         return TRawPart{DeflateWith(Text, -15), 50000};
      }},
     {"bad Adler-32 after several input chunks",
      [] {
-         const std::string s = deflateWith(sampleText(700000), 15, {}, 0);
-         return RawPart{flipped(s, s.size() - 1), 700000};
+         const std::string s = DeflateWith(SampleText(700000), 15, {}, 0);
+         return TRawPart{Flipped(s, s.size() - 1), 700000};
      }},
     {"more output than its size",
      [] {
-         return RawPart{Deflate(Text), 49999};
+         return TRawPart{Deflate(Text), 49999};
      }},
     {"size zero with output",
      [] {
-         return RawPart{Deflate("x"), 0};
+         return TRawPart{Deflate("x"), 0};
      }},
     {"truncated",
      [] {
          const std::string s = Deflate(Text);
-         return RawPart{s.substr(0, s.size() - 5), 50000};
+         return TRawPart{s.substr(0, s.size() - 5), 50000};
      }},
     {"cut inside the header",
      [] {
-         return RawPart{Deflate(Text).substr(0, 1), 50000};
+         return TRawPart{Deflate(Text).substr(0, 1), 50000};
      }},
     {"no bytes at all",
      [] {
-         return RawPart{"", 50000};
+         return TRawPart{"", 50000};
      }},
     {"window over 32 KiB",
      [] {
          std::string s = Deflate(Text);
          s[0] = static_cast<char>(0x88); // CINFO 8; 0x88 0x1C passes the header check
          s[1] = 0x1C;
-         return RawPart{s, 50000};
+         return TRawPart{s, 50000};
      }},
 };
 
-class DamagedPartTest : public ExtractFileTest, public ::testing::WithParamInterface<DamagedPart>
+class TDamagedPartTest : public TExtractFileTest, public ::testing::WithParamInterface<TDamagedPart>
 {
 };
 
 } // namespace
 
-TEST_P(DamagedPartTest, raisesDataErrorAndKeepsWhatWasWritten)
+TEST_P(TDamagedPartTest, raisesDataErrorAndKeepsWhatWasWritten)
 {
-    ArchiveBuilder b;
-    const RawPart damaged = GetParam().part();
+    TArchiveBuilder b;
+    const TRawPart damaged = GetParam().Part();
     b.AddCompressedRaw("dir/damaged.bin",
                        {{Deflate("good first part"), 15}, damaged, {Deflate("never written"), 13}},
                        0);
-    b.WriteTo(dir / "a.arc");
-    reader.Open(dir / "a.arc");
-    expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
+    b.WriteTo(FDir / "a.arc");
+    FReader.Open(FDir / "a.arc");
+    ExpectError<EDataError>([&] { FReader.ExtractFile(0, FDir / "out"); },
                             "Daten von dir/damaged.bin sind beschädigt");
-    const std::string written = readFile(dir / "out");
+    const std::string written = ReadFile(FDir / "out");
     EXPECT_EQ(written.substr(0, 15), "good first part");
     EXPECT_LE(written.size(), 15 + damaged.UncompressedSize);
     EXPECT_EQ(written.find("never written"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(ExtractFile, DamagedPartTest, ::testing::ValuesIn(DamagedParts),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(ExtractFile, TDamagedPartTest, ::testing::ValuesIn(DamagedParts),
+                         TLabelName());
 
-TEST_F(ExtractFileTest, dataBeyondTheFileIsAReadError)
+TEST_F(TExtractFileTest, dataBeyondTheFileIsAReadError)
 {
     // Each case is refused with the read error; a stored entry keeps the
     // blocks that were copied in full before the file ran out.
-    struct Case
+    struct TCase
     {
-        const char *label;
-        std::function<void(ArchiveBuilder &)> damage;
-        std::size_t kept;
+        const char *Label;
+        std::function<void(TArchiveBuilder &)> Damage;
+        std::size_t Kept;
     };
-    const Case cases[] = {
-        {"stored data past the end", [](ArchiveBuilder &b) { b.OverrideEntry(0, 3, 5000000); },
+    const TCase cases[] = {
+        {"stored data past the end", [](TArchiveBuilder &B) { B.OverrideEntry(0, 3, 5000000); },
          2 * 61440},
-        {"stored offset past the end", [](ArchiveBuilder &b) { b.OverrideEntry(0, 1, 0xFFFFFF00); },
-         0},
-        {"part past the end", [](ArchiveBuilder &b) { b.OverridePart(0, 1, 0x7FFFFFFF); }, 0},
-        {"part offset past the end", [](ArchiveBuilder &b) { b.OverridePart(0, 0, 0xFFFFFFF0); },
+        {"stored offset past the end",
+         [](TArchiveBuilder &B) { B.OverrideEntry(0, 1, 0xFFFFFF00); }, 0},
+        {"part past the end", [](TArchiveBuilder &B) { B.OverridePart(0, 1, 0x7FFFFFFF); }, 0},
+        {"part offset past the end", [](TArchiveBuilder &B) { B.OverridePart(0, 0, 0xFFFFFFF0); },
          0},
     };
-    for (const Case &c : cases) {
-        ArchiveBuilder b;
+    for (const TCase &c : cases) {
+        TArchiveBuilder b;
         b.AddStored("s", std::string(150000, 's'));
         b.AddCompressed("c", {"part"});
-        c.damage(b);
-        b.WriteTo(dir / "a.arc");
-        reader.Open(dir / "a.arc");
-        const int index = std::string(c.label).starts_with("part") ? 1 : 0;
-        expectError<EReadError>([&] { reader.ExtractFile(index, dir / "out"); },
+        c.Damage(b);
+        b.WriteTo(FDir / "a.arc");
+        FReader.Open(FDir / "a.arc");
+        const int index = std::string(c.Label).starts_with("part") ? 1 : 0;
+        ExpectError<EReadError>([&] { FReader.ExtractFile(index, FDir / "out"); },
                                 "Stream-Lesefehler");
-        EXPECT_EQ(readFile(dir / "out").size(), c.kept) << c.label;
+        EXPECT_EQ(ReadFile(FDir / "out").size(), c.Kept) << c.Label;
     }
 }
 
-TEST_F(ExtractFileTest, shortWritesAreWriteErrors)
+TEST_F(TExtractFileTest, shortWritesAreWriteErrors)
 {
     // /dev/full accepts nothing: every write comes back short.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s", "stored");
     b.AddCompressed("c", {"compressed"});
-    b.WriteTo(dir / "a.arc");
-    reader.Open(dir / "a.arc");
+    b.WriteTo(FDir / "a.arc");
+    FReader.Open(FDir / "a.arc");
     for (int i = 0; i < 2; ++i)
-        expectError<EWriteError>([&] { reader.ExtractFile(i, "/dev/full"); },
+        ExpectError<EWriteError>([&] { FReader.ExtractFile(i, "/dev/full"); },
                                  "Stream-Schreibfehler");
 }
 
-TEST_F(ExtractFileTest, failureReportedAtCloseIsAWriteError)
+TEST_F(TExtractFileTest, failureReportedAtCloseIsAWriteError)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("d/s", "stored");
     b.AddStored("later", "never");
-    b.WriteTo(dir / "a.arc");
-    reader.Open(dir / "a.arc");
-    const FailingClose failing;
-    expectError<EWriteError>([&] { reader.ExtractFile(0, dir / "out"); }, "Stream-Schreibfehler");
-    EXPECT_EQ(readFile(dir / "out"), "stored");
-    expectError<EWriteError>([&] { reader.ExtractAll(dir / "t"); }, "Stream-Schreibfehler");
-    EXPECT_EQ(treeOf(dir / "t"), (std::set<std::string>{"d/", "d/s"}));
+    b.WriteTo(FDir / "a.arc");
+    FReader.Open(FDir / "a.arc");
+    const TFailingClose failing;
+    ExpectError<EWriteError>([&] { FReader.ExtractFile(0, FDir / "out"); }, "Stream-Schreibfehler");
+    EXPECT_EQ(ReadFile(FDir / "out"), "stored");
+    ExpectError<EWriteError>([&] { FReader.ExtractAll(FDir / "t"); }, "Stream-Schreibfehler");
+    EXPECT_EQ(TreeOf(FDir / "t"), (std::set<std::string>{"d/", "d/s"}));
 }
 
-TEST_F(ExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
+TEST_F(TExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
 {
     // A 4 GiB file that holds almost nothing: its one part claims the hole
     // before the directory, which reads as zeros, no zlib header.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressedRaw("huge", {{"", 0xFFFFFFF0}}, 0xFFFFFFF0);
     b.OverridePart(0, 1, 0xFFFFFF00);
-    b.WriteSparseTo(dir / "a.arc", 0xFFFFFF00);
-    reader.Open(dir / "a.arc");
+    b.WriteSparseTo(FDir / "a.arc", 0xFFFFFF00);
+    FReader.Open(FDir / "a.arc");
     ResetPeakMemory();
     const long before = StatusKib("VmRSS");
-    expectError<EDataError>([&] { reader.ExtractFile(0, dir / "out"); },
+    ExpectError<EDataError>([&] { FReader.ExtractFile(0, FDir / "out"); },
                             "Daten von huge sind beschädigt");
     EXPECT_LT(StatusKib("VmHWM") - before, 16 * 1024);
 }
 
-TEST_F(ExtractFileTest, writesToAPipe)
+TEST_F(TExtractFileTest, writesToAPipe)
 {
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddCompressed("c", {"through ", "a pipe"});
-    b.WriteTo(dir / "a.arc");
-    reader.Open(dir / "a.arc");
-    reader.ExtractFile(0, "/proc/self/fd/" + std::to_string(ends[1]));
+    b.WriteTo(FDir / "a.arc");
+    FReader.Open(FDir / "a.arc");
+    FReader.ExtractFile(0, "/proc/self/fd/" + std::to_string(ends[1]));
     ::close(ends[1]);
     char got[64] = {};
     EXPECT_EQ(::read(ends[0], got, sizeof got), 14);
@@ -384,33 +384,33 @@ TEST_F(ExtractFileTest, writesToAPipe)
     ::close(ends[0]);
 }
 
-TEST_F(ExtractFileTest, outputThatCannotBeCreatedIsACreateError)
+TEST_F(TExtractFileTest, outputThatCannotBeCreatedIsACreateError)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s", "data");
-    b.WriteTo(dir / "a.arc");
-    reader.Open(dir / "a.arc");
-    fs::create_directory(dir / "folder");
-    for (const std::string &name : {dir / "missing/out", dir / "folder", dir / "folder/"})
-        expectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
+    b.WriteTo(FDir / "a.arc");
+    FReader.Open(FDir / "a.arc");
+    fs::create_directory(FDir / "folder");
+    for (const std::string &name : {FDir / "missing/out", FDir / "folder", FDir / "folder/"})
+        ExpectError<EFCreateError>([&] { FReader.ExtractFile(0, name); },
                                    "Datei " + name + " kann nicht erstellt werden");
-    EXPECT_EQ(treeOf(dir.path()), (std::set<std::string>{"a.arc", "folder/"}));
+    EXPECT_EQ(TreeOf(FDir.Path()), (std::set<std::string>{"a.arc", "folder/"}));
 }
 
-TEST_F(ExtractFileTest, refusesToOverwriteTheOpenArchive)
+TEST_F(TExtractFileTest, refusesToOverwriteTheOpenArchive)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s", "data");
     const std::string bytes = b.Build();
-    writeFile(dir / "a.arc", bytes);
-    fs::create_hard_link(dir / "a.arc", dir / "hard.arc");
-    fs::create_symlink(dir / "a.arc", dir / "soft.arc");
-    reader.Open(dir / "a.arc");
-    for (const std::string &name : {dir / "a.arc", dir / "hard.arc", dir / "soft.arc",
-                                    dir / "../" + dir.path().filename().string() + "/a.arc"}) {
-        expectError<EFCreateError>([&] { reader.ExtractFile(0, name); },
+    WriteFile(FDir / "a.arc", bytes);
+    fs::create_hard_link(FDir / "a.arc", FDir / "hard.arc");
+    fs::create_symlink(FDir / "a.arc", FDir / "soft.arc");
+    FReader.Open(FDir / "a.arc");
+    for (const std::string &name : {FDir / "a.arc", FDir / "hard.arc", FDir / "soft.arc",
+                                    FDir / "../" + FDir.Path().filename().string() + "/a.arc"}) {
+        ExpectError<EFCreateError>([&] { FReader.ExtractFile(0, name); },
                                    "Datei " + name + " kann nicht erstellt werden");
-        EXPECT_EQ(readFile(dir / "a.arc"), bytes);
+        EXPECT_EQ(ReadFile(FDir / "a.arc"), bytes);
     }
-    EXPECT_EQ(reader.GetFileName(0), "s");
+    EXPECT_EQ(FReader.GetFileName(0), "s");
 }

@@ -7,20 +7,20 @@ using namespace trovel::testing;
 
 namespace {
 
-struct Decoding
+struct TDecoding
 {
-    const char *label;
-    const char *codec;
-    std::string stored;
-    std::string text;
-    friend void PrintTo(const Decoding &d, std::ostream *out) { *out << d.label; }
+    const char *Label;
+    const char *Codec;
+    std::string Stored;
+    std::string Text;
+    friend void PrintTo(const TDecoding &D, std::ostream *Out) { *Out << D.Label; }
 };
 
-class NameDecoding : public ::testing::TestWithParam<Decoding>
+class TNameDecoding : public ::testing::TestWithParam<TDecoding>
 {
 };
 
-const Decoding Decodings[] = {
+const TDecoding Decodings[] = {
     {"1252", "1252", "Gel\xe4nde/Stra\337e.tex", "Gelände/Straße.tex"},
     {"1251", "1251", "\xcf\xf0\xe8", "При"},
     {"1252 undefined byte", "1252", "\x81\x8d\x90", "\u0081\u008d\u0090"},
@@ -38,43 +38,51 @@ const Decoding Decodings[] = {
 
 } // namespace
 
-TEST_P(NameDecoding, givesTheText)
+TEST_P(TNameDecoding, givesTheText)
 {
-    const Decoding &d = GetParam();
-    const std::optional<TNameCodec> codec = TNameCodec::FromName(d.codec);
+    const TDecoding &d = GetParam();
+    const std::optional<TNameCodec> codec = TNameCodec::FromName(d.Codec);
     ASSERT_TRUE(codec);
-    EXPECT_EQ(codec->ToText(d.stored), d.text);
-    EXPECT_EQ(codec->ToPathText(d.stored), d.text);
+    EXPECT_EQ(codec->ToText(d.Stored), d.Text);
+    EXPECT_EQ(codec->ToPathText(d.Stored), d.Text);
 }
 
-INSTANTIATE_TEST_SUITE_P(NameCodec, NameDecoding, ::testing::ValuesIn(Decodings), LabelName());
+INSTANTIATE_TEST_SUITE_P(NameCodec, TNameDecoding, ::testing::ValuesIn(Decodings), TLabelName());
 
 namespace {
 
-struct LocaleCase
+struct TLocaleCase
 {
-    const char *lcAll, *lcCtype, *lang;
-    int codePage;
+    const char *Label;
+    const char *LcAll, *LcCtype, *Lang;
+    int CodePage;
+    friend void PrintTo(const TLocaleCase &C, std::ostream *Out) { *Out << C.Label; }
 };
 
-class SystemCodePageOf : public ::testing::TestWithParam<LocaleCase>
+class TSystemCodePageOf : public ::testing::TestWithParam<TLocaleCase>
 {
 };
 
-const LocaleCase LocaleCases[] = {
-    {"", "", "ru_RU.UTF-8", 1251},  {"", "", "de_DE.UTF-8", 1252},     {"", "", "", 1252},
-    {"C", "", "ru_RU.UTF-8", 1252}, {"", "ja_JP.UTF-8", "ru_RU", 932}, {"zh_TW.UTF-8", "", "", 950},
-    {"zh_CN.GB18030", "", "", 936}, {"sr_RS@latin", "", "", 1250},
+const TLocaleCase LocaleCases[] = {
+    {"Russian", "", "", "ru_RU.UTF-8", 1251},
+    {"German", "", "", "de_DE.UTF-8", 1252},
+    {"no locale set", "", "", "", 1252},
+    {"C overrides LANG", "C", "", "ru_RU.UTF-8", 1252},
+    {"LC_CTYPE overrides LANG", "", "ja_JP.UTF-8", "ru_RU", 932},
+    {"Chinese of Taiwan", "zh_TW.UTF-8", "", "", 950},
+    {"Chinese of China", "zh_CN.GB18030", "", "", 936},
+    {"Serbian in Latin script", "sr_RS@latin", "", "", 1250},
 };
 
 } // namespace
 
-TEST_P(SystemCodePageOf, followsTheLocaleTheCLibraryReads)
+TEST_P(TSystemCodePageOf, followsTheLocaleTheCLibraryReads)
 {
-    const LocaleCase &c = GetParam();
-    LocaleEnvironment pinned(c.lcAll, c.lcCtype, c.lang);
-    EXPECT_EQ(SystemCodePage(), c.codePage)
-        << "LC_ALL=" << c.lcAll << " LC_CTYPE=" << c.lcCtype << " LANG=" << c.lang;
+    const TLocaleCase &c = GetParam();
+    TLocaleEnvironment pinned(c.LcAll, c.LcCtype, c.Lang);
+    EXPECT_EQ(SystemCodePage(), c.CodePage)
+        << "LC_ALL=" << c.LcAll << " LC_CTYPE=" << c.LcCtype << " LANG=" << c.Lang;
 }
 
-INSTANTIATE_TEST_SUITE_P(NameCodec, SystemCodePageOf, ::testing::ValuesIn(LocaleCases));
+INSTANTIATE_TEST_SUITE_P(NameCodec, TSystemCodePageOf, ::testing::ValuesIn(LocaleCases),
+                         TLabelName());

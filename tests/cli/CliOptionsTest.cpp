@@ -7,14 +7,14 @@ using namespace trovel;
 
 TEST(CliOptions, optionsStandAnywhereAfterTheCommand)
 {
-    struct Case
+    struct TCase
     {
-        std::vector<std::string> args;
-        std::vector<std::string> operands;
-        const char *codePage;
-        bool noSpaceCheck;
+        std::vector<std::string> Args;
+        std::vector<std::string> Operands;
+        const char *CodePage;
+        bool NoSpaceCheck;
     };
-    const Case cases[] = {
+    const TCase cases[] = {
         {{"list", "a.arc", "--codepage", "1252", "*.tex"}, {"a.arc", "*.tex"}, "1252", false},
         {{"list", "--codepage=raw", "a.arc"}, {"a.arc"}, "raw", false},
         {{"extract-all", "a", "--no-space-check", "d", "--", "-x", "--codepage=1"},
@@ -23,11 +23,11 @@ TEST(CliOptions, optionsStandAnywhereAfterTheCommand)
          true},
         {{"extract", "a", "-1", "-"}, {"a", "-1", "-"}, nullptr, false},
     };
-    for (const Case &c : cases) {
-        const TCliOptions options = ParseCommandLine(c.args);
-        EXPECT_EQ(options.Operands, c.operands) << c.args[1];
-        EXPECT_EQ(options.Codec, c.codePage ? TNameCodec::FromName(c.codePage) : std::nullopt);
-        EXPECT_EQ(options.NoSpaceCheck, c.noSpaceCheck);
+    for (const TCase &c : cases) {
+        const TCliOptions options = ParseCommandLine(c.Args);
+        EXPECT_EQ(options.Operands, c.Operands) << c.Args[1];
+        EXPECT_EQ(options.Codec, c.CodePage ? TNameCodec::FromName(c.CodePage) : std::nullopt);
+        EXPECT_EQ(options.NoSpaceCheck, c.NoSpaceCheck);
     }
 
     const std::vector<std::vector<std::string>> wrong = {

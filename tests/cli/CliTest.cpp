@@ -1,169 +1,110 @@
 // trovel-cli run as a process: output, files, messages and exit codes.
 #include "ArchiveBuilder.h"
+#include "Process.h"
+#include "TempDir.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <pty.h>
 #include <sched.h>
 #include <set>
-#include <spawn.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace fs = std::filesystem;
-using trovel::testing::ArchiveBuilder;
-using trovel::testing::Deflate;
-using trovel::testing::RawPart;
+using namespace trovel::testing;
 
 namespace {
 
 std::string CliPath; // from the command line of the test program
 
-std::string readFile(const fs::path &path)
+struct TOutcome
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFileAt(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-struct Outcome
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
 };
 
-// A running trovel-cli. Its output goes to files in the test's folder, or
-// its stderr to a terminal the test holds.
-class Cli final
+// A running trovel-cli. Its output goes to files in the test's folder, or to
+// descriptors the test holds: a terminal, a pipe.
+class TCli final
 {
 public:
-    Cli(const fs::path &folder, const std::vector<std::string> &args, int stderrFd = -1,
-        int stdoutFd = -1)
-        : FOut(folder / "stdout"), FErr(folder / "stderr")
+    TCli(const fs::path &Folder, const std::vector<std::string> &Args, int StderrHandle = -1,
+         int StdoutHandle = -1)
+        : FOut(Folder / "stdout"), FErr(Folder / "stderr"), FProcess(WithProgram(Args))
     {
-        // Ctrl+C and a closed pipe act as they do at a shell prompt, whatever
-        // the test runner set for itself.
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGINT);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (stdoutFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+        if (StdoutHandle >= 0)
+            FProcess.RedirectToHandle(STDOUT_FILENO, StdoutHandle);
         else
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, FOut.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (stderrFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, stderrFd, STDERR_FILENO);
+            FProcess.RedirectToFile(STDOUT_FILENO, FOut);
+        if (StderrHandle >= 0)
+            FProcess.RedirectToHandle(STDERR_FILENO, StderrHandle);
         else
-            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, FErr.c_str(),
-                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<std::string> argv = {CliPath};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char *> pointers;
-        for (std::string &arg : argv)
-            pointers.push_back(arg.data());
-        pointers.push_back(nullptr);
-        std::vector<std::string> env = {"LC_ALL=C.UTF-8"};
-        for (char **e = environ; *e; ++e) {
-            if (!std::string_view(*e).starts_with("LC_ALL="))
-                env.emplace_back(*e);
-        }
-        std::vector<char *> envPointers;
-        for (std::string &e : env)
-            envPointers.push_back(e.data());
-        envPointers.push_back(nullptr);
-        const int status = posix_spawn(&FPid, CliPath.c_str(), &actions, &attributes,
-                                       pointers.data(), envPointers.data());
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-        if (status != 0)
-            throw std::runtime_error("cannot start " + CliPath);
+            FProcess.RedirectToFile(STDERR_FILENO, FErr);
+        FProcess.SetVariable("LC_ALL", "C.UTF-8");
+        FProcess.Start();
     }
 
-    pid_t pid() const { return FPid; }
+    pid_t Pid() const { return FProcess.Pid(); }
 
-    Outcome wait()
+    // Killed by a signal shows as its negative number, never as an exit code.
+    TOutcome Wait()
     {
-        int status = 0;
-        while (::waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
-        }
-        Outcome outcome;
-        // Killed by a signal shows as its negative number, never as an exit code.
-        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-        outcome.out = readFile(FOut);
-        outcome.err = readFile(FErr);
+        TOutcome outcome;
+        outcome.ExitCode = FProcess.Wait();
+        outcome.Out = ReadFile(FOut);
+        outcome.Err = ReadFile(FErr);
         return outcome;
     }
 
 private:
-    fs::path FOut, FErr;
-    pid_t FPid = -1;
-};
-
-struct TempDirOf
-{
-    TempDirOf()
+    static std::vector<std::string> WithProgram(const std::vector<std::string> &Args)
     {
-        std::string pattern = (fs::temp_directory_path() / "trovel-cli-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
+        std::vector<std::string> arguments = {CliPath};
+        arguments.insert(arguments.end(), Args.begin(), Args.end());
+        return arguments;
     }
-    ~TempDirOf() { fs::remove_all(path); }
-    fs::path path;
+
+    std::string FOut, FErr;
+    TProcess FProcess;
 };
 
 // A pseudo-terminal for trovel-cli's stderr. Suspending its output, as
 // Ctrl+S does, holds the program in its next write to the terminal.
-class Terminal final
+class TTerminal final
 {
 public:
-    explicit Terminal(unsigned short columns = 80)
+    explicit TTerminal(unsigned short Columns = 80)
     {
         winsize size{};
-        size.ws_col = columns;
+        size.ws_col = Columns;
         size.ws_row = 10;
         if (::openpty(&FMaster, &FSlave, nullptr, nullptr, &size) != 0)
             throw std::runtime_error("openpty failed");
         ::fcntl(FMaster, F_SETFD, FD_CLOEXEC);
         ::fcntl(FSlave, F_SETFD, FD_CLOEXEC);
     }
-    ~Terminal()
+    ~TTerminal()
     {
         ::close(FMaster);
         if (FSlave >= 0)
             ::close(FSlave);
     }
-    Terminal(const Terminal &) = delete;
-    Terminal &operator=(const Terminal &) = delete;
+    TTerminal(const TTerminal &) = delete;
+    TTerminal &operator=(const TTerminal &) = delete;
 
-    int slave() const { return FSlave; }
-    void suspendOutput(bool suspend) const { ::tcflow(FSlave, suspend ? TCOOFF : TCOON); }
+    int Slave() const { return FSlave; }
+    void SuspendOutput(bool Suspend) const { ::tcflow(FSlave, Suspend ? TCOOFF : TCOON); }
 
     // Everything shown, once the program has ended.
-    std::string shown()
+    std::string Shown()
     {
         ::close(std::exchange(FSlave, -1));
         std::string text;
@@ -181,22 +122,22 @@ private:
 // Linux shows in /proc which system call a process sleeps in and which
 // signals wait for it: how a test knows where the program is held, without
 // guessing a delay.
-std::string procText(pid_t pid, const char *file)
+std::string ProcText(pid_t Pid, const char *File)
 {
-    return readFile("/proc/" + std::to_string(pid) + "/" + file);
+    return ReadFile("/proc/" + std::to_string(Pid) + "/" + File);
 }
 
 // An interruptible sleep: waiting for a reader or for the terminal, not for
 // the disk.
-bool sleepsIn(pid_t pid, long call)
+bool SleepsIn(pid_t Pid, long Call)
 {
-    return procText(pid, "stat").find(") S ") != std::string::npos &&
-           procText(pid, "syscall").starts_with(std::to_string(call) + " ");
+    return ProcText(Pid, "stat").find(") S ") != std::string::npos &&
+           ProcText(Pid, "syscall").starts_with(std::to_string(Call) + " ");
 }
 
-bool interruptPending(pid_t pid)
+bool InterruptPending(pid_t Pid)
 {
-    const std::string status = procText(pid, "status");
+    const std::string status = ProcText(Pid, "status");
     for (const std::string field : {"\nSigPnd:", "\nShdPnd:"}) {
         const std::size_t at = status.find(field);
         if (at != std::string::npos &&
@@ -206,51 +147,51 @@ bool interruptPending(pid_t pid)
     return false;
 }
 
-void waitUntil(const std::function<bool()> &condition)
+void WaitUntil(const std::function<bool()> &Condition)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
+    while (!Condition()) {
         ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the program was never held";
         ::sched_yield();
     }
 }
 
-class CliTest : public ::testing::Test
+class TCliTest : public ::testing::Test
 {
 protected:
-    CliTest() : dir(scratch.path) {}
+    TCliTest() : FDir(FScratch.Path()) {}
 
-    Outcome run(const std::vector<std::string> &args) { return Cli(dir, args).wait(); }
+    TOutcome Run(const std::vector<std::string> &Args) { return TCli(FDir, Args).Wait(); }
     // stderr, and stdout when asked, go to a terminal 30 columns wide, which
     // passes the bytes on as they are; err holds what it received.
-    Outcome runOnTerminal(const std::vector<std::string> &args, bool stdoutToo)
+    TOutcome RunOnTerminal(const std::vector<std::string> &Args, bool StdoutToo)
     {
-        Terminal terminal(30);
+        TTerminal terminal(30);
         termios mode{};
-        ::tcgetattr(terminal.slave(), &mode);
+        ::tcgetattr(terminal.Slave(), &mode);
         mode.c_oflag &= ~OPOST;
-        ::tcsetattr(terminal.slave(), TCSANOW, &mode);
-        Outcome o = Cli(dir, args, terminal.slave(), stdoutToo ? terminal.slave() : -1).wait();
-        o.err = terminal.shown();
+        ::tcsetattr(terminal.Slave(), TCSANOW, &mode);
+        TOutcome o = TCli(FDir, Args, terminal.Slave(), StdoutToo ? terminal.Slave() : -1).Wait();
+        o.Err = terminal.Shown();
         return o;
     }
-    std::string path(const std::string &name) const { return (dir / name).string(); }
-    std::string write(const ArchiveBuilder &b, const std::string &name = "a.arc")
+    std::string Path(const std::string &Name) const { return (FDir / Name).string(); }
+    std::string Write(const TArchiveBuilder &B, const std::string &Name = "a.arc")
     {
-        b.WriteTo(path(name));
-        return path(name);
+        B.WriteTo(Path(Name));
+        return Path(Name);
     }
 
-    TempDirOf scratch;
-    fs::path dir;
+    TTempDir FScratch;
+    fs::path FDir;
 };
 
 // The usage text as --help prints it.
-std::string usage()
+std::string Usage()
 {
     static const std::string text = [] {
-        TempDirOf dir;
-        return Cli(dir.path, {"--help"}).wait().out;
+        const TTempDir dir;
+        return TCli(dir.Path(), {"--help"}).Wait().Out;
     }();
     return text;
 }
@@ -260,17 +201,17 @@ std::string usage()
 const std::string OddName = "bytes/\x80\xFF\t tab";
 const std::string OddNameText = "bytes/\u20AC\u00FF\t tab";
 
-std::string shownName(const std::string &stored)
+std::string ShownName(const std::string &Stored)
 {
-    return stored == OddName ? OddNameText : stored;
+    return Stored == OddName ? OddNameText : Stored;
 }
 
-ArchiveBuilder mixedArchive()
+TArchiveBuilder MixedArchive()
 {
     std::string text;
     for (int i = 0; i < 3000; ++i)
         text += "row " + std::to_string(i) + "\n";
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("readme.txt", "hello\n");
     b.AddCompressed("data/parts.bin", {text.substr(0, 100), text.substr(100, 9000), text});
     b.AddOther("data/other mode", 0xFFFFFFFF, 0xFFFFFFFF);
@@ -282,143 +223,143 @@ ArchiveBuilder mixedArchive()
 
 } // namespace
 
-TEST_F(CliTest, listPrintsEveryEntryWithItsName)
+TEST_F(TCliTest, listPrintsEveryEntryWithItsName)
 {
-    const ArchiveBuilder b = mixedArchive();
-    const std::string archive = write(b);
-    struct Case
+    const TArchiveBuilder b = MixedArchive();
+    const std::string archive = Write(b);
+    struct TCase
     {
-        std::vector<std::string> args;
-        std::string oddName;
+        std::vector<std::string> Args;
+        std::string OddName;
     };
-    const Case cases[] = {
+    const TCase cases[] = {
         {{"list", archive}, OddNameText},
         {{"list", archive, "--codepage", "raw"}, OddName},
         {{"list", "--codepage=RAW", archive}, OddName},
         {{"list", archive, "--codepage", "utf-8"}, "bytes/\uFFFD\uFFFD\t tab"},
         {{"list", archive, "--codepage", "raw", "--codepage", "1252"}, OddNameText},
     };
-    for (const Case &c : cases) {
-        const Outcome o = run(c.args);
-        EXPECT_EQ(o.exitCode, 0);
-        EXPECT_EQ(o.out, "0\t1\t6\treadme.txt\n"
+    for (const TCase &c : cases) {
+        const TOutcome o = Run(c.Args);
+        EXPECT_EQ(o.ExitCode, 0);
+        EXPECT_EQ(o.Out, "0\t1\t6\treadme.txt\n"
                          "1\t3\t" +
                              std::to_string(b.Expected(1).size()) +
                              "\tdata/parts.bin\n"
                              "2\t4294967295\t4294967295\tdata/other mode\n"
                              "3\t1\t70000\t" +
-                             c.oddName +
+                             c.OddName +
                              "\n"
                              "4\t1\t0\tempty\n");
-        EXPECT_EQ(o.err, "");
+        EXPECT_EQ(o.Err, "");
     }
 
-    const Outcome empty = run({"list", write(ArchiveBuilder(), "empty.arc")});
-    EXPECT_EQ(empty.exitCode, 0);
-    EXPECT_EQ(empty.out, "");
+    const TOutcome empty = Run({"list", Write(TArchiveBuilder(), "empty.arc")});
+    EXPECT_EQ(empty.ExitCode, 0);
+    EXPECT_EQ(empty.Out, "");
 }
 
-TEST_F(CliTest, extractWritesEachEntryExactly)
+TEST_F(TCliTest, extractWritesEachEntryExactly)
 {
-    const ArchiveBuilder b = mixedArchive();
-    const std::string archive = write(b);
+    const TArchiveBuilder b = MixedArchive();
+    const std::string archive = Write(b);
     for (int i = 0; i < b.EntryCount(); ++i) {
-        const Outcome o = run({"extract", archive, std::to_string(i), path("out")});
-        EXPECT_EQ(o.exitCode, 0) << o.err;
-        EXPECT_EQ(o.out + o.err, "");
-        EXPECT_EQ(readFile(path("out")), b.Expected(i)) << b.Name(i);
+        const TOutcome o = Run({"extract", archive, std::to_string(i), Path("out")});
+        EXPECT_EQ(o.ExitCode, 0) << o.Err;
+        EXPECT_EQ(o.Out + o.Err, "");
+        EXPECT_EQ(ReadFile(Path("out")), b.Expected(i)) << b.Name(i);
     }
 }
 
-TEST_F(CliTest, extractChecksTheIndex)
+TEST_F(TCliTest, extractChecksTheIndex)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a", "a");
     b.AddStored("b", "b");
     b.AddStored("c", "c");
-    const std::string archive = write(b);
-    const std::string empty = write(ArchiveBuilder(), "empty.arc");
-    struct Case
+    const std::string archive = Write(b);
+    const std::string empty = Write(TArchiveBuilder(), "empty.arc");
+    struct TCase
     {
-        std::string archive, index;
-        int exitCode;
-        std::string err;
+        std::string Archive, Index;
+        int ExitCode;
+        std::string Err;
     };
-    const Case cases[] = {
+    const TCase cases[] = {
         {archive, "3", 1, "trovel-cli: index 3 out of range (0 to 2)\n"},
         {archive, "-1", 1, "trovel-cli: index -1 out of range (0 to 2)\n"},
         {archive, "99999999999999999999", 1,
          "trovel-cli: index 99999999999999999999 out of range (0 to 2)\n"},
         {empty, "0", 1, "trovel-cli: index 0 out of range (the archive has no entries)\n"},
-        {archive, "x", 2, usage()},
-        {archive, "1x", 2, usage()},
-        {archive, " 1", 2, usage()},
-        {archive, "", 2, usage()},
+        {archive, "x", 2, Usage()},
+        {archive, "1x", 2, Usage()},
+        {archive, " 1", 2, Usage()},
+        {archive, "", 2, Usage()},
     };
-    for (const Case &c : cases) {
-        const Outcome o = run({"extract", c.archive, c.index, path("out")});
-        EXPECT_EQ(o.exitCode, c.exitCode) << c.index;
-        EXPECT_EQ(o.err, c.err);
-        EXPECT_FALSE(fs::exists(path("out"))) << c.index;
+    for (const TCase &c : cases) {
+        const TOutcome o = Run({"extract", c.Archive, c.Index, Path("out")});
+        EXPECT_EQ(o.ExitCode, c.ExitCode) << c.Index;
+        EXPECT_EQ(o.Err, c.Err);
+        EXPECT_FALSE(fs::exists(Path("out"))) << c.Index;
     }
 }
 
-TEST_F(CliTest, failuresPrintTheMessage)
+TEST_F(TCliTest, failuresPrintTheMessage)
 {
-    ArchiveBuilder damagedPart;
+    TArchiveBuilder damagedPart;
     damagedPart.AddStored("fine", "fine");
     damagedPart.AddCompressedRaw("broken", {{"not zlib", 5}}, 5);
-    ArchiveBuilder traversal;
+    TArchiveBuilder traversal;
     traversal.AddStored("../escape", "x");
-    ArchiveBuilder good = mixedArchive();
-    const std::string badDirectory = path("bad.arc");
-    std::ofstream(badDirectory) << "short";
-    fs::create_directory(dir / "folder");
+    TArchiveBuilder good = MixedArchive();
+    const std::string badDirectory = Path("bad.arc");
+    WriteFile(badDirectory, "short");
+    fs::create_directory(FDir / "folder");
 
-    struct Case
+    struct TCase
     {
-        std::vector<std::string> args;
-        std::string err;
+        std::vector<std::string> Args;
+        std::string Err;
     };
     const int full = ::open("/dev/full", O_WRONLY);
-    const Case cases[] = {
-        {{"list", path("missing.arc")},
-         "Datei " + path("missing.arc") + " kann nicht geöffnet werden"},
+    const TCase cases[] = {
+        {{"list", Path("missing.arc")},
+         "Datei " + Path("missing.arc") + " kann nicht geöffnet werden"},
         {{"list", badDirectory}, "Stream-Lesefehler"},
-        {{"test", path("missing.arc")},
-         "Datei " + path("missing.arc") + " kann nicht geöffnet werden"},
+        {{"test", Path("missing.arc")},
+         "Datei " + Path("missing.arc") + " kann nicht geöffnet werden"},
         // failures while an entry is written name the entry
-        {{"extract", write(damagedPart, "part.arc"), "1", path("out")},
+        {{"extract", Write(damagedPart, "part.arc"), "1", Path("out")},
          "broken: Daten von broken sind beschädigt"},
-        {{"extract-all", path("part.arc"), path("all")},
+        {{"extract-all", Path("part.arc"), Path("all")},
          "broken: Daten von broken sind beschädigt"},
-        {{"extract-all", write(traversal, "up.arc"), path("all")},
+        {{"extract-all", Write(traversal, "up.arc"), Path("all")},
          "../escape: Eintrag ../escape liegt außerhalb des Zielordners"},
-        {{"extract", write(good), "0", path("a.arc")},
-         "readme.txt: Datei " + path("a.arc") + " kann nicht erstellt werden"},
-        {{"extract", path("a.arc"), "0", path("folder")},
-         "readme.txt: Datei " + path("folder") + " kann nicht erstellt werden"},
-        {{"extract", path("a.arc"), "3", "/dev/full"},
+        {{"extract", Write(good), "0", Path("a.arc")},
+         "readme.txt: Datei " + Path("a.arc") + " kann nicht erstellt werden"},
+        {{"extract", Path("a.arc"), "0", Path("folder")},
+         "readme.txt: Datei " + Path("folder") + " kann nicht erstellt werden"},
+        {{"extract", Path("a.arc"), "3", "/dev/full"},
          OddNameText + ": Stream-Schreibfehler"}, // not escaped into a file
-        {{"extract", path("a.arc"), "0", "-"}, "readme.txt: Stream-Schreibfehler"},
+        {{"extract", Path("a.arc"), "0", "-"}, "readme.txt: Stream-Schreibfehler"},
     };
-    for (const Case &c : cases) {
+    for (const TCase &c : cases) {
         // stdout takes nothing
-        const Outcome o = Cli(dir, c.args, -1, full).wait();
-        EXPECT_EQ(o.exitCode, 1) << c.args[0];
-        EXPECT_EQ(o.err, "trovel-cli: " + c.err + "\n");
+        const TOutcome o = TCli(FDir, c.Args, -1, full).Wait();
+        EXPECT_EQ(o.ExitCode, 1) << c.Args[0];
+        EXPECT_EQ(o.Err, "trovel-cli: " + c.Err + "\n");
     }
-    EXPECT_EQ(readFile(path("all/fine")), "fine"); // written before the damaged entry
+    EXPECT_EQ(ReadFile(Path("all/fine")), "fine"); // written before the damaged entry
 
-    const Outcome o = Cli(dir, {"list", path("a.arc")}, -1, full).wait();
+    const TOutcome o = TCli(FDir, {"list", Path("a.arc")}, -1, full).Wait();
     ::close(full);
-    EXPECT_EQ(o.exitCode, 1);
-    EXPECT_EQ(o.err, "trovel-cli: Stream-Schreibfehler\n"); // tied to no entry
+    EXPECT_EQ(o.ExitCode, 1);
+    EXPECT_EQ(o.Err, "trovel-cli: Stream-Schreibfehler\n"); // tied to no entry
 }
 
-TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
+TEST_F(TCliTest, patternsChooseTheSameEntriesForEveryCommand)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("textures/sky.tex", "0");
     b.AddStored("textures/a/b.tex", "1");
     b.AddStored("textures2/x.tex", "2");
@@ -426,15 +367,15 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
     b.AddStored("-dash", "4");
     b.AddStored("Textures/up.tex", "5");
     b.AddStored("caf\xe9.txt", "6"); // code page 1252: printed as "café.txt"
-    const std::string archive = write(b);
-    const auto printed = [&](int i) { return i == 6 ? std::string("café.txt") : b.Name(i); };
-    struct Case
+    const std::string archive = Write(b);
+    const auto printed = [&](int I) { return I == 6 ? std::string("café.txt") : b.Name(I); };
+    struct TCase
     {
-        std::vector<std::string> patterns;
-        std::vector<int> chosen;
-        std::string err; // the unmatched patterns, after everything else
+        std::vector<std::string> Patterns;
+        std::vector<int> Chosen;
+        std::string Err; // the unmatched patterns, after everything else
     };
-    const Case cases[] = {
+    const TCase cases[] = {
         {{"textures/"}, {0, 1}, ""},
         {{"*.tex"}, {0, 1, 2, 5}, ""},
         {{"readme.txt", "*.txt"}, {3, 6}, ""},
@@ -444,45 +385,45 @@ TEST_F(CliTest, patternsChooseTheSameEntriesForEveryCommand)
          {3},
          "nothing matches nope\ntrovel-cli: nothing matches Readme*\n"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.patterns.back());
-        const auto withPatterns = [&](std::vector<std::string> args) {
-            args.insert(args.end(), c.patterns.begin(), c.patterns.end());
-            return run(args);
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Patterns.back());
+        const auto withPatterns = [&](std::vector<std::string> Args) {
+            Args.insert(Args.end(), c.Patterns.begin(), c.Patterns.end());
+            return Run(Args);
         };
-        const int status = c.err.empty() ? 0 : 1;
-        const std::string err = c.err.empty() ? "" : "trovel-cli: " + c.err;
+        const int status = c.Err.empty() ? 0 : 1;
+        const std::string err = c.Err.empty() ? "" : "trovel-cli: " + c.Err;
         std::string listed;
         std::set<std::string> files;
-        for (const int i : c.chosen) {
+        for (const int i : c.Chosen) {
             listed += std::to_string(i) + "\t1\t1\t" + printed(i) + "\n";
             files.insert(printed(i));
         }
-        const Outcome list = withPatterns({"list", archive});
-        EXPECT_EQ(list.exitCode, status);
-        EXPECT_EQ(list.out, listed);
-        EXPECT_EQ(list.err, err);
+        const TOutcome list = withPatterns({"list", archive});
+        EXPECT_EQ(list.ExitCode, status);
+        EXPECT_EQ(list.Out, listed);
+        EXPECT_EQ(list.Err, err);
 
-        const Outcome test = withPatterns({"test", archive});
-        EXPECT_EQ(test.exitCode, status);
-        EXPECT_EQ(test.out + test.err, err);
+        const TOutcome test = withPatterns({"test", archive});
+        EXPECT_EQ(test.ExitCode, status);
+        EXPECT_EQ(test.Out + test.Err, err);
 
-        fs::remove_all(path("out"));
-        const Outcome all = withPatterns({"extract-all", archive, path("out")});
-        EXPECT_EQ(all.exitCode, status);
-        EXPECT_EQ(all.err, err);
+        fs::remove_all(Path("out"));
+        const TOutcome all = withPatterns({"extract-all", archive, Path("out")});
+        EXPECT_EQ(all.ExitCode, status);
+        EXPECT_EQ(all.Err, err);
         std::set<std::string> written;
-        for (const auto &item : fs::recursive_directory_iterator(dir / "out")) {
-            if (item.is_regular_file())
-                written.insert(item.path().lexically_relative(dir / "out").string());
+        for (const std::string &item : TreeOf(FDir / "out")) {
+            if (!item.ends_with('/'))
+                written.insert(item);
         }
         EXPECT_EQ(written, files);
     }
 }
 
-TEST_F(CliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
+TEST_F(TCliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("fine.txt", "fine");
     b.AddStored("../escape", "x");
     b.AddCompressedRaw("damaged", {{"not zlib", 5}}, 5);
@@ -491,74 +432,74 @@ TEST_F(CliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
     b.AddCompressed("parts outside", {"x"});
     b.OverrideEntry(4, 8, 7);
     b.AddCompressed("packed", {"a", "b"});
-    const std::string archive = write(b);
+    const std::string archive = Write(b);
 
-    const Outcome o = run({"test", archive});
-    EXPECT_EQ(o.exitCode, 1);
-    EXPECT_EQ(o.out, "1\t../escape\tEintrag ../escape liegt außerhalb des Zielordners\n"
+    const TOutcome o = Run({"test", archive});
+    EXPECT_EQ(o.ExitCode, 1);
+    EXPECT_EQ(o.Out, "1\t../escape\tEintrag ../escape liegt außerhalb des Zielordners\n"
                      "2\tdamaged\tDaten von damaged sind beschädigt\n"
                      "3\tcut\tStream-Lesefehler\n"
                      "4\tparts outside\tFehler bei Bereichsprüfung\n");
-    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(o.Err, "");
 
-    const Outcome fine = run({"test", archive, "fine.txt", "packed"});
-    EXPECT_EQ(fine.exitCode, 0);
-    EXPECT_EQ(fine.out + fine.err, "");
+    const TOutcome fine = Run({"test", archive, "fine.txt", "packed"});
+    EXPECT_EQ(fine.ExitCode, 0);
+    EXPECT_EQ(fine.Out + fine.Err, "");
 }
 
-TEST_F(CliTest, extractToStandardOutput)
+TEST_F(TCliTest, extractToStandardOutput)
 {
     const std::string data(1 << 20, 'd'); // far more than a pipe holds
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("small", "small");
     b.AddCompressed("big", {data, data});
-    const std::string archive = write(b);
-    const Outcome whole = run({"extract", archive, "1", "-"});
-    EXPECT_EQ(whole.exitCode, 0);
-    EXPECT_EQ(whole.out, data + data);
-    EXPECT_EQ(whole.err, "");
+    const std::string archive = Write(b);
+    const TOutcome whole = Run({"extract", archive, "1", "-"});
+    EXPECT_EQ(whole.ExitCode, 0);
+    EXPECT_EQ(whole.Out, data + data);
+    EXPECT_EQ(whole.Err, "");
 
     // A reader that goes away after ten bytes ends the program at once,
     // quietly.
     int ends[2];
     ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-    Cli cli(dir, {"extract", archive, "1", "-"}, -1, ends[1]);
+    TCli cli(FDir, {"extract", archive, "1", "-"}, -1, ends[1]);
     ::close(ends[1]);
     char head[10];
     ASSERT_EQ(::read(ends[0], head, sizeof head), 10);
     ::close(ends[0]);
-    const Outcome cut = cli.wait();
-    EXPECT_TRUE(cut.exitCode == -SIGPIPE || cut.exitCode == 1) << cut.exitCode;
-    EXPECT_EQ(cut.err, "");
+    const TOutcome cut = cli.Wait();
+    EXPECT_TRUE(cut.ExitCode == -SIGPIPE || cut.ExitCode == 1) << cut.ExitCode;
+    EXPECT_EQ(cut.Err, "");
 }
 
-TEST_F(CliTest, extractAllRefusesWhatTheDiskCannotHold)
+TEST_F(TCliTest, extractAllRefusesWhatTheDiskCannotHold)
 {
     // 64 entries share 3,072 part records that each claim 4 GiB but inflate
     // to nothing: 768 TiB claimed by an archive of some 60 KB.
     constexpr int Entries = 64, Parts = 3072;
-    ArchiveBuilder b;
-    b.AddCompressedRaw("e0", std::vector<RawPart>(Parts, {Deflate(""), 0xFFFFFFFF}), 0);
+    TArchiveBuilder b;
+    b.AddCompressedRaw("e0", std::vector<TRawPart>(Parts, {Deflate(""), 0xFFFFFFFF}), 0);
     for (int i = 1; i < Entries; ++i) {
         b.AddCompressedRaw("e" + std::to_string(i), {}, 0);
         b.OverrideEntry(i, 7, Parts);
     }
-    const std::string archive = write(b);
-    const std::string target = path("new/target");
-    const Outcome o = run({"extract-all", archive, target});
-    EXPECT_EQ(o.exitCode, 1);
+    const std::string archive = Write(b);
+    const std::string target = Path("new/target");
+    const TOutcome o = Run({"extract-all", archive, target});
+    EXPECT_EQ(o.ExitCode, 1);
     const std::string needed = std::to_string(std::uint64_t{Entries} * Parts * 0xFFFFFFFF);
-    EXPECT_TRUE(o.err.starts_with("trovel-cli: extracting needs " + needed + " bytes but only "))
-        << o.err;
-    EXPECT_NE(o.err.find(" bytes are free in " + target + " ("), std::string::npos) << o.err;
-    EXPECT_FALSE(fs::exists(path("new")));
+    EXPECT_TRUE(o.Err.starts_with("trovel-cli: extracting needs " + needed + " bytes but only "))
+        << o.Err;
+    EXPECT_NE(o.Err.find(" bytes are free in " + target + " ("), std::string::npos) << o.Err;
+    EXPECT_FALSE(fs::exists(Path("new")));
 
-    const Outcome unchecked = run({"extract-all", "--no-space-check", archive, target});
-    EXPECT_EQ(unchecked.exitCode, 0) << unchecked.err;
+    const TOutcome unchecked = Run({"extract-all", "--no-space-check", archive, target});
+    EXPECT_EQ(unchecked.ExitCode, 0) << unchecked.Err;
     EXPECT_EQ(fs::file_size(target + "/e63"), 0u);
 }
 
-TEST_F(CliTest, usageErrorsAndHelp)
+TEST_F(TCliTest, usageErrorsAndHelp)
 {
     const std::vector<std::vector<std::string>> wrong = {
         {},
@@ -577,183 +518,183 @@ TEST_F(CliTest, usageErrorsAndHelp)
         {"--codepage", "raw", "list", "a"},
     };
     for (const auto &args : wrong) {
-        const Outcome o = run(args);
-        EXPECT_EQ(o.exitCode, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_EQ(o.err, usage());
-        EXPECT_EQ(o.out, "");
+        const TOutcome o = Run(args);
+        EXPECT_EQ(o.ExitCode, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(o.Err, Usage());
+        EXPECT_EQ(o.Out, "");
     }
-    const Outcome help = run({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.starts_with("usage: trovel-cli list ARCHIVE [PATTERN...]\n"));
-    EXPECT_EQ(help.err, "");
-    const Outcome version = run({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out + version.err, "trovel-cli 1.0\n");
+    const TOutcome help = Run({"--help"});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.starts_with("usage: trovel-cli list ARCHIVE [PATTERN...]\n"));
+    EXPECT_EQ(help.Err, "");
+    const TOutcome version = Run({"--version"});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Out + version.Err, "trovel-cli 1.0\n");
 }
 
-TEST_F(CliTest, extractAllIsSilentWhenNotOnATerminal)
+TEST_F(TCliTest, extractAllIsSilentWhenNotOnATerminal)
 {
-    const ArchiveBuilder b = mixedArchive();
-    const std::string archive = write(b);
+    const TArchiveBuilder b = MixedArchive();
+    const std::string archive = Write(b);
     for (const bool raw : {false, true}) {
         const std::string out = raw ? "raw" : "out";
-        const Outcome o = raw ? run({"extract-all", "--codepage", "raw", archive, path(out)})
-                              : run({"extract-all", archive, path(out)});
-        EXPECT_EQ(o.exitCode, 0);
-        EXPECT_EQ(o.out + o.err, "");
+        const TOutcome o = raw ? Run({"extract-all", "--codepage", "raw", archive, Path(out)})
+                               : Run({"extract-all", archive, Path(out)});
+        EXPECT_EQ(o.ExitCode, 0);
+        EXPECT_EQ(o.Out + o.Err, "");
         for (int i = 0; i < b.EntryCount(); ++i) {
-            const std::string name = raw ? b.Name(i) : shownName(b.Name(i));
-            EXPECT_EQ(readFile(dir / out / name), b.Expected(i)) << name;
+            const std::string name = raw ? b.Name(i) : ShownName(b.Name(i));
+            EXPECT_EQ(ReadFile(FDir / out / name), b.Expected(i)) << name;
         }
     }
 }
 
-TEST_F(CliTest, progressIsCutToTheTerminal)
+TEST_F(TCliTest, progressIsCutToTheTerminal)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("\xC3\xA4\x1B" + std::string(40, 'n'), "1"); // "ä", an escape, a long name
     b.AddStored("second", "2");
-    const std::string archive = write(b);
+    const std::string archive = Write(b);
     for (const std::string command : {"extract-all", "test"}) {
         std::vector<std::string> args = {command, archive};
         if (command == "extract-all")
-            args.push_back(path("out"));
-        const Outcome o = runOnTerminal(args, false);
-        EXPECT_EQ(o.exitCode, 0) << command;
+            args.push_back(Path("out"));
+        const TOutcome o = RunOnTerminal(args, false);
+        EXPECT_EQ(o.ExitCode, 0) << command;
         // 29 columns: the count, the percentage, "ä", "?" for the escape, 20 "n".
         const std::string first = "\r1/2 0% \xC3\xA4?" + std::string(20, 'n') + "\033[K";
-        EXPECT_TRUE(o.err.starts_with(first)) << o.err;
-        EXPECT_TRUE(o.err.ends_with("\r\033[K")) << o.err; // the line is erased at the end
+        EXPECT_TRUE(o.Err.starts_with(first)) << o.Err;
+        EXPECT_TRUE(o.Err.ends_with("\r\033[K")) << o.Err; // the line is erased at the end
     }
-    EXPECT_EQ(readFile(path("out/second")), "2");
+    EXPECT_EQ(ReadFile(Path("out/second")), "2");
 }
 
-TEST_F(CliTest, namesAreEscapedOnATerminal)
+TEST_F(TCliTest, namesAreEscapedOnATerminal)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("\x1B[2Jclear", "1");
     b.AddStored("osc\x1B]52;c;aGk=\x07", "2");
     b.AddCompressedRaw("bad\x1B[31m", {{"not zlib", 5}}, 5);
     b.AddStored("raw\xFF", "");
-    const std::string archive = write(b);
+    const std::string archive = Write(b);
     const std::string bad = "bad\\e[31m";
-    struct Case
+    struct TCase
     {
-        std::vector<std::string> args;
-        bool stdoutToo;
-        std::string shown; // a part of what the terminal shows
+        std::vector<std::string> Args;
+        bool StdoutToo;
+        std::string Shown; // a part of what the terminal shows
     };
-    const Case cases[] = {
+    const TCase cases[] = {
         {{"list", archive},
          true,
          "0\t1\t1\t\\e[2Jclear\n1\t1\t1\tosc\\e]52;c;aGk=\\x07\n2\t3\t5\t" + bad + "\n"},
         {{"list", "--codepage=raw", archive}, true, "3\t1\t0\traw\\xFF\n"},
         {{"test", archive}, true, "2\t" + bad + "\tDaten von " + bad + " sind beschädigt\n"},
-        {{"extract-all", archive, path("out")},
+        {{"extract-all", archive, Path("out")},
          false,
          "trovel-cli: " + bad + ": Daten von " + bad + " sind beschädigt\n"},
     };
-    for (const Case &c : cases) {
-        const Outcome o = runOnTerminal(c.args, c.stdoutToo);
-        EXPECT_EQ(o.exitCode, c.args[0] == "list" ? 0 : 1);
-        EXPECT_NE(o.err.find(c.shown), std::string::npos) << o.err;
-        EXPECT_EQ(o.err.find("\x1B[2J"), std::string::npos);
-        EXPECT_EQ(o.err.find("\x1B]52"), std::string::npos);
+    for (const TCase &c : cases) {
+        const TOutcome o = RunOnTerminal(c.Args, c.StdoutToo);
+        EXPECT_EQ(o.ExitCode, c.Args[0] == "list" ? 0 : 1);
+        EXPECT_NE(o.Err.find(c.Shown), std::string::npos) << o.Err;
+        EXPECT_EQ(o.Err.find("\x1B[2J"), std::string::npos);
+        EXPECT_EQ(o.Err.find("\x1B]52"), std::string::npos);
     }
 }
 
-TEST_F(CliTest, extractWritesToTheNameGivenAsItStands)
+TEST_F(TCliTest, extractWritesToTheNameGivenAsItStands)
 {
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("e", "entry data");
-    const std::string archive = write(b);
-    writeFileAt(path("linked"), "old contents, longer");
-    fs::create_symlink(path("linked"), path("link"));
-    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-    const int fifo = ::open(path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    const std::string archive = Write(b);
+    WriteFile(Path("linked"), "old contents, longer");
+    fs::create_symlink(Path("linked"), Path("link"));
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    const int fifo = ::open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
 
-    for (const std::string &output : {path("link"), std::string("/dev/null"), path("fifo")}) {
-        const Outcome o = run({"extract", archive, "0", output});
-        EXPECT_EQ(o.exitCode, 0) << output << o.err;
+    for (const std::string &output : {Path("link"), std::string("/dev/null"), Path("fifo")}) {
+        const TOutcome o = Run({"extract", archive, "0", output});
+        EXPECT_EQ(o.ExitCode, 0) << output << o.Err;
     }
-    EXPECT_EQ(readFile(path("linked")), "entry data");
+    EXPECT_EQ(ReadFile(Path("linked")), "entry data");
     char got[64] = {};
     EXPECT_EQ(::read(fifo, got, sizeof got), 10);
     EXPECT_STREQ(got, "entry data");
     ::close(fifo);
-    EXPECT_TRUE(fs::is_symlink(path("link")));
-    EXPECT_TRUE(fs::is_fifo(path("fifo")));
+    EXPECT_TRUE(fs::is_symlink(Path("link")));
+    EXPECT_TRUE(fs::is_fifo(Path("fifo")));
 }
 
-TEST_F(CliTest, extractEndsWhenThePipeItWritesIsClosed)
+TEST_F(TCliTest, extractEndsWhenThePipeItWritesIsClosed)
 {
     // trovel-cli extract A 0 /dev/stdout | head -c 10
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("big", std::string(1 << 20, 'x'));
     int ends[2];
     ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-    Cli cli(dir, {"extract", write(b), "0", "/dev/stdout"}, -1, ends[1]);
+    TCli cli(FDir, {"extract", Write(b), "0", "/dev/stdout"}, -1, ends[1]);
     ::close(ends[1]);
     char head[10];
     EXPECT_EQ(::read(ends[0], head, sizeof head), 10);
     ::close(ends[0]);
-    EXPECT_EQ(cli.wait().exitCode, -SIGPIPE);
+    EXPECT_EQ(cli.Wait().ExitCode, -SIGPIPE);
 }
 
-TEST_F(CliTest, interruptEndsASingleExtractAtOnce)
+TEST_F(TCliTest, interruptEndsASingleExtractAtOnce)
 {
     // Held in open() by a FIFO without a reader, or in write() by a reader
     // that reads nothing.
     const std::string data(1 << 20, 'p');
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("dir/long entry", data);
-    const std::string archive = write(b);
+    const std::string archive = Write(b);
     for (const bool withReader : {false, true}) {
-        const std::string fifo = path(withReader ? "read" : "unread");
+        const std::string fifo = Path(withReader ? "read" : "unread");
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
         const int reader = withReader ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
-        Cli cli(dir, {"extract", archive, "0", fifo});
-        waitUntil([&] { return sleepsIn(cli.pid(), withReader ? SYS_write : SYS_openat); });
-        ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
-        const Outcome o = cli.wait();
-        EXPECT_EQ(o.exitCode, 130);
-        EXPECT_EQ(o.err, "trovel-cli: dir/long entry: interrupted, left unfinished\n");
+        TCli cli(FDir, {"extract", archive, "0", fifo});
+        WaitUntil([&] { return SleepsIn(cli.Pid(), withReader ? SYS_write : SYS_openat); });
+        ASSERT_EQ(::kill(cli.Pid(), SIGINT), 0);
+        const TOutcome o = cli.Wait();
+        EXPECT_EQ(o.ExitCode, 130);
+        EXPECT_EQ(o.Err, "trovel-cli: dir/long entry: interrupted, left unfinished\n");
         EXPECT_TRUE(fs::is_fifo(fifo));
         if (reader >= 0)
             ::close(reader);
     }
 }
 
-TEST_F(CliTest, interruptStopsBeforeTheNextEntry)
+TEST_F(TCliTest, interruptStopsBeforeTheNextEntry)
 {
     // The run is held drawing the progress line of its first entry, which it
     // has announced and not yet begun.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("first", "1");
     b.AddStored("second", "2");
-    const std::string archive = write(b);
+    const std::string archive = Write(b);
     for (const std::string command : {"extract-all", "test"})
         for (const int interrupts : {1, 2}) {
             SCOPED_TRACE(command);
-            Terminal terminal;
-            terminal.suspendOutput(true);
-            const fs::path out = dir / (command + std::to_string(interrupts));
+            TTerminal terminal;
+            terminal.SuspendOutput(true);
+            const fs::path out = FDir / (command + std::to_string(interrupts));
             std::vector<std::string> args = {command, archive};
             if (command == "extract-all")
                 args.push_back(out.string());
-            Cli cli(dir, args, terminal.slave());
-            waitUntil([&] { return sleepsIn(cli.pid(), SYS_write); });
-            ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
+            TCli cli(FDir, args, terminal.Slave());
+            WaitUntil([&] { return SleepsIn(cli.Pid(), SYS_write); });
+            ASSERT_EQ(::kill(cli.Pid(), SIGINT), 0);
             if (interrupts == 2) {
-                waitUntil([&] { return !interruptPending(cli.pid()); });
-                ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
+                WaitUntil([&] { return !InterruptPending(cli.Pid()); });
+                ASSERT_EQ(::kill(cli.Pid(), SIGINT), 0);
             }
-            terminal.suspendOutput(false);
-            const Outcome o = cli.wait();
-            const std::string shown = terminal.shown();
-            EXPECT_EQ(o.exitCode, 130);
+            terminal.SuspendOutput(false);
+            const TOutcome o = cli.Wait();
+            const std::string shown = terminal.Shown();
+            EXPECT_EQ(o.ExitCode, 130);
             if (interrupts == 1) { // the entry in hand is finished, the next not begun
-                EXPECT_EQ(readFile(out / "first"), command == "test" ? "" : "1");
+                EXPECT_EQ(ReadFile(out / "first"), command == "test" ? "" : "1");
                 EXPECT_FALSE(fs::exists(out / "second"));
                 EXPECT_TRUE(shown.ends_with("first\033[K\r\n")) << shown; // the line stays
             } else { // at once, the line erased
@@ -770,7 +711,7 @@ int main(int argc, char **argv)
     if (argc == 2)
         CliPath = argv[1];
     else if (!::testing::GTEST_FLAG(list_tests)) {
-        std::fprintf(stderr, "usage: cli_tests PATH-OF-TROVEL-CLI\n");
+        std::fprintf(stderr, "usage: CliTest PATH-OF-TROVEL-CLI\n");
         return 2;
     }
     return RUN_ALL_TESTS();

@@ -7,14 +7,14 @@ using namespace trovel;
 
 namespace {
 
-struct PatternCase
+struct TPatternCase
 {
-    const char *pattern;
-    const char *name;
-    bool matches;
+    const char *Pattern;
+    const char *Name;
+    bool Matches;
 };
 
-const PatternCase PatternCases[] = {
+const TPatternCase PatternCases[] = {
     // without wildcards: the entry itself and everything below it
     {"textures", "textures/sky.tex", true},
     {"textures/", "textures/a/b.tex", true},
@@ -57,9 +57,9 @@ const PatternCase PatternCases[] = {
 
 TEST(EntryPattern, choosesNamesByItsForm)
 {
-    for (const PatternCase &c : PatternCases)
-        EXPECT_EQ(TEntryPattern(c.pattern).Matches(c.name), c.matches)
-            << c.pattern << " against " << c.name;
+    for (const TPatternCase &c : PatternCases)
+        EXPECT_EQ(TEntryPattern(c.Pattern).Matches(c.Name), c.Matches)
+            << c.Pattern << " against " << c.Name;
 }
 
 TEST(EntryPattern, everyMatchingPatternCountsAsUsed)

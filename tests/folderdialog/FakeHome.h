@@ -38,9 +38,9 @@ public:
     // Makes the folder Relative below home, with its parents; its path.
     QString Folder(const QString &Relative) const
     {
-        const QString Made = Path() + u'/' + Relative;
-        QDir().mkpath(Made);
-        return Made;
+        const QString made = Path() + u'/' + Relative;
+        QDir().mkpath(made);
+        return made;
     }
 
 private:

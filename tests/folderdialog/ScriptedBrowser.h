@@ -66,19 +66,19 @@ public:
     std::optional<TBrowseItem> BrowseForFolder(const TBrowseInfo &Info) override
     {
         Infos.append(Info);
-        TScriptedWindow Wnd(Info);
-        Info.Callback(Wnd, TBrowseMessage::Initialized, nullptr);
-        StartSelections.append(Wnd.Selection ? Wnd.Selection->Path : QString());
+        TScriptedWindow wnd(Info);
+        Info.Callback(wnd, TBrowseMessage::Initialized, nullptr);
+        StartSelections.append(wnd.Selection ? wnd.Selection->Path : QString());
         if (Passes.empty()) {
             ++UnscriptedPasses;
             return std::nullopt;
         }
-        const TPass Pass = std::move(Passes.front());
+        const TPass pass = std::move(Passes.front());
         Passes.pop_front();
-        const bool Ok = Pass(Wnd);
-        if (Wnd.Cancelled || !Ok)
+        const bool ok = pass(wnd);
+        if (wnd.Cancelled || !ok)
             return std::nullopt;
-        return Wnd.Selection;
+        return wnd.Selection;
     }
 
     QString InputBox(QWidget *, const QString &Caption, const QString &,

@@ -13,7 +13,7 @@ using namespace trovel;
 using trovel::testing::TFakeHome;
 using trovel::testing::TScriptedBrowser;
 using trovel::testing::TScriptedWindow;
-using F = trovel::TBrowseInfoFlags;
+using TFlags = trovel::TBrowseInfoFlags;
 
 Q_DECLARE_METATYPE(trovel::TBrowseInfoFlagSet)
 
@@ -27,9 +27,9 @@ struct TChooser
     explicit TChooser(const QString &Locale = QStringLiteral("en_US"))
         : Dialog(nullptr, QLocale(Locale))
     {
-        auto Scripted = std::make_unique<TScriptedBrowser>();
-        Browser = Scripted.get();
-        Dialog.SetBrowser(std::move(Scripted));
+        auto scripted = std::make_unique<TScriptedBrowser>();
+        Browser = scripted.get();
+        Dialog.SetBrowser(std::move(scripted));
     }
 
     // A pass that makes the folder Name through the button.
@@ -50,7 +50,7 @@ struct TChooser
 
 } // namespace
 
-class TestVeskaFolderDialog final : public QObject
+class TVeskaFolderDialogTest final : public QObject
 {
     Q_OBJECT
 
@@ -78,53 +78,55 @@ private slots:
     void titleAndMessageFollowSystemLanguage();
     void assigningCaptionsNotifiesOnlyOnChange();
     void versionIsFixed();
+    void convertsFlagSetsToBrowserFlags_data();
+    void convertsFlagSetsToBrowserFlags();
 
 private:
     std::unique_ptr<QTemporaryDir> FTemp;
     QString FBase;
 };
 
-void TestVeskaFolderDialog::init()
+void TVeskaFolderDialogTest::init()
 {
     FTemp = std::make_unique<QTemporaryDir>();
     QVERIFY(FTemp->isValid());
     FBase = FTemp->path();
 }
 
-void TestVeskaFolderDialog::confirmsSelectionAndStartsThereNextTime()
+void TVeskaFolderDialogTest::confirmsSelectionAndStartsThereNextTime()
 {
-    TChooser C;
-    C.Dialog.SetFlags({F::OnlyFileSystem, F::ShowPath});
-    const QString Target = FBase + "/Ziel";
-    QVERIFY(QDir().mkpath(Target));
-    int Initialized = 0;
-    QStringList Reported;
-    C.Dialog.SetOnInitialized([&](TVeskaFolderDialog &, QWidget *) { ++Initialized; });
-    C.Dialog.SetOnSelectionChanged([&](TVeskaFolderDialog &, QWidget *, const TBrowseItem &,
-                                       const QString &Folder) { Reported.append(Folder); });
-    QString Status;
-    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
-        Wnd.Select(Target);
-        Status = Wnd.StatusText;
+    TChooser c;
+    c.Dialog.SetFlags({TFlags::OnlyFileSystem, TFlags::ShowPath});
+    const QString target = FBase + "/Ziel";
+    QVERIFY(QDir().mkpath(target));
+    int initialized = 0;
+    QStringList reported;
+    c.Dialog.SetOnInitialized([&](TVeskaFolderDialog &, QWidget *) { ++initialized; });
+    c.Dialog.SetOnSelectionChanged([&](TVeskaFolderDialog &, QWidget *, const TBrowseItem &,
+                                       const QString &Folder) { reported.append(Folder); });
+    QString status;
+    c.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+        Wnd.Select(target);
+        status = Wnd.StatusText;
         return true;
     });
 
-    QVERIFY(C.Dialog.Execute());
-    QCOMPARE(C.Dialog.Folder(), Target);
-    QCOMPARE(Initialized, 1);
-    QCOMPARE(Reported, QStringList{Target});
-    QCOMPARE(Status, ShortenPath(Target, 50, u'/'));
-    QCOMPARE(C.Browser->Infos.at(0).Title, QStringLiteral("Current folder:"));
-    QCOMPARE(C.Browser->Infos.at(0).Flags, bifReturnOnlyFsDirs | bifStatusText);
-    QCOMPARE(C.Browser->StartSelections.at(0), QString());
+    QVERIFY(c.Dialog.Execute());
+    QCOMPARE(c.Dialog.Folder(), target);
+    QCOMPARE(initialized, 1);
+    QCOMPARE(reported, QStringList{target});
+    QCOMPARE(status, ShortenPath(target, 50, u'/'));
+    QCOMPARE(c.Browser->Infos.at(0).Title, QStringLiteral("Current folder:"));
+    QCOMPARE(c.Browser->Infos.at(0).Flags, bifReturnOnlyFsDirs | bifStatusText);
+    QCOMPARE(c.Browser->StartSelections.at(0), QString());
 
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
-    QVERIFY(!C.Dialog.Execute());
-    QCOMPARE(C.Browser->StartSelections.at(1), Target);
-    QCOMPARE(C.Dialog.Folder(), Target);
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
+    QVERIFY(!c.Dialog.Execute());
+    QCOMPARE(c.Browser->StartSelections.at(1), target);
+    QCOMPARE(c.Dialog.Folder(), target);
 }
 
-void TestVeskaFolderDialog::cancelKeepsTheGivenFolder_data()
+void TVeskaFolderDialogTest::cancelKeepsTheGivenFolder_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("start"); // the selection the browser opens with
@@ -134,24 +136,24 @@ void TestVeskaFolderDialog::cancelKeepsTheGivenFolder_data()
                                                     << "";
 }
 
-void TestVeskaFolderDialog::cancelKeepsTheGivenFolder()
+void TVeskaFolderDialogTest::cancelKeepsTheGivenFolder()
 {
     QFETCH(QString, folder);
     QFETCH(QString, start);
     folder.replace("<base>", FBase);
     start.replace("<base>", FBase);
-    TChooser C;
-    C.Dialog.SetFolder(folder);
-    C.Browser->Passes.push_back([](TScriptedWindow &Wnd) {
+    TChooser c;
+    c.Dialog.SetFolder(folder);
+    c.Browser->Passes.push_back([](TScriptedWindow &Wnd) {
         Wnd.Select(QStringLiteral("/"));
         return false;
     });
-    QVERIFY(!C.Dialog.Execute());
-    QCOMPARE(C.Browser->StartSelections, QStringList{start});
-    QCOMPARE(C.Dialog.Folder(), folder);
+    QVERIFY(!c.Dialog.Execute());
+    QCOMPARE(c.Browser->StartSelections, QStringList{start});
+    QCOMPARE(c.Dialog.Folder(), folder);
 }
 
-void TestVeskaFolderDialog::makesNewFolderAndReopensThere_data()
+void TVeskaFolderDialogTest::makesNewFolderAndReopensThere_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("made");
@@ -167,101 +169,101 @@ void TestVeskaFolderDialog::makesNewFolderAndReopensThere_data()
                                         << "Neu";
 }
 
-void TestVeskaFolderDialog::makesNewFolderAndReopensThere()
+void TVeskaFolderDialogTest::makesNewFolderAndReopensThere()
 {
     QFETCH(QString, name);
     QFETCH(QString, made);
-    TChooser C;
-    C.Dialog.SetFlags({F::OnlyFileSystem, F::ShowPath});
-    C.Dialog.SetFolder(FBase);
-    bool Closed = false;
-    C.AddNewFolderPass(name, &Closed);
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return true; });
+    TChooser c;
+    c.Dialog.SetFlags({TFlags::OnlyFileSystem, TFlags::ShowPath});
+    c.Dialog.SetFolder(FBase);
+    bool closed = false;
+    c.AddNewFolderPass(name, &closed);
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return true; });
 
-    QVERIFY(C.Dialog.Execute());
-    const QString Expected = FBase + u'/' + made;
-    QVERIFY(QFileInfo(Expected).isDir());
-    QVERIFY(Closed);
-    QCOMPARE(C.Dialog.Folder(), Expected);
-    QCOMPARE(C.Browser->StartSelections, (QStringList{FBase, Expected}));
-    QCOMPARE(C.Browser->InputCaptions, QStringList{QStringLiteral("New folder")});
-    QVERIFY(C.Browser->Warnings.isEmpty());
-    QCOMPARE(C.Browser->Infos.at(1).Title, C.Browser->Infos.at(0).Title);
-    QCOMPARE(C.Browser->Infos.at(1).Flags, C.Browser->Infos.at(0).Flags);
+    QVERIFY(c.Dialog.Execute());
+    const QString expected = FBase + u'/' + made;
+    QVERIFY(QFileInfo(expected).isDir());
+    QVERIFY(closed);
+    QCOMPARE(c.Dialog.Folder(), expected);
+    QCOMPARE(c.Browser->StartSelections, (QStringList{FBase, expected}));
+    QCOMPARE(c.Browser->InputCaptions, QStringList{QStringLiteral("New folder")});
+    QVERIFY(c.Browser->Warnings.isEmpty());
+    QCOMPARE(c.Browser->Infos.at(1).Title, c.Browser->Infos.at(0).Title);
+    QCOMPARE(c.Browser->Infos.at(1).Flags, c.Browser->Infos.at(0).Flags);
 }
 
-void TestVeskaFolderDialog::failedNewFolderReopensAtOldSelection_data()
+void TVeskaFolderDialogTest::failedNewFolderReopensAtOldSelection_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("name of a file") << "Datei";
     QTest::newRow("below a file") << "Datei/Neu";
 }
 
-void TestVeskaFolderDialog::failedNewFolderReopensAtOldSelection()
+void TVeskaFolderDialogTest::failedNewFolderReopensAtOldSelection()
 {
     QFETCH(QString, name);
-    QFile File(FBase + "/Datei");
-    QVERIFY(File.open(QIODevice::WriteOnly));
-    File.close();
-    TChooser C;
-    C.Dialog.SetFolder(FBase);
-    bool Closed = false;
-    C.AddNewFolderPass(name, &Closed);
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return true; });
+    QFile file(FBase + "/Datei");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    TChooser c;
+    c.Dialog.SetFolder(FBase);
+    bool closed = false;
+    c.AddNewFolderPass(name, &closed);
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return true; });
 
-    QVERIFY(C.Dialog.Execute());
-    QVERIFY(Closed);
-    QCOMPARE(C.Browser->Warnings, QStringList{CannotMake});
-    QCOMPARE(C.Browser->StartSelections, (QStringList{FBase, FBase}));
-    QCOMPARE(C.Dialog.Folder(), FBase);
+    QVERIFY(c.Dialog.Execute());
+    QVERIFY(closed);
+    QCOMPARE(c.Browser->Warnings, QStringList{CannotMake});
+    QCOMPARE(c.Browser->StartSelections, (QStringList{FBase, FBase}));
+    QCOMPARE(c.Dialog.Folder(), FBase);
 }
 
-void TestVeskaFolderDialog::cancelAfterNewFolderStillReturnsIt()
+void TVeskaFolderDialogTest::cancelAfterNewFolderStillReturnsIt()
 {
-    TChooser C;
-    C.Dialog.SetFolder(FBase);
-    C.AddNewFolderPass(QStringLiteral("Neu/"));
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
-    QVERIFY(!C.Dialog.Execute());
-    QCOMPARE(C.Dialog.Folder(), FBase + "/Neu");
+    TChooser c;
+    c.Dialog.SetFolder(FBase);
+    c.AddNewFolderPass(QStringLiteral("Neu/"));
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
+    QVERIFY(!c.Dialog.Execute());
+    QCOMPARE(c.Dialog.Folder(), FBase + "/Neu");
 }
 
-void TestVeskaFolderDialog::emptyNameKeepsBrowserOpen()
+void TVeskaFolderDialogTest::emptyNameKeepsBrowserOpen()
 {
-    TChooser C;
-    C.Dialog.SetFolder(FBase);
-    bool Closed = true;
-    C.AddNewFolderPass(QString(), &Closed);
-    QVERIFY(!C.Dialog.Execute());
-    QVERIFY(!Closed);
-    QCOMPARE(C.Browser->Infos.size(), 1);
+    TChooser c;
+    c.Dialog.SetFolder(FBase);
+    bool closed = true;
+    c.AddNewFolderPass(QString(), &closed);
+    QVERIFY(!c.Dialog.Execute());
+    QVERIFY(!closed);
+    QCOMPARE(c.Browser->Infos.size(), 1);
     QCOMPARE(QDir(FBase).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
-void TestVeskaFolderDialog::nameOnlySelectionMakesNoFolder()
+void TVeskaFolderDialogTest::nameOnlySelectionMakesNoFolder()
 {
     // An item outside the file system, shown by name, leaves its name as the
     // working path; a new folder must not land below the current directory.
-    const QString Previous = QDir::currentPath();
+    const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(FBase));
-    TChooser C;
-    C.Browser->Answers.append(QStringLiteral("Neu"));
-    C.Browser->Passes.push_back([](TScriptedWindow &Wnd) {
+    TChooser c;
+    c.Browser->Answers.append(QStringLiteral("Neu"));
+    c.Browser->Passes.push_back([](TScriptedWindow &Wnd) {
         Wnd.Select(TBrowseItem{QString(), QStringLiteral("Netzwerk")});
         Wnd.NewFolderButton()->click();
         return false;
     });
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return true; });
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return true; });
 
-    const bool Confirmed = C.Dialog.Execute();
-    QDir::setCurrent(Previous);
-    QVERIFY(Confirmed);
-    QCOMPARE(C.Browser->Warnings, QStringList{CannotMake});
+    const bool confirmed = c.Dialog.Execute();
+    QDir::setCurrent(previous);
+    QVERIFY(confirmed);
+    QCOMPARE(c.Browser->Warnings, QStringList{CannotMake});
     QVERIFY(!QFileInfo::exists(FBase + "/Netzwerk"));
-    QVERIFY(C.Dialog.Folder().isEmpty());
+    QVERIFY(c.Dialog.Folder().isEmpty());
 }
 
-void TestVeskaFolderDialog::enablesOkAndButtonByPath_data()
+void TVeskaFolderDialogTest::enablesOkAndButtonByPath_data()
 {
     QTest::addColumn<TBrowseInfoFlagSet>("flags");
     QTest::addColumn<bool>("hasPath");
@@ -269,23 +271,26 @@ void TestVeskaFolderDialog::enablesOkAndButtonByPath_data()
     QTest::addColumn<bool>("buttonEnabled");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("reported");
-    QTest::newRow("folder") << TBrowseInfoFlagSet{F::OnlyFileSystem} << true << true << true << ""
+    QTest::newRow("folder") << TBrowseInfoFlagSet{TFlags::OnlyFileSystem} << true << true << true
+                            << ""
                             << "<base>";
     QTest::newRow("folder with path shown")
-        << TBrowseInfoFlagSet{F::OnlyFileSystem, F::ShowPath} << true << true << true << "<base>"
+        << TBrowseInfoFlagSet{TFlags::OnlyFileSystem, TFlags::ShowPath} << true << true << true
+        << "<base>"
         << "<base>";
     QTest::newRow("item without path")
-        << TBrowseInfoFlagSet{F::OnlyFileSystem} << false << false << false << ""
+        << TBrowseInfoFlagSet{TFlags::OnlyFileSystem} << false << false << false << ""
         << "";
     QTest::newRow("item without path, shown by name")
-        << TBrowseInfoFlagSet{F::OnlyFileSystem, F::ShowPath} << false << true << true << "Netzwerk"
+        << TBrowseInfoFlagSet{TFlags::OnlyFileSystem, TFlags::ShowPath} << false << true << true
+        << "Netzwerk"
         << "Netzwerk";
     QTest::newRow("item without path, any item allowed")
         << TBrowseInfoFlagSet{} << false << true << false << ""
         << "";
 }
 
-void TestVeskaFolderDialog::enablesOkAndButtonByPath()
+void TVeskaFolderDialogTest::enablesOkAndButtonByPath()
 {
     QFETCH(TBrowseInfoFlagSet, flags);
     QFETCH(bool, hasPath);
@@ -296,141 +301,141 @@ void TestVeskaFolderDialog::enablesOkAndButtonByPath()
     status.replace("<base>", FBase);
     reported.replace("<base>", FBase);
 
-    TChooser C;
-    C.Dialog.SetFlags(flags);
-    QString Reported;
-    C.Dialog.SetOnSelectionChanged([&](TVeskaFolderDialog &, QWidget *, const TBrowseItem &,
-                                       const QString &Folder) { Reported = Folder; });
-    bool Ok = false;
-    bool Button = false;
-    QString Status;
-    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+    TChooser c;
+    c.Dialog.SetFlags(flags);
+    QString reportedFolder;
+    c.Dialog.SetOnSelectionChanged([&](TVeskaFolderDialog &, QWidget *, const TBrowseItem &,
+                                       const QString &Folder) { reportedFolder = Folder; });
+    bool ok = false;
+    bool button = false;
+    QString shown;
+    c.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
         Wnd.Select(hasPath ? TBrowseItem::FromPath(FBase)
                            : TBrowseItem{QString(), QStringLiteral("Netzwerk")});
-        Ok = Wnd.OkEnabled;
-        Button = Wnd.NewFolderButton()->isEnabled();
-        Status = Wnd.StatusText;
+        ok = Wnd.OkEnabled;
+        button = Wnd.NewFolderButton()->isEnabled();
+        shown = Wnd.StatusText;
         return false;
     });
-    C.Dialog.Execute();
-    QCOMPARE(Ok, okEnabled);
-    QCOMPARE(Button, buttonEnabled);
-    QCOMPARE(Status, status);
-    QCOMPARE(Reported, reported);
+    c.Dialog.Execute();
+    QCOMPARE(ok, okEnabled);
+    QCOMPARE(button, buttonEnabled);
+    QCOMPARE(shown, status);
+    QCOMPARE(reportedFolder, reported);
 }
 
-void TestVeskaFolderDialog::showsHomeAsTildeAndFullPathAsToolTip()
+void TVeskaFolderDialogTest::showsHomeAsTildeAndFullPathAsToolTip()
 {
-    TFakeHome Home;
-    QVERIFY(Home.IsValid());
-    const QString Target = Home.Folder("Spiele");
-    TChooser C;
-    QStringList Shown;
-    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
-        Wnd.Select(Target);
-        Shown << Wnd.StatusText << Wnd.StatusToolTip;
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    const QString target = home.Folder("Spiele");
+    TChooser c;
+    QStringList shown;
+    c.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+        Wnd.Select(target);
+        shown << Wnd.StatusText << Wnd.StatusToolTip;
         Wnd.Select(FBase);
-        Shown << Wnd.StatusText << Wnd.StatusToolTip;
+        shown << Wnd.StatusText << Wnd.StatusToolTip;
         return false;
     });
-    C.Dialog.Execute();
-    QCOMPARE(Shown, (QStringList{"~/Spiele", Target, ShortenPath(FBase, 50, u'/'), FBase}));
+    c.Dialog.Execute();
+    QCOMPARE(shown, (QStringList{"~/Spiele", target, ShortenPath(FBase, 50, u'/'), FBase}));
 }
 
-void TestVeskaFolderDialog::newFolderPropertiesActOnOpenBrowser()
+void TVeskaFolderDialogTest::newFolderPropertiesActOnOpenBrowser()
 {
-    TChooser C;
-    C.Dialog.SetFlags({F::OnlyFileSystem});
-    C.Dialog.SetFolder(FBase);
-    C.Dialog.SetNewFolderVisible(false);
-    C.Dialog.SetNewFolderEnabled(false);
-    QList<bool> Hidden;
-    QList<bool> Enabled;
-    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
-        QPushButton *Button = Wnd.NewFolderButton();
-        Hidden << Button->isHidden();
-        Enabled << Button->isEnabled();
-        C.Dialog.SetNewFolderVisible(true);
-        Hidden << Button->isHidden();
-        C.Dialog.SetNewFolderEnabled(true);
-        Enabled << Button->isEnabled();
+    TChooser c;
+    c.Dialog.SetFlags({TFlags::OnlyFileSystem});
+    c.Dialog.SetFolder(FBase);
+    c.Dialog.SetNewFolderVisible(false);
+    c.Dialog.SetNewFolderEnabled(false);
+    QList<bool> hidden;
+    QList<bool> enabled;
+    c.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+        QPushButton *button = Wnd.NewFolderButton();
+        hidden << button->isHidden();
+        enabled << button->isEnabled();
+        c.Dialog.SetNewFolderVisible(true);
+        hidden << button->isHidden();
+        c.Dialog.SetNewFolderEnabled(true);
+        enabled << button->isEnabled();
         Wnd.Select(TBrowseItem{QString(), QStringLiteral("Netzwerk")});
-        Enabled << Button->isEnabled();
-        C.Dialog.SetNewFolderEnabled(true);
-        Enabled << Button->isEnabled();
-        C.Dialog.SetNewFolderVisible(false);
-        Hidden << Button->isHidden();
+        enabled << button->isEnabled();
+        c.Dialog.SetNewFolderEnabled(true);
+        enabled << button->isEnabled();
+        c.Dialog.SetNewFolderVisible(false);
+        hidden << button->isHidden();
         return false;
     });
-    C.Dialog.Execute();
-    QCOMPARE(Hidden, (QList<bool>{true, false, true}));
-    QCOMPARE(Enabled, (QList<bool>{false, true, false, false}));
+    c.Dialog.Execute();
+    QCOMPARE(hidden, (QList<bool>{true, false, true}));
+    QCOMPARE(enabled, (QList<bool>{false, true, false, false}));
 }
 
-void TestVeskaFolderDialog::placesButtonAndCentresBrowser()
+void TVeskaFolderDialogTest::placesButtonAndCentresBrowser()
 {
-    TChooser C(QStringLiteral("de_DE"));
-    QRect Button;
-    QString ButtonText;
-    QRect Frame;
-    int ClientHeight = 0;
-    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
-        Button = Wnd.NewFolderButton()->geometry();
-        ButtonText = Wnd.NewFolderButton()->text();
-        Frame = Wnd.frameGeometry();
-        ClientHeight = Wnd.rect().height();
+    TChooser c(QStringLiteral("de_DE"));
+    QRect button;
+    QString buttonText;
+    QRect frame;
+    int clientHeight = 0;
+    c.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+        button = Wnd.NewFolderButton()->geometry();
+        buttonText = Wnd.NewFolderButton()->text();
+        frame = Wnd.frameGeometry();
+        clientHeight = Wnd.rect().height();
         return false;
     });
-    C.Dialog.Execute();
+    c.Dialog.Execute();
 
-    QCOMPARE(ButtonText, QStringLiteral("Neuer Ordner"));
-    const QRect Screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(qAbs(Frame.center().x() - Screen.center().x()) <= 1);
-    QVERIFY(qAbs(Frame.center().y() - Screen.center().y()) <= 1);
+    QCOMPARE(buttonText, QStringLiteral("Neuer Ordner"));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 1);
     if (qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch()) != 96)
         QSKIP("the button's place is checked at 96 pixels per inch");
-    const int TextWidth = QFontMetrics(QApplication::font()).horizontalAdvance(ButtonText);
-    QCOMPARE(Button, QRect(12, ClientHeight - 36, qMax(75, TextWidth + 12), 23));
+    const int textWidth = QFontMetrics(QApplication::font()).horizontalAdvance(buttonText);
+    QCOMPARE(button, QRect(12, clientHeight - 36, qMax(75, textWidth + 12), 23));
 }
 
-void TestVeskaFolderDialog::picksCaptionForSystemLanguage_data()
+void TVeskaFolderDialogTest::picksCaptionForSystemLanguage_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("lines"); // empty: the default label list
     QTest::addColumn<QString>("caption");
-    const QStringList Default;
-    QTest::newRow("German") << "de_DE" << Default << "Ausgewählter Ordner:";
-    QTest::newRow("Swiss German") << "de_CH" << Default << "Ausgewählter Ordner:";
-    QTest::newRow("Russian, not listed") << "ru_RU" << Default << "Current folder:";
-    QTest::newRow("Polish, no colon") << "pl_PL" << Default << "Bieżący folder";
+    const QStringList defaultLabels;
+    QTest::newRow("German") << "de_DE" << defaultLabels << "Ausgewählter Ordner:";
+    QTest::newRow("Swiss German") << "de_CH" << defaultLabels << "Ausgewählter Ordner:";
+    QTest::newRow("Russian, not listed") << "ru_RU" << defaultLabels << "Current folder:";
+    QTest::newRow("Polish, no colon") << "pl_PL" << defaultLabels << "Bieżący folder";
     QTest::newRow("empty list") << "de_DE" << QStringList{""} << "";
-    QTest::newRow("neither Default nor language")
+    QTest::newRow("neither defaultLabels nor language")
         << "de_DE" << QStringList{"040C=Dossier:", "0409=Folder:"} << "Dossier:";
-    QTest::newRow("language before Default")
+    QTest::newRow("language before defaultLabels")
         << "de_DE" << QStringList{"Default=Standard", "0407=Deutsch"} << "Deutsch";
     QTest::newRow("key case ignored")
         << "fr_FR" << QStringList{"Default=gross", "040c=klein"} << "klein";
     QTest::newRow("first of two") << "de_DE" << QStringList{"0407=eins", "0407=zwei"} << "eins";
 }
 
-void TestVeskaFolderDialog::picksCaptionForSystemLanguage()
+void TVeskaFolderDialogTest::picksCaptionForSystemLanguage()
 {
     QFETCH(QString, locale);
     QFETCH(QStringList, lines);
     QFETCH(QString, caption);
-    TChooser C(locale);
+    TChooser c(locale);
     if (lines == QStringList{""})
         lines.clear();
     else if (lines.isEmpty())
-        lines = C.Dialog.LabelCaptions().Lines();
-    C.Dialog.SetLabelCaptions(lines);
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
-    C.Dialog.Execute();
-    QCOMPARE(C.Browser->Infos.at(0).Title, caption);
-    QCOMPARE(C.Dialog.PickCaption(C.Dialog.LabelCaptions()), caption);
+        lines = c.Dialog.LabelCaptions().Lines();
+    c.Dialog.SetLabelCaptions(lines);
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
+    c.Dialog.Execute();
+    QCOMPARE(c.Browser->Infos.at(0).Title, caption);
+    QCOMPARE(c.Dialog.PickCaption(c.Dialog.LabelCaptions()), caption);
 }
 
-void TestVeskaFolderDialog::titleAndMessageFollowSystemLanguage_data()
+void TVeskaFolderDialogTest::titleAndMessageFollowSystemLanguage_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("title");
@@ -447,64 +452,91 @@ void TestVeskaFolderDialog::titleAndMessageFollowSystemLanguage_data()
                                          << "Browse for Folder" << CannotMake;
 }
 
-void TestVeskaFolderDialog::titleAndMessageFollowSystemLanguage()
+void TVeskaFolderDialogTest::titleAndMessageFollowSystemLanguage()
 {
     QFETCH(QString, locale);
     QFETCH(QString, title);
     QFETCH(QString, warning);
-    QFile File(FBase + "/Datei");
-    QVERIFY(File.open(QIODevice::WriteOnly));
-    File.close();
-    TChooser C(locale);
-    C.Dialog.SetFolder(FBase);
-    C.AddNewFolderPass(QStringLiteral("Datei"));
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
-    C.Dialog.Execute();
-    QCOMPARE(C.Browser->Infos.at(0).WindowTitle, title);
-    QCOMPARE(C.Browser->Warnings, QStringList{warning});
+    QFile file(FBase + "/Datei");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    TChooser c(locale);
+    c.Dialog.SetFolder(FBase);
+    c.AddNewFolderPass(QStringLiteral("Datei"));
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
+    c.Dialog.Execute();
+    QCOMPARE(c.Browser->Infos.at(0).WindowTitle, title);
+    QCOMPARE(c.Browser->Warnings, QStringList{warning});
 }
 
-void TestVeskaFolderDialog::assigningCaptionsNotifiesOnlyOnChange()
+void TVeskaFolderDialogTest::assigningCaptionsNotifiesOnlyOnChange()
 {
-    TChooser C;
-    QSignalSpy LabelChanges(&C.Dialog.LabelCaptions(), &TCaptionList::Changed);
-    QSignalSpy ButtonChanges(&C.Dialog.NewFolderCaptions(), &TCaptionList::Changed);
-    C.Dialog.SetLabelCaptions(C.Dialog.LabelCaptions().Lines());
-    C.Dialog.SetNewFolderCaptions(C.Dialog.NewFolderCaptions().Lines());
-    QCOMPARE(LabelChanges.count(), 0);
-    QCOMPARE(ButtonChanges.count(), 0);
+    TChooser c;
+    QSignalSpy labelChanges(&c.Dialog.LabelCaptions(), &TCaptionList::Changed);
+    QSignalSpy buttonChanges(&c.Dialog.NewFolderCaptions(), &TCaptionList::Changed);
+    c.Dialog.SetLabelCaptions(c.Dialog.LabelCaptions().Lines());
+    c.Dialog.SetNewFolderCaptions(c.Dialog.NewFolderCaptions().Lines());
+    QCOMPARE(labelChanges.count(), 0);
+    QCOMPARE(buttonChanges.count(), 0);
 
-    C.Dialog.SetLabelCaptions({QStringLiteral("Default=Ziel:")});
-    QCOMPARE(LabelChanges.count(), 1);
-    QRect Before;
-    QRect After;
-    QString Text;
-    C.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
-        Before = Wnd.NewFolderButton()->geometry();
-        C.Dialog.SetNewFolderCaptions({QStringLiteral("Default=Ein viel längerer Knopftext")});
-        After = Wnd.NewFolderButton()->geometry();
-        Text = Wnd.NewFolderButton()->text();
+    c.Dialog.SetLabelCaptions({QStringLiteral("Default=Ziel:")});
+    QCOMPARE(labelChanges.count(), 1);
+    QRect before;
+    QRect after;
+    QString text;
+    c.Browser->Passes.push_back([&](TScriptedWindow &Wnd) {
+        before = Wnd.NewFolderButton()->geometry();
+        c.Dialog.SetNewFolderCaptions({QStringLiteral("Default=Ein viel längerer Knopftext")});
+        after = Wnd.NewFolderButton()->geometry();
+        text = Wnd.NewFolderButton()->text();
         return false;
     });
-    C.Dialog.Execute();
-    QCOMPARE(ButtonChanges.count(), 1);
-    QCOMPARE(C.Browser->Infos.at(0).Title, QStringLiteral("Ziel:"));
-    QCOMPARE(Text, QStringLiteral("Ein viel längerer Knopftext"));
-    QCOMPARE(After, Before);
+    c.Dialog.Execute();
+    QCOMPARE(buttonChanges.count(), 1);
+    QCOMPARE(c.Browser->Infos.at(0).Title, QStringLiteral("Ziel:"));
+    QCOMPARE(text, QStringLiteral("Ein viel längerer Knopftext"));
+    QCOMPARE(after, before);
 
     // A change through the list itself picks the caption again, too.
-    C.Dialog.LabelCaptions().Add(QStringLiteral("0409=Hier:"));
-    C.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
-    C.Dialog.Execute();
-    QCOMPARE(C.Browser->Infos.at(1).Title, QStringLiteral("Hier:"));
+    c.Dialog.LabelCaptions().Add(QStringLiteral("0409=Hier:"));
+    c.Browser->Passes.push_back([](TScriptedWindow &) { return false; });
+    c.Dialog.Execute();
+    QCOMPARE(c.Browser->Infos.at(1).Title, QStringLiteral("Hier:"));
 }
 
-void TestVeskaFolderDialog::versionIsFixed()
+void TVeskaFolderDialogTest::versionIsFixed()
 {
-    TChooser C;
-    C.Dialog.SetVersion(QStringLiteral("9.9"));
-    QCOMPARE(C.Dialog.Version(), QStringLiteral("3.00.00.00"));
+    TChooser c;
+    c.Dialog.SetVersion(QStringLiteral("9.9"));
+    QCOMPARE(c.Dialog.Version(), QStringLiteral("3.00.00.00"));
 }
 
-QTEST_MAIN(TestVeskaFolderDialog)
+void TVeskaFolderDialogTest::convertsFlagSetsToBrowserFlags_data()
+{
+    QTest::addColumn<TBrowseInfoFlagSet>("flags");
+    QTest::addColumn<unsigned>("shellFlags");
+    QTest::addColumn<int>("bits");
+    QTest::newRow("empty") << TBrowseInfoFlagSet{} << 0u << 0;
+    QTest::newRow("default") << TBrowseInfoFlagSet{TFlags::ShowPath} << 0x0004u << 0x20;
+    QTest::newRow("main window's")
+        << TBrowseInfoFlagSet{TFlags::OnlyFileSystem, TFlags::ShowPath} << 0x0005u << 0x30;
+    QTest::newRow("computers") << TBrowseInfoFlagSet{TFlags::OnlyComputers} << 0x1000u << 0x01;
+    QTest::newRow("domains and ancestors")
+        << TBrowseInfoFlagSet{TFlags::OnlyDomains, TFlags::OnlyAncestors} << 0x000Au << 0x0C;
+    QTest::newRow("all") << TBrowseInfoFlagSet{TFlags::OnlyComputers,  TFlags::OnlyPrinters,
+                                               TFlags::OnlyDomains,    TFlags::OnlyAncestors,
+                                               TFlags::OnlyFileSystem, TFlags::ShowPath}
+                         << 0x300Fu << 0x3F;
+}
+
+void TVeskaFolderDialogTest::convertsFlagSetsToBrowserFlags()
+{
+    QFETCH(TBrowseInfoFlagSet, flags);
+    QFETCH(unsigned, shellFlags);
+    QFETCH(int, bits);
+    QCOMPARE(ShellFlags(flags), shellFlags);
+    QCOMPARE(int(flags.Bits()), bits);
+}
+
+QTEST_MAIN(TVeskaFolderDialogTest)
 #include "VeskaFolderDialogTest.moc"

@@ -7,8 +7,8 @@
 #include <exception>
 #include <string>
 
-using trovel::testing::ArchiveBuilder;
 using trovel::testing::Deflate;
+using trovel::testing::TArchiveBuilder;
 
 int main(int argc, char **argv)
 {
@@ -18,13 +18,13 @@ int main(int argc, char **argv)
     }
     const std::string folder = argv[1];
     int written = 0;
-    const auto save = [&](const ArchiveBuilder &b) {
+    const auto save = [&](const TArchiveBuilder &b) {
         b.WriteTo(folder + "/seed-" + std::to_string(written++) + ".arc");
     };
     try {
-        save(ArchiveBuilder());
+        save(TArchiveBuilder());
 
-        ArchiveBuilder mixed;
+        TArchiveBuilder mixed;
         mixed.AddStored("readme.txt", "a stored entry\n");
         mixed.AddCompressed("a/b/parts.bin",
                             {"first part ", "second part ", std::string(300, 'z')});
@@ -34,7 +34,7 @@ int main(int argc, char **argv)
         mixed.ScatterData(3);
         save(mixed);
 
-        ArchiveBuilder names;
+        TArchiveBuilder names;
         names.AddStored("", "");
         names.AddStored("..a/b..", "dots");
         names.AddStored("../up", "refused");
@@ -42,19 +42,19 @@ int main(int argc, char **argv)
         names.DropLastNameTerminator();
         save(names);
 
-        ArchiveBuilder damaged;
+        TArchiveBuilder damaged;
         damaged.AddCompressedRaw("short", {{Deflate("abc"), 100}}, 100);
         damaged.AddCompressedRaw("long", {{Deflate("abcdef"), 3}}, 3);
         damaged.AddCompressedRaw("none", {}, 0);
         damaged.AddCompressedRaw("junk", {{"junk", 4}}, 4);
         save(damaged);
 
-        ArchiveBuilder range;
+        TArchiveBuilder range;
         range.AddCompressed("c", {"1", "2"});
         range.OverrideEntry(0, 8, 1);
         save(range);
 
-        ArchiveBuilder same;
+        TArchiveBuilder same;
         same.AddStored("dup", "first");
         same.AddStored("dup", "second");
         same.AddStored("dup/inner", "blocked by a file");

@@ -2,229 +2,170 @@
 
 #include <algorithm>
 #include <fstream>
+#include <numeric>
 #include <random>
 #include <stdexcept>
-#include <zlib.h>
 
 namespace trovel::testing {
 
 namespace {
 
-enum Table
+enum TTable
 {
     HeaderTable,
     EntryTable,
     PartTable
 };
 
-void putWord(std::string &out, std::size_t at, std::uint32_t value)
+// Writes Bytes to the file Path with a hole of Gap bytes at HoleAt.
+void WriteWithHole(const std::string &Path, std::string_view Bytes, std::size_t HoleAt,
+                   std::uint32_t Gap)
 {
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-void appendWord(std::string &out, std::uint32_t value)
-{
-    out.append(4, '\0');
-    putWord(out, out.size() - 4, value);
+    std::ofstream file(Path, std::ios::binary | std::ios::trunc);
+    file.write(Bytes.data(), static_cast<std::streamsize>(HoleAt));
+    // Seeking past the end leaves the hole unwritten.
+    file.seekp(static_cast<std::streamoff>(HoleAt + Gap));
+    file.write(Bytes.data() + HoleAt, static_cast<std::streamsize>(Bytes.size() - HoleAt));
+    if (!file)
+        throw std::runtime_error("cannot write " + Path);
 }
 
 } // namespace
 
-std::string Deflate(const std::string &data, int level)
+int TArchiveBuilder::AddStored(const std::string &Name, const std::string &Data)
 {
-    uLongf length = compressBound(data.size());
-    std::string stream(length, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(stream.data()), &length,
-                  reinterpret_cast<const Bytef *>(data.data()), data.size(), level) != Z_OK)
-        throw std::runtime_error("compress2 failed");
-    stream.resize(length);
-    return stream;
-}
-
-int ArchiveBuilder::AddStored(const std::string &name, const std::string &data)
-{
-    Entry entry;
-    entry.Name = name;
+    TEntry entry;
+    entry.Name = Name;
     entry.Mode = 1;
-    entry.Size = static_cast<std::uint32_t>(data.size());
-    entry.StoredData = data;
-    entry.Expected = data;
+    entry.Size = static_cast<std::uint32_t>(Data.size());
+    entry.StoredData = Data;
+    entry.Expected = Data;
     FEntries.push_back(std::move(entry));
     return EntryCount() - 1;
 }
 
-int ArchiveBuilder::AddCompressed(const std::string &name, const std::vector<std::string> &pieces,
-                                  int level)
+int TArchiveBuilder::AddCompressed(const std::string &Name, const std::vector<std::string> &Pieces,
+                                   int Level)
 {
-    std::vector<RawPart> parts;
+    std::vector<TRawPart> parts;
     std::string joined;
-    for (const std::string &piece : pieces) {
-        parts.push_back({Deflate(piece, level), static_cast<std::uint32_t>(piece.size())});
+    for (const std::string &piece : Pieces) {
+        parts.push_back({Deflate(piece, Level), static_cast<std::uint32_t>(piece.size())});
         joined += piece;
     }
-    const int index = AddCompressedRaw(name, parts, static_cast<std::uint32_t>(joined.size()));
+    const int index = AddCompressedRaw(Name, parts, static_cast<std::uint32_t>(joined.size()));
     FEntries.back().Expected = joined;
     return index;
 }
 
-int ArchiveBuilder::AddCompressedRaw(const std::string &name, const std::vector<RawPart> &parts,
-                                     std::uint32_t size)
+int TArchiveBuilder::AddCompressedRaw(const std::string &Name, const std::vector<TRawPart> &Parts,
+                                      std::uint32_t Size)
 {
-    Entry entry;
-    entry.Name = name;
+    TEntry entry;
+    entry.Name = Name;
     entry.Mode = 3;
-    entry.Size = size;
-    entry.Parts = parts;
+    entry.Size = Size;
+    entry.Parts = Parts;
     FEntries.push_back(std::move(entry));
     return EntryCount() - 1;
 }
 
-int ArchiveBuilder::AddOther(const std::string &name, std::uint32_t mode, std::uint32_t size)
+int TArchiveBuilder::AddOther(const std::string &Name, std::uint32_t Mode, std::uint32_t Size)
 {
-    Entry entry;
-    entry.Name = name;
-    entry.Mode = mode;
-    entry.Size = size;
+    TEntry entry;
+    entry.Name = Name;
+    entry.Mode = Mode;
+    entry.Size = Size;
     FEntries.push_back(std::move(entry));
     return EntryCount() - 1;
 }
 
-void ArchiveBuilder::OverrideHeader(int word, std::uint32_t value)
+void TArchiveBuilder::OverrideHeader(int Word, std::uint32_t Value)
 {
-    FOverrides.push_back({HeaderTable, 0, word, value});
+    FOverrides.push_back({HeaderTable, 0, Word, Value});
 }
 
-void ArchiveBuilder::OverrideEntry(int entry, int word, std::uint32_t value)
+void TArchiveBuilder::OverrideEntry(int Entry, int Word, std::uint32_t Value)
 {
-    FOverrides.push_back({EntryTable, entry, word, value});
+    FOverrides.push_back({EntryTable, Entry, Word, Value});
 }
 
-void ArchiveBuilder::OverridePart(int part, int word, std::uint32_t value)
+void TArchiveBuilder::OverridePart(int Part, int Word, std::uint32_t Value)
 {
-    FOverrides.push_back({PartTable, part, word, value});
+    FOverrides.push_back({PartTable, Part, Word, Value});
 }
 
-std::string ArchiveBuilder::Build() const
+std::string TArchiveBuilder::Build() const
 {
     // Data blocks: one per stored entry, one per part, in directory order.
-    struct Block
+    struct TBlock
     {
         const std::string *Bytes;
         std::uint32_t Offset = 0;
     };
-    std::vector<Block> blocks;
+    std::vector<TBlock> blocks;
     std::vector<std::size_t> firstBlock;
-    for (const Entry &entry : FEntries) {
+    for (const TEntry &entry : FEntries) {
         firstBlock.push_back(blocks.size());
         if (entry.Mode == 1)
             blocks.push_back({&entry.StoredData});
-        for (const RawPart &part : entry.Parts)
+        for (const TRawPart &part : entry.Parts)
             blocks.push_back({&part.Stream});
     }
 
     std::vector<std::size_t> placement(blocks.size());
-    for (std::size_t i = 0; i < placement.size(); ++i)
-        placement[i] = i;
+    std::iota(placement.begin(), placement.end(), 0);
     std::mt19937 random(FScatterSeed);
     if (FScatterSeed != 0)
         std::shuffle(placement.begin(), placement.end(), random);
 
-    std::string out(28, '\0');
-    for (std::size_t i : placement) {
+    TArchiveWriter writer;
+    for (const std::size_t i : placement) {
         if (FScatterSeed != 0)
-            out.append(random() % 7, static_cast<char>(0xA5));
-        blocks[i].Offset = static_cast<std::uint32_t>(out.size());
-        out += *blocks[i].Bytes;
+            writer.AppendData(std::string(random() % 7, static_cast<char>(0xA5)));
+        blocks[i].Offset = writer.AppendData(*blocks[i].Bytes);
     }
-
-    const std::uint32_t directoryOffset = static_cast<std::uint32_t>(out.size());
-    std::uint32_t partCount = 0;
     for (std::size_t e = 0; e < FEntries.size(); ++e) {
-        const Entry &entry = FEntries[e];
+        const TEntry &entry = FEntries[e];
+        const auto firstPart = static_cast<std::uint32_t>(writer.PartCount());
         std::size_t block = firstBlock[e] + (entry.Mode == 1 ? 1 : 0);
-        for (const RawPart &part : entry.Parts) {
-            appendWord(out, blocks[block++].Offset);
-            appendWord(out, static_cast<std::uint32_t>(part.Stream.size()));
-            appendWord(out, part.UncompressedSize);
-            ++partCount;
-        }
+        for (const TRawPart &part : entry.Parts)
+            writer.AddPart(blocks[block++].Offset, static_cast<std::uint32_t>(part.Stream.size()),
+                           part.UncompressedSize);
+        writer.AddEntry(entry.Mode, entry.Mode == 1 ? blocks[firstBlock[e]].Offset : 0, entry.Size,
+                        static_cast<std::uint32_t>(entry.Parts.size()),
+                        entry.Parts.empty() ? 0 : firstPart, entry.Name,
+                        !(FDropLastTerminator && e + 1 == FEntries.size()));
     }
+    std::string out = writer.Finish();
 
-    const std::size_t namesStart = out.size();
-    std::vector<std::uint32_t> nameOffsets;
-    for (std::size_t e = 0; e < FEntries.size(); ++e) {
-        nameOffsets.push_back(static_cast<std::uint32_t>(out.size() - namesStart));
-        out += FEntries[e].Name;
-        if (!(FDropLastTerminator && e + 1 == FEntries.size()))
-            out += '\0';
-    }
-    const std::uint32_t nameTableSize = static_cast<std::uint32_t>(out.size() - namesStart);
-
-    const std::size_t entriesStart = out.size();
-    std::uint32_t nextPart = 0;
-    for (std::size_t e = 0; e < FEntries.size(); ++e) {
-        const Entry &entry = FEntries[e];
-        const std::uint32_t words[11] = {entry.Mode,
-                                         entry.Mode == 1 ? blocks[firstBlock[e]].Offset : 0,
-                                         0x11111111,
-                                         entry.Size,
-                                         0x22222222,
-                                         0x33333333,
-                                         0x44444444,
-                                         static_cast<std::uint32_t>(entry.Parts.size()),
-                                         entry.Parts.empty() ? 0 : nextPart,
-                                         0x55555555,
-                                         nameOffsets[e]};
-        for (std::uint32_t word : words)
-            appendWord(out, word);
-        nextPart += static_cast<std::uint32_t>(entry.Parts.size());
-    }
-
-    const std::uint32_t header[7] = {
-        0x43524121,     0x00010000, static_cast<std::uint32_t>(FEntries.size()),
-        partCount,      0xDEADBEEF, nameTableSize,
-        directoryOffset};
-    for (int i = 0; i < 7; ++i)
-        putWord(out, 4 * i, header[i]);
-
-    for (const Override &o : FOverrides) {
+    const std::size_t directoryOffset = WordAt(out, 24);
+    const std::size_t entriesStart = EntryTableStart(out);
+    for (const TOverride &o : FOverrides) {
         std::size_t at = 0;
         if (o.Table == HeaderTable)
             at = 4 * o.Word;
         else if (o.Table == EntryTable)
-            at = entriesStart + 44 * o.Record + 4 * o.Word;
+            at = entriesStart + EntryRecordSize * o.Record + 4 * o.Word;
         else
-            at = directoryOffset + 12 * o.Record + 4 * o.Word;
-        putWord(out, at, o.Value);
+            at = directoryOffset + PartRecordSize * o.Record + 4 * o.Word;
+        SetWord(out, at, o.Value);
     }
     return out;
 }
 
-void ArchiveBuilder::WriteTo(const std::string &path) const
+void TArchiveBuilder::WriteTo(const std::string &Path) const
 {
     const std::string bytes = Build();
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
+    WriteWithHole(Path, bytes, bytes.size(), 0);
 }
 
-void ArchiveBuilder::WriteSparseTo(const std::string &path, std::uint32_t gap) const
+void TArchiveBuilder::WriteSparseTo(const std::string &Path, std::uint32_t Gap) const
 {
     std::string bytes = Build();
-    std::size_t directoryOffset = 0; // header word 6, as built
-    for (int i = 3; i >= 0; --i)
-        directoryOffset = directoryOffset << 8 | static_cast<unsigned char>(bytes[24 + i]);
-    putWord(bytes, 24, static_cast<std::uint32_t>(directoryOffset + gap));
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(directoryOffset));
-    // Seeking past the end leaves the gap unwritten.
-    file.seekp(static_cast<std::streamoff>(directoryOffset + gap));
-    file.write(bytes.data() + directoryOffset,
-               static_cast<std::streamsize>(bytes.size() - directoryOffset));
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
+    const std::uint32_t directoryOffset = WordAt(bytes, 24); // as built
+    SetWord(bytes, 24, directoryOffset + Gap);
+    WriteWithHole(Path, bytes, directoryOffset, Gap);
 }
 
 } // namespace trovel::testing

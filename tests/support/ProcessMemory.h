@@ -7,12 +7,12 @@
 namespace trovel::testing {
 
 // A field of /proc/self/status in KiB ("VmHWM", "VmRSS"); -1 when missing.
-inline long StatusKib(const std::string &field)
+inline long StatusKib(const std::string &Field)
 {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.starts_with(field + ":"))
-            return std::stol(line.substr(field.size() + 1));
+        if (line.starts_with(Field + ":"))
+            return std::stol(line.substr(Field.size() + 1));
     }
     return -1;
 }

@@ -12,8 +12,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: make-sample-archive OUTPUT\n");
         return 2;
     }
-    using trovel::testing::ArchiveBuilder;
-    ArchiveBuilder archive;
+    using trovel::testing::TArchiveBuilder;
+    TArchiveBuilder archive;
     std::string text;
     for (int line = 1; line <= 400; ++line)
         text += "Line " + std::to_string(line) + " of the sample text.\n";

@@ -1,9 +1,11 @@
 // The main window driven as a person would: File > Open with archives made by
 // the test-archive writer, folders selected, commands chosen by menu, shortcut
 // and mouse, every dialog answered through the window's seam.
+#include "Main.h"
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
 #include "MessageBoxes.h"
+#include "ModalDriver.h"
 #include "WindowDriver.h"
 
 #include <QAction>
@@ -26,10 +28,7 @@
 #include <QtTest>
 
 using namespace trovel;
-using trovel::testing::ArchiveBuilder;
-using trovel::testing::FontOfLineHeight;
-using trovel::testing::SampleArchive;
-using trovel::testing::TWindowDriver;
+using namespace trovel::testing;
 
 namespace {
 
@@ -43,8 +42,8 @@ class TMainWindowTest final : public QObject
 
 private slots:
     void initTestCase();
-    void windowHasDesignComponents_data();
-    void windowHasDesignComponents();
+    void componentsAreFoundByNameAndKind_data();
+    void componentsAreFoundByNameAndKind();
     void windowLayoutFollowsFont_data();
     void windowLayoutFollowsFont();
     void menusShowAccessKeysAndGermanShortcutTexts();
@@ -72,17 +71,19 @@ private slots:
     void deepArchiveShowsLevelsViewCanLayOut();
     void deepFolderScrollsIntoView();
     void exitWithoutArchiveClosesSilently();
+    void extractArcFileNameKeepsTextAfterLastSlash_data();
+    void extractArcFileNameKeepsTextAfterLastSlash();
 };
 
 void TMainWindowTest::initTestCase()
 {
     // Windows closed by a test must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The design's sizes hold as they stand in a font of their line height.
+    // The window's sizes are laid out for a font of this line height.
     QApplication::setFont(FontOfLineHeight(13));
 }
 
-void TMainWindowTest::windowHasDesignComponents_data()
+void TMainWindowTest::componentsAreFoundByNameAndKind_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("className");
@@ -110,7 +111,7 @@ void TMainWindowTest::windowHasDesignComponents_data()
         QTest::newRow(name) << name << className;
 }
 
-void TMainWindowTest::windowHasDesignComponents()
+void TMainWindowTest::componentsAreFoundByNameAndKind()
 {
     QFETCH(QString, name);
     QFETCH(QString, className);
@@ -124,13 +125,14 @@ void TMainWindowTest::windowLayoutFollowsFont_data()
 {
     QTest::addColumn<int>("lineHeight");
     QTest::addColumn<int>("letterSpacing"); // percent
-    QTest::newRow("design font") << 13 << 100;
+    QTest::newRow("line height 13") << 13 << 100;
     QTest::newRow("twice as large") << 26 << 100;
-    // Digits too wide for the design's Size column widen it.
+    // Digits too wide for the Size column's 80 pixels widen it.
     QTest::newRow("wide digits") << 13 << 250;
 }
 
-// Every design size and position scales with the font's line height over 13.
+// Every size and position of the form scales with the font's line height
+// over 13.
 void TMainWindowTest::windowLayoutFollowsFont()
 {
     QFETCH(int, lineHeight);
@@ -172,7 +174,7 @@ void TMainWindowTest::windowLayoutFollowsFont()
     QCOMPARE(driver.Status(), QString());
 
     // The largest size an entry can have is shown whole.
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddOther("largest", 0, 4294967295u);
     driver.Open(driver.Write(archive));
     const QModelIndex size = driver.List()->model()->index(0, 1);
@@ -234,11 +236,6 @@ void TMainWindowTest::selectingFolderListsItsFiles_data()
     QTest::newRow("file in a folder")
         << QStringList{"textures/grass.tex", "textures/sky/x"} << QList<quint32>{7, 1} << "textures"
         << QStringList{"grass.tex:7"};
-    QTest::newRow("name ending in slash")
-        << QStringList{"x/"} << QList<quint32>{3} << "x" << QStringList{":3"};
-    QTest::newRow("sizes are unsigned")
-        << QStringList{"d/zero", "d/max"} << QList<quint32>{0, 4294967295u} << "d"
-        << QStringList{"max:4294967295", "zero:0"};
     QTest::newRow("case order") << QStringList{"m/b.txt", "m/A.txt", "m/a.txt"}
                                 << QList<quint32>{1, 2, 3} << "m"
                                 << QStringList{"a.txt:3", "A.txt:2", "b.txt:1"};
@@ -248,10 +245,6 @@ void TMainWindowTest::selectingFolderListsItsFiles_data()
     QTest::newRow("co-op next to coop")
         << QStringList{"m/coop", "m/copper", "m/co-op", "m/cook"} << QList<quint32>{1, 2, 3, 4}
         << "m" << QStringList{"cook:4", "co-op:3", "coop:1", "copper:2"};
-    QTest::newRow("folder with only folders")
-        << QStringList{"a/b/c", "x"} << QList<quint32>{1, 2} << "a" << QStringList{};
-    QTest::newRow("empty folder text")
-        << QStringList{"/x", "a//y"} << QList<quint32>{1, 2} << "a/" << QStringList{"y:2"};
 }
 
 void TMainWindowTest::selectingFolderListsItsFiles()
@@ -260,7 +253,7 @@ void TMainWindowTest::selectingFolderListsItsFiles()
     QFETCH(QList<quint32>, sizes);
     QFETCH(QString, folder);
     QFETCH(QStringList, rows);
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (qsizetype i = 0; i < names.size(); ++i)
         archive.AddOther(names[i].toStdString(), 0, sizes[i]);
     TWindowDriver driver;
@@ -291,7 +284,7 @@ void TMainWindowTest::namesShowDecoded()
 {
     QFETCH(QByteArrayList, names);
     QFETCH(QStringList, rows);
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (qsizetype i = 0; i < names.size(); ++i)
         archive.AddOther(names[i].toStdString(), 0, static_cast<std::uint32_t>(i));
     TWindowDriver driver;
@@ -350,7 +343,7 @@ void TMainWindowTest::entryCountIsStatusText()
     QFETCH(int, entries);
     QFETCH(QString, status);
     QFETCH(QString, tree);
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     for (int i = 0; i < entries; ++i)
         archive.AddStored(QStringLiteral("f%1").arg(i).toStdString(), "");
     TWindowDriver driver;
@@ -427,10 +420,9 @@ void TMainWindowTest::openWorksThroughRealDialog()
     QTimer::singleShot(0, &driver.Window(), [&] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
-        QVERIFY(name);
-        name->setText(path);
-        QTest::keyClick(name, Qt::Key_Return);
+        QLineEdit &name = FileNameBox(*dialog);
+        name.setText(path);
+        QTest::keyClick(&name, Qt::Key_Return);
         answered = true;
     });
     driver.Action("ffnen1")->trigger();
@@ -570,7 +562,7 @@ void TMainWindowTest::closingDuringLoadEndsAfterLoad()
 void TMainWindowTest::reopenWithSubfolderSelectedReadsNoReleasedList()
 {
     TWindowDriver driver;
-    ArchiveBuilder other;
+    TArchiveBuilder other;
     other.AddStored("only.txt", "x");
     driver.Open(driver.Write(SampleArchive(), "first.arc"));
     driver.SelectFolder("textures/sky");
@@ -587,7 +579,7 @@ void TMainWindowTest::deepArchiveShowsLevelsViewCanLayOut()
     std::string name;
     for (int level = 0; level < 100000; ++level)
         name += "a/";
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddStored(name + "leaf.txt", "x");
     TWindowDriver driver;
     driver.Open(driver.Write(archive));
@@ -635,7 +627,7 @@ void TMainWindowTest::deepArchiveShowsLevelsViewCanLayOut()
 void TMainWindowTest::deepFolderScrollsIntoView()
 {
     const QString folder = "data/textures/environment/forest/trees/deciduous/oak/bark/highres/lod0";
-    ArchiveBuilder archive;
+    TArchiveBuilder archive;
     archive.AddStored("readme.txt", "x");
     archive.AddStored((folder + "/leaves.dds").toStdString(), "x");
     TWindowDriver driver;
@@ -670,5 +662,26 @@ void TMainWindowTest::exitWithoutArchiveClosesSilently()
     QCOMPARE(driver.Seam().RunCount(), 0);
 }
 
+void TMainWindowTest::extractArcFileNameKeepsTextAfterLastSlash_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("no folder") << QByteArray("readme.txt") << QByteArray("readme.txt");
+    QTest::newRow("folders") << QByteArray("textures/sky/clouds.tex") << QByteArray("clouds.tex");
+    QTest::newRow("ends in slash") << QByteArray("x/") << QByteArray("");
+    QTest::newRow("leading slash") << QByteArray("/x") << QByteArray("x");
+    QTest::newRow("backslash is ordinary") << QByteArray("a\\b/c\\d") << QByteArray("c\\d");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("");
+    QTest::newRow("8-bit bytes") << QByteArray("d\xe4ten/\xfc\xff.bin")
+                                 << QByteArray("\xfc\xff.bin");
+}
+
+void TMainWindowTest::extractArcFileNameKeepsTextAfterLastSlash()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(QByteArray::fromStdString(ExtractArcFileName(name.toStdString())), expected);
+}
+
 QTEST_MAIN(TMainWindowTest)
-#include "tst_MainWindow.moc"
+#include "MainTest.moc"

@@ -2,7 +2,9 @@
 
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
+#include "ModalDriver.h"
 #include "StatusBar.h"
+#include "TempDir.h"
 #include "VeskaFolderDialog.h"
 
 #include <QAction>
@@ -20,22 +22,22 @@ namespace trovel::testing {
 
 namespace {
 
-TSeenDialog seeDialog(QObject &dialog)
+TSeenDialog SeeDialog(QObject &Dialog)
 {
     TSeenDialog seen;
-    if (auto *widget = qobject_cast<QWidget *>(&dialog))
+    if (auto *widget = qobject_cast<QWidget *>(&Dialog))
         seen.Title = widget->windowTitle();
-    if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
+    if (auto *box = qobject_cast<QMessageBox *>(&Dialog)) {
         seen.Kind = QStringLiteral("message");
         seen.Text = box->text();
         seen.Icon = box->icon();
-    } else if (auto *files = qobject_cast<QFileDialog *>(&dialog)) {
+    } else if (auto *files = qobject_cast<QFileDialog *>(&Dialog)) {
         seen.Kind = QStringLiteral("file");
         const QStringList selected = files->selectedFiles();
         seen.InitialFile = selected.isEmpty() ? QString() : selected.first();
         seen.NameFilters = files->nameFilters();
         seen.AnyFile = files->fileMode() == QFileDialog::AnyFile;
-    } else if (auto *chooser = qobject_cast<TVeskaFolderDialog *>(&dialog)) {
+    } else if (auto *chooser = qobject_cast<TVeskaFolderDialog *>(&Dialog)) {
         seen.Kind = QStringLiteral("folder");
         seen.InitialFile = chooser->Folder();
         seen.FolderFlags = chooser->Flags().Bits();
@@ -56,9 +58,14 @@ QFont FontOfLineHeight(int LineHeight)
     qFatal("no size of %s has a line height of %d", qPrintable(font.family()), LineHeight);
 }
 
-ArchiveBuilder SampleArchive()
+QByteArray ReadFile(const QString &Path)
 {
-    ArchiveBuilder archive;
+    return QByteArray::fromStdString(ReadFile(fs::path(QFile::encodeName(Path).toStdString())));
+}
+
+TArchiveBuilder SampleArchive()
+{
+    TArchiveBuilder archive;
     archive.AddStored("readme.txt", "hello");
     archive.AddStored("textures/grass.tex", std::string(300, 'g'));
     archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
@@ -72,8 +79,8 @@ ArchiveBuilder SampleArchive()
 TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())
 {
     Seam().SetNativeDialogs(false);
-    Seam().AnswerOthers([this](QObject &dialog) {
-        Unexpected.append(seeDialog(dialog));
+    Seam().AnswerOthers([this](QObject &Dialog) {
+        Unexpected.append(SeeDialog(Dialog));
         return int(QDialog::Rejected);
     });
     new TEventWatcher(Panel(), QEvent::Show,
@@ -129,12 +136,12 @@ QPushButton *TWindowDriver::CancelButton() const
 
 void TWindowDriver::See(QObject &Dialog)
 {
-    const TSeenDialog seen = seeDialog(Dialog);
+    const TSeenDialog seen = SeeDialog(Dialog);
     Seen.append(seen);
     Trace.append(seen.Kind == u"message" ? seen.Kind + u':' + seen.Text : seen.Kind);
 }
 
-QString TWindowDriver::Write(const ArchiveBuilder &Archive, const QString &FileName)
+QString TWindowDriver::Write(const TArchiveBuilder &Archive, const QString &FileName)
 {
     const QString path = FFolder.filePath(FileName);
     Archive.WriteTo(QFile::encodeName(path).toStdString());
@@ -143,47 +150,47 @@ QString TWindowDriver::Write(const ArchiveBuilder &Archive, const QString &FileN
 
 void TWindowDriver::AnswerFileDialog(const QString &Path)
 {
-    Seam().AnswerNext([this, Path](QObject &dialog) {
-        auto *files = qobject_cast<QFileDialog *>(&dialog);
+    Seam().AnswerNext([this, Path](QObject &Dialog) {
+        auto *files = qobject_cast<QFileDialog *>(&Dialog);
         if (!files) {
-            Unexpected.append(seeDialog(dialog));
+            Unexpected.append(SeeDialog(Dialog));
             return int(QDialog::Rejected);
         }
-        See(dialog);
+        See(Dialog);
         files->selectFile(Path);
         // selectFile() takes a path in a folder that does not exist for a name
         // below the dialog's folder; such a name can only be typed.
         if (!QFileInfo(Path).absoluteDir().exists())
-            files->findChild<QLineEdit *>("fileNameEdit")->setText(Path);
+            FileNameBox(*files).setText(Path);
         return int(QDialog::Accepted);
     });
 }
 
 void TWindowDriver::CancelFileDialog()
 {
-    Seam().AnswerNext([this](QObject &dialog) {
-        See(dialog);
+    Seam().AnswerNext([this](QObject &Dialog) {
+        See(Dialog);
         return int(QDialog::Rejected);
     });
 }
 
 void TWindowDriver::AnswerMessageBox()
 {
-    Seam().AnswerNext([this](QObject &dialog) {
-        See(dialog);
+    Seam().AnswerNext([this](QObject &Dialog) {
+        See(Dialog);
         return int(QMessageBox::Ok);
     });
 }
 
 void TWindowDriver::AnswerFolderChooser(const QString &Folder)
 {
-    Seam().AnswerNext([this, Folder](QObject &dialog) {
-        auto *chooser = qobject_cast<TVeskaFolderDialog *>(&dialog);
+    Seam().AnswerNext([this, Folder](QObject &Dialog) {
+        auto *chooser = qobject_cast<TVeskaFolderDialog *>(&Dialog);
         if (!chooser) {
-            Unexpected.append(seeDialog(dialog));
+            Unexpected.append(SeeDialog(Dialog));
             return 0;
         }
-        See(dialog);
+        See(Dialog);
         chooser->SetFolder(Folder);
         return 1;
     });
@@ -191,8 +198,8 @@ void TWindowDriver::AnswerFolderChooser(const QString &Folder)
 
 void TWindowDriver::CancelFolderChooser()
 {
-    Seam().AnswerNext([this](QObject &dialog) {
-        See(dialog);
+    Seam().AnswerNext([this](QObject &Dialog) {
+        See(Dialog);
         return 0;
     });
 }
@@ -215,17 +222,17 @@ QString TWindowDriver::TreeDump() const
     const QAbstractItemModel *model = Tree()->model();
     const auto *folders = static_cast<const TFolderTreeModel *>(model);
     QStringList nodes;
-    std::function<void(const QModelIndex &, int)> walk = [&](const QModelIndex &index, int depth) {
-        QString node = QStringLiteral("%1:%2").arg(depth).arg(index.data().toString());
-        if (model->hasChildren(index) && Tree()->isExpanded(index))
+    std::function<void(const QModelIndex &, int)> walk = [&](const QModelIndex &Index, int Depth) {
+        QString node = QStringLiteral("%1:%2").arg(Depth).arg(Index.data().toString());
+        if (model->hasChildren(Index) && Tree()->isExpanded(Index))
             node += u'*';
-        if (Tree()->currentIndex() == index)
+        if (Tree()->currentIndex() == Index)
             node += u'#';
-        if (folders->ImageIndex(folders->NodeAt(index)) == 1)
+        if (folders->ImageIndex(folders->NodeAt(Index)) == 1)
             node += QStringLiteral("~1");
         nodes.append(node);
-        for (int row = 0; row < model->rowCount(index); ++row)
-            walk(model->index(row, 0, index), depth + 1);
+        for (int row = 0; row < model->rowCount(Index); ++row)
+            walk(model->index(row, 0, Index), Depth + 1);
     };
     for (int row = 0; row < model->rowCount(); ++row)
         walk(model->index(row, 0), 0);
@@ -242,20 +249,28 @@ QStringList TWindowDriver::Rows() const
     return rows;
 }
 
-void TWindowDriver::SelectFolder(const QString &Path)
+QModelIndex TWindowDriver::FolderNode(const QString &Path) const
 {
     const QAbstractItemModel *model = Tree()->model();
     QModelIndex index = model->index(0, 0);
     if (!Path.isEmpty()) {
         for (const QString &text : Path.split(u'/')) {
-            const QModelIndexList found =
-                model->match(model->index(0, 0, index), Qt::DisplayRole, text, 1,
-                             Qt::MatchExactly | Qt::MatchCaseSensitive);
-            QVERIFY2(!found.isEmpty(), qPrintable(Path));
-            index = found.first();
+            index = model
+                        ->match(model->index(0, 0, index), Qt::DisplayRole, text, 1,
+                                Qt::MatchExactly | Qt::MatchCaseSensitive)
+                        .value(0);
+            if (!index.isValid())
+                break;
         }
     }
-    Tree()->setCurrentIndex(index);
+    return index;
+}
+
+void TWindowDriver::SelectFolder(const QString &Path)
+{
+    const QModelIndex node = FolderNode(Path);
+    QVERIFY2(node.isValid(), qPrintable(Path));
+    Tree()->setCurrentIndex(node);
 }
 
 QModelIndex TWindowDriver::Row(const QString &Caption) const

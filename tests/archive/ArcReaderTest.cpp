@@ -13,35 +13,15 @@ using namespace trovel::testing;
 
 namespace {
 
-std::uint32_t wordAt(const std::string &bytes, std::size_t at)
+std::string TwoEntryArchive()
 {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
-}
-
-void setWord(std::string &bytes, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.at(at + i) = static_cast<char>(value >> (8 * i));
-}
-
-// Where the file entry table starts in a built archive.
-std::size_t entryTableStart(const std::string &bytes)
-{
-    return std::size_t{wordAt(bytes, 24)} + 12 * wordAt(bytes, 12) + wordAt(bytes, 20);
-}
-
-std::string twoEntryArchive()
-{
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("a.txt", "hello");
     b.AddCompressed("b/c.bin", {"one", "two"});
     return b.Build();
 }
 
-std::size_t openFileCount()
+std::size_t OpenFileCount()
 {
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
@@ -51,8 +31,8 @@ std::size_t openFileCount()
 
 TEST(ArchiveReader, reopeningReplacesTheFirstArchive)
 {
-    TempDir dir;
-    ArchiveBuilder first, second;
+    TTempDir dir;
+    TArchiveBuilder first, second;
     first.AddStored("first/a", "1");
     first.AddStored("first/b", "2");
     second.AddStored("second", "3");
@@ -69,13 +49,13 @@ TEST(ArchiveReader, reopeningReplacesTheFirstArchive)
 
 TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
 {
-    TempDir dir;
-    writeFile(dir / "good.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "good.arc", TwoEntryArchive());
     fs::create_directory(dir / "folder.arc");
     for (const std::string &name : {dir / "missing.arc", dir / "folder.arc"}) {
         TArcReader reader;
         reader.Open(dir / "good.arc");
-        expectError<EFOpenError>([&] { reader.Open(name); },
+        ExpectError<EFOpenError>([&] { reader.Open(name); },
                                  "Datei " + name + " kann nicht geöffnet werden");
         EXPECT_FALSE(reader.IsOpen());
         EXPECT_EQ(reader.GetFileCount(), 0);
@@ -84,32 +64,32 @@ TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
 
 TEST(ArchiveReader, closeReleasesTheFileAndKeepsTheHandler)
 {
-    TempDir dir;
-    writeFile(dir / "a.arc", twoEntryArchive());
-    const std::size_t filesBefore = openFileCount();
+    TTempDir dir;
+    WriteFile(dir / "a.arc", TwoEntryArchive());
+    const std::size_t filesBefore = OpenFileCount();
     int calls = 0;
     {
         TArcReader reader;
         reader.Close(); // closed already: nothing happens
         reader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
         reader.Open(dir / "a.arc");
-        EXPECT_EQ(openFileCount(), filesBefore + 1);
+        EXPECT_EQ(OpenFileCount(), filesBefore + 1);
         reader.Close();
         reader.Close();
-        EXPECT_EQ(openFileCount(), filesBefore);
+        EXPECT_EQ(OpenFileCount(), filesBefore);
         EXPECT_EQ(reader.GetFileCount(), 0);
 
         reader.Open(dir / "a.arc");
         reader.ExtractAll(dir / "out");
         EXPECT_EQ(calls, 2);
     } // the destructor closes the open archive
-    EXPECT_EQ(openFileCount(), filesBefore);
+    EXPECT_EQ(OpenFileCount(), filesBefore);
 }
 
 TEST(ArchiveReader, opensAnArchiveWithNoEntries)
 {
-    TempDir dir;
-    ArchiveBuilder().WriteTo(dir / "empty.arc");
+    TTempDir dir;
+    TArchiveBuilder().WriteTo(dir / "empty.arc");
     TArcReader reader;
     reader.Open(dir / "empty.arc");
     EXPECT_TRUE(reader.IsOpen());
@@ -118,8 +98,8 @@ TEST(ArchiveReader, opensAnArchiveWithNoEntries)
 
 TEST(ArchiveReader, entryIndicesOutsideTheTableAreRefused)
 {
-    TempDir dir;
-    writeFile(dir / "a.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "a.arc", TwoEntryArchive());
     TArcReader reader;
     reader.Open(dir / "a.arc");
     for (const std::int32_t index : {-1, 2, INT32_MAX}) {
@@ -133,7 +113,7 @@ TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
 {
     // The unexamined words carry arbitrary values; every record handed out is
     // the 44 bytes of the file, and extraction does not care about them.
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     b.AddStored("s.txt", "stored");
     b.AddCompressed("c.txt", {"compressed ", "in two parts"});
     b.AddOther("o.txt", 7, 1234);
@@ -146,9 +126,9 @@ TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
     b.OverrideEntry(0, 7, 0xDEAD); // PartCount and FirstPart of a stored entry
     b.OverrideEntry(0, 8, 0xBEEF);
     b.OverrideEntry(1, 1, 0xFFFFFFFF); // DataOffset of a compressed entry
-    TempDir dir;
+    TTempDir dir;
     const std::string bytes = b.Build();
-    writeFile(dir / "a.arc", bytes);
+    WriteFile(dir / "a.arc", bytes);
 
     TArcReader reader;
     reader.Open(dir / "a.arc");
@@ -157,9 +137,9 @@ TEST(ArchiveReader, entriesAreCopiedOutWordForWord)
     for (int i = 0; i < 3; ++i) {
         TArcFileEntry entry{};
         reader.GetFileEntry(i, entry);
-        EXPECT_EQ(std::memcmp(&entry, bytes.data() + entryTableStart(bytes) + 44 * i, 44), 0);
+        EXPECT_EQ(std::memcmp(&entry, bytes.data() + EntryTableStart(bytes) + 44 * i, 44), 0);
         reader.ExtractFile(i, dir / "out");
-        EXPECT_EQ(readFile(dir / "out"), b.Expected(i)) << i;
+        EXPECT_EQ(ReadFile(dir / "out"), b.Expected(i)) << i;
     }
     TArcFileEntry other{};
     reader.GetFileEntry(2, other);
@@ -180,18 +160,18 @@ TEST(ArchiveReader, namesAreTheStoredBytes)
                                             "x",
                                             "y",
                                             "unterminated"};
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (const std::string &name : names)
         b.AddStored(name, "");
     b.DropLastNameTerminator();
     const std::string bytes = b.Build();
     // Entries 8 and 9 point into entry 7's name: at its tail and at its 0 byte.
     std::string damaged = bytes;
-    const std::size_t shared = wordAt(bytes, entryTableStart(bytes) + 7 * 44 + 40);
-    setWord(damaged, entryTableStart(bytes) + 8 * 44 + 40, shared + 7);
-    setWord(damaged, entryTableStart(bytes) + 9 * 44 + 40, shared + 11);
-    TempDir dir;
-    writeFile(dir / "a.arc", damaged);
+    const std::size_t shared = WordAt(bytes, EntryTableStart(bytes) + 7 * 44 + 40);
+    SetWord(damaged, EntryTableStart(bytes) + 8 * 44 + 40, shared + 7);
+    SetWord(damaged, EntryTableStart(bytes) + 9 * 44 + 40, shared + 11);
+    TTempDir dir;
+    WriteFile(dir / "a.arc", damaged);
     TArcReader reader;
     reader.Open(dir / "a.arc");
     ASSERT_EQ(reader.GetFileCount(), static_cast<int>(names.size()));
@@ -206,10 +186,10 @@ TEST(ArchiveReader, largeDirectoriesLoadWhole)
 {
     // Tables of several megabytes take the engine's bulk memory path.
     constexpr int Count = 60000;
-    ArchiveBuilder b;
+    TArchiveBuilder b;
     for (int i = 0; i < Count; ++i)
         b.AddOther("folder/entry" + std::to_string(i), 2, static_cast<std::uint32_t>(i));
-    TempDir dir;
+    TTempDir dir;
     b.WriteTo(dir / "a.arc");
     TArcReader reader;
     for (int round = 0; round < 2; ++round) {
@@ -226,8 +206,8 @@ TEST(ArchiveReader, largeDirectoriesLoadWhole)
 
 TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
 {
-    TempDir dir;
-    writeFile(dir / "a.arc", twoEntryArchive());
+    TTempDir dir;
+    WriteFile(dir / "a.arc", TwoEntryArchive());
     TArcReader reader;
     reader.Open(dir / "a.arc");
 
@@ -241,77 +221,77 @@ TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
 
 namespace {
 
-struct DirectoryCase
+struct TDirectoryCase
 {
-    const char *label;
-    std::function<void(std::string &)> damage;
-    bool rangeError; // otherwise a read error
-    friend void PrintTo(const DirectoryCase &c, std::ostream *out) { *out << c.label; }
+    const char *Label;
+    std::function<void(std::string &)> Damage;
+    bool RangeError; // otherwise a read error
+    friend void PrintTo(const TDirectoryCase &C, std::ostream *Out) { *Out << C.Label; }
 };
 
-void setHeader(std::string &bytes, int word, std::uint32_t value)
+void SetHeader(std::string &Bytes, int Word, std::uint32_t Value)
 {
-    setWord(bytes, 4 * word, value);
+    SetWord(Bytes, 4 * Word, Value);
 }
 
 // The largest counts whose tables still fit a signed 32-bit length.
 constexpr std::uint32_t MaxEntries = 0x7FFFFFFF / 44;
 constexpr std::uint32_t MaxParts = 0x7FFFFFFF / 12;
 
-const DirectoryCase DirectoryCases[] = {
-    {"empty file", [](std::string &b) { b.clear(); }, false},
-    {"shorter than the header", [](std::string &b) { b.resize(27); }, false},
-    {"directory one byte past the end", [](std::string &b) { setHeader(b, 6, wordAt(b, 24) + 1); },
+const TDirectoryCase DirectoryCases[] = {
+    {"empty file", [](std::string &B) { B.clear(); }, false},
+    {"shorter than the header", [](std::string &B) { B.resize(27); }, false},
+    {"directory one byte past the end", [](std::string &B) { SetHeader(B, 6, WordAt(B, 24) + 1); },
      false},
-    {"directory far past the end", [](std::string &b) { setHeader(b, 6, 0xFFFFFFFF); }, false},
-    {"entry table cut short", [](std::string &b) { b.pop_back(); }, false},
-    {"name table past the end", [](std::string &b) { setHeader(b, 5, 100000); }, false},
-    {"entry count whose table just fits", [](std::string &b) { setHeader(b, 2, MaxEntries); },
+    {"directory far past the end", [](std::string &B) { SetHeader(B, 6, 0xFFFFFFFF); }, false},
+    {"entry table cut short", [](std::string &B) { B.pop_back(); }, false},
+    {"name table past the end", [](std::string &B) { SetHeader(B, 5, 100000); }, false},
+    {"entry count whose table just fits", [](std::string &B) { SetHeader(B, 2, MaxEntries); },
      false},
-    {"part count whose table just fits", [](std::string &b) { setHeader(b, 3, MaxParts); }, false},
-    {"entry count of 2^31", [](std::string &b) { setHeader(b, 2, 0x80000000); }, true},
-    {"entry count of 2^32-1", [](std::string &b) { setHeader(b, 2, 0xFFFFFFFF); }, true},
-    {"entry table longer than 2^31-1", [](std::string &b) { setHeader(b, 2, MaxEntries + 1); },
+    {"part count whose table just fits", [](std::string &B) { SetHeader(B, 3, MaxParts); }, false},
+    {"entry count of 2^31", [](std::string &B) { SetHeader(B, 2, 0x80000000); }, true},
+    {"entry count of 2^32-1", [](std::string &B) { SetHeader(B, 2, 0xFFFFFFFF); }, true},
+    {"entry table longer than 2^31-1", [](std::string &B) { SetHeader(B, 2, MaxEntries + 1); },
      true},
-    {"part count of 2^31", [](std::string &b) { setHeader(b, 3, 0x80000000); }, true},
-    {"part table longer than 2^31-1", [](std::string &b) { setHeader(b, 3, MaxParts + 1); }, true},
-    {"name table of 2^31 bytes", [](std::string &b) { setHeader(b, 5, 0x80000000); }, true},
+    {"part count of 2^31", [](std::string &B) { SetHeader(B, 3, 0x80000000); }, true},
+    {"part table longer than 2^31-1", [](std::string &B) { SetHeader(B, 3, MaxParts + 1); }, true},
+    {"name table of 2^31 bytes", [](std::string &B) { SetHeader(B, 5, 0x80000000); }, true},
     {"range checked before the end of the file",
-     [](std::string &b) {
-         setHeader(b, 2, 0x80000000);
-         setHeader(b, 6, 0xFFFFFFFF);
+     [](std::string &B) {
+         SetHeader(B, 2, 0x80000000);
+         SetHeader(B, 6, 0xFFFFFFFF);
      },
      true},
     {"name offset at the end of the name table",
-     [](std::string &b) { setWord(b, entryTableStart(b) + 44 + 40, wordAt(b, 20)); }, true},
+     [](std::string &B) { SetWord(B, EntryTableStart(B) + 44 + 40, WordAt(B, 20)); }, true},
     {"name offset far outside the name table",
-     [](std::string &b) { setWord(b, entryTableStart(b) + 40, 0xFFFFFFFF); }, true},
+     [](std::string &B) { SetWord(B, EntryTableStart(B) + 40, 0xFFFFFFFF); }, true},
 };
 
-class DirectoryRejection : public ::testing::TestWithParam<DirectoryCase>
+class TDirectoryRejection : public ::testing::TestWithParam<TDirectoryCase>
 {
 };
 
 } // namespace
 
-TEST_P(DirectoryRejection, refusesTheArchiveAndStaysClosed)
+TEST_P(TDirectoryRejection, refusesTheArchiveAndStaysClosed)
 {
-    TempDir dir;
-    writeFile(dir / "good.arc", twoEntryArchive());
-    std::string bytes = twoEntryArchive();
-    GetParam().damage(bytes);
-    writeFile(dir / "bad.arc", bytes);
+    TTempDir dir;
+    WriteFile(dir / "good.arc", TwoEntryArchive());
+    std::string bytes = TwoEntryArchive();
+    GetParam().Damage(bytes);
+    WriteFile(dir / "bad.arc", bytes);
 
     TArcReader reader;
     reader.Open(dir / "good.arc");
     const auto open = [&] { reader.Open(dir / "bad.arc"); };
-    if (GetParam().rangeError)
-        expectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
+    if (GetParam().RangeError)
+        ExpectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
     else
-        expectError<EReadError>(open, "Stream-Lesefehler");
+        ExpectError<EReadError>(open, "Stream-Lesefehler");
     EXPECT_FALSE(reader.IsOpen());
     EXPECT_EQ(reader.GetFileCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(ArchiveReader, DirectoryRejection, ::testing::ValuesIn(DirectoryCases),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(ArchiveReader, TDirectoryRejection, ::testing::ValuesIn(DirectoryCases),
+                         TLabelName());

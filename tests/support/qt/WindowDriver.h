@@ -3,6 +3,7 @@
 #include "Main.h"
 #include "ModalSeam.h"
 
+#include <QByteArray>
 #include <QEvent>
 #include <QFont>
 #include <QMessageBox>
@@ -21,10 +22,13 @@ class QTreeView;
 
 namespace trovel::testing {
 
-class ArchiveBuilder;
+class TArchiveBuilder;
 
 // The application's font at the pixel size whose line height is LineHeight.
 QFont FontOfLineHeight(int LineHeight);
+
+// The whole file at Path; empty when it cannot be read.
+QByteArray ReadFile(const QString &Path);
 
 // Hands the events of one type that reach a watched object to a function.
 class TEventWatcher final : public QObject
@@ -52,7 +56,7 @@ private:
 // Seven entries, 0 to 6: readme.txt, textures/grass.tex,
 // textures/sky/clouds.tex (compressed, two parts), maps/b.txt, maps/A.txt,
 // maps/a.txt and the empty config.ini.
-ArchiveBuilder SampleArchive();
+TArchiveBuilder SampleArchive();
 
 // What a person saw in a dialog that the seam answered.
 struct TSeenDialog
@@ -90,7 +94,7 @@ public:
     QPushButton *CancelButton() const;
 
     // Writes the archive to a file of the given name in a temporary folder.
-    QString Write(const ArchiveBuilder &Archive, const QString &FileName = "test.arc");
+    QString Write(const TArchiveBuilder &Archive, const QString &FileName = "test.arc");
     QString MissingPath() const { return FFolder.filePath("missing.arc"); }
 
     // Queues answers: the next file dialog is confirmed with Path, or cancelled.
@@ -121,7 +125,10 @@ public:
     QString TreeDump() const;
     // The rows of the list as "name:size".
     QStringList Rows() const;
-    // Selects the node at the path of texts below the root ("" is the root).
+    // The node at the path of texts below the root ("" is the root); invalid
+    // when there is none.
+    QModelIndex FolderNode(const QString &Path) const;
+    // Selects that node; a test fails when there is none.
     void SelectFolder(const QString &Path);
     // The list's row with that caption, and where it is drawn in the viewport.
     QModelIndex Row(const QString &Caption) const;

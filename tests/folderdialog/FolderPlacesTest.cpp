@@ -1,0 +1,74 @@
+// The places the browser starts from, and which mounts are media.
+#include "FolderPlaces.h"
+#include "FakeHome.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+using namespace trovel;
+using trovel::testing::TFakeHome;
+
+class TFolderPlacesTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsPlacesAtHome_data();
+    void startsPlacesAtHome();
+    void findsMountedMedia_data();
+    void findsMountedMedia();
+};
+
+void TFolderPlacesTest::startsPlacesAtHome_data()
+{
+    QTest::addColumn<bool>("desktop");
+    QTest::newRow("with a desktop folder") << true;
+    QTest::newRow("without one") << false;
+}
+
+void TFolderPlacesTest::startsPlacesAtHome()
+{
+    QFETCH(bool, desktop);
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    if (desktop)
+        home.Folder("Desktop");
+    QList<TFolderPlace> expected{
+        {home.Path(), QFileInfo(home.Path()).fileName(), TPlaceKind::Home},
+        {"/", "/", TPlaceKind::FileSystem},
+    };
+    if (desktop)
+        expected.append({home.Path() + "/Desktop", "Desktop", TPlaceKind::Desktop});
+
+    const QList<TFolderPlace> places = DesktopPlaces();
+    QCOMPARE(places.mid(0, expected.size()), expected);
+    // The mounted media of this machine follow.
+    for (const TFolderPlace &place : places.mid(expected.size()))
+        QCOMPARE(place.Kind, TPlaceKind::Media);
+}
+
+void TFolderPlacesTest::findsMountedMedia_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QByteArray>("device");
+    QTest::addColumn<bool>("medium");
+    QTest::newRow("stick below /media") << "/media/anna/STICK" << QByteArray("/dev/sdb1") << true;
+    QTest::newRow("stick below /run/media")
+        << "/run/media/anna/STICK" << QByteArray("/dev/sdc1") << true;
+    QTest::newRow("disk at /mnt") << "/mnt" << QByteArray("/dev/sda3") << true;
+    QTest::newRow("disk below /mnt") << "/mnt/backup" << QByteArray("/dev/sdb2") << true;
+    QTest::newRow("tmpfs below /mnt") << "/mnt/scratch" << QByteArray("tmpfs") << false;
+    QTest::newRow("namesake of /mnt") << "/mntx" << QByteArray("/dev/sdb1") << false;
+    QTest::newRow("system disk") << "/" << QByteArray("/dev/vda") << false;
+}
+
+void TFolderPlacesTest::findsMountedMedia()
+{
+    QFETCH(QString, root);
+    QFETCH(QByteArray, device);
+    QFETCH(bool, medium);
+    QCOMPARE(IsMediaMount(root, device), medium);
+}
+
+QTEST_MAIN(TFolderPlacesTest)
+#include "FolderPlacesTest.moc"
