@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace trovel {
 
 namespace {
@@ -42,6 +44,22 @@ void TFolderTreeView::updateGeometries()
         FFitting = false;
     }
     QTreeView::updateGeometries();
+}
+
+int TFolderTreeView::sizeHintForColumn(int Column) const
+{
+    int width = QTreeView::sizeHintForColumn(Column);
+    // Qt's measure leaves out a row cut by the bottom edge, which is where the
+    // deepest node stands after End.
+    const int bottom = viewport()->height();
+    for (QModelIndex row = indexAt(QPoint(0, 0)); row.isValid(); row = indexBelow(row)) {
+        const QRect cell = visualRect(row.siblingAtColumn(Column));
+        if (cell.top() >= bottom)
+            break;
+        width = std::max(width, cell.left() - columnViewportPosition(Column) +
+                                    sizeHintForIndex(row.siblingAtColumn(Column)).width());
+    }
+    return width;
 }
 
 void TFolderTreeView::scrollTo(const QModelIndex &Index, ScrollHint Hint)

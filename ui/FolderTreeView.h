@@ -20,6 +20,7 @@ public:
 
 protected:
     void updateGeometries() override;
+    int sizeHintForColumn(int Column) const override;
 
 private:
     bool FFitting = false;
