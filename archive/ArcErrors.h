@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace trovel {
 
@@ -21,6 +22,13 @@ public:
     // display that spells names its own way.
     std::string MessageWith(std::string_view Replacement) const;
 
+    // Why the system refused, in its own words ("No space left on device");
+    // empty when the failure is the tool's own finding. The message itself
+    // never includes it: the window shows the message as it stands, the
+    // command line adds the reason in parentheses.
+    const std::string &Reason() const { return FReason; }
+    void SetReason(std::string Reason) { FReason = std::move(Reason); }
+
 protected:
     // Format holds one "%s", which Subject takes.
     Exception(std::string_view Format, const std::string &Subject);
@@ -28,7 +36,19 @@ protected:
 private:
     std::string FSubject;
     std::size_t FSubjectAt = std::string::npos;
+    std::string FReason;
 };
+
+// The system's text for an error number, as strerror gives it.
+std::string SystemReason(int ErrorNumber);
+
+// Error with the system's reason for ErrorNumber attached.
+template <typename TError>
+TError WithSystemReason(TError Error, int ErrorNumber)
+{
+    Error.SetReason(SystemReason(ErrorNumber));
+    return Error;
+}
 
 // "Datei %s kann nicht geöffnet werden": an existing file cannot be opened.
 class EFOpenError final : public Exception
