@@ -51,7 +51,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
     // An empty target is the current folder, spelt out: appended to "", a
     // name that begins with "/" would become an absolute path.
     std::string target = Folder.empty() ? std::string(".") : Folder;
-    if (target.back() != PathDelim)
+    if (!IsPathDelim(target.back()))
         target += PathDelim;
 
     try {
@@ -117,7 +117,12 @@ void TArcReader::TestFile(std::int32_t Index)
 
 bool TArcReader::HasFileToWrite(const std::string &Name) const
 {
-    if (LeavesTargetFolder(Name))
+    // On Windows "\\" separates too; it is looked for in the decoded name,
+    // since in a double-byte code page a "\\" byte may be the second half of
+    // a character.
+    const bool leaves = PathDelim == '/' ? LeavesTargetFolder(Name)
+                                         : LeavesTargetFolder(FNameCodec.ToPathText(Name));
+    if (leaves)
         throw EPathError(FNameCodec.ToText(Name));
     // A name that ends in "/" names a folder: it is made, and a file of that
     // name could not be.

@@ -6,8 +6,9 @@
 #include <string>
 
 // The few file-system operations the archive engine needs. Each platform
-// provides them in a file of its own (FileLayerPosix.cpp here); paths are byte
-// strings passed to the system unchanged.
+// provides them in a file of its own (FileLayerPosix.cpp, FileLayerWin.cpp).
+// Paths are byte strings, passed to a POSIX system unchanged; on Windows they
+// are UTF-8.
 namespace trovel {
 
 // Tells whether two names lead to the same file (hard links and symbolic
@@ -108,8 +109,21 @@ bool DirectoryExists(const std::string &Path);
 // Creates one folder; its parent must exist. Reports success.
 bool CreateDir(const std::string &Path);
 
+#ifdef _WIN32
+// The native separator between folder names; Windows takes "/" as well.
+inline constexpr char PathDelim = '\\';
+inline constexpr bool IsPathDelim(char Character)
+{
+    return Character == '\\' || Character == '/';
+}
+#else
 // The native separator between folder names.
 inline constexpr char PathDelim = '/';
+inline constexpr bool IsPathDelim(char Character)
+{
+    return Character == '/';
+}
+#endif
 // The longest path, in bytes, that the system resolves; longer output paths
 // are refused, so that every file made can be reached by its path.
 extern const std::size_t MaxPathLength;

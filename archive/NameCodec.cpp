@@ -5,7 +5,10 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#if __has_include(<iconv.h>)
 #include <iconv.h>
+#define TROVEL_HAVE_ICONV 1
+#endif
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -140,6 +143,7 @@ void AppendUtf8Text(std::string_view Stored, std::string &Out)
     }
 }
 
+#ifdef TROVEL_HAVE_ICONV
 // One conversion descriptor of the C library, from a code page to UTF-32LE.
 class TIconv final
 {
@@ -190,6 +194,25 @@ public:
 private:
     iconv_t FHandle;
 };
+#else
+// A C library without converters (mingw's): no page can be read, so every
+// byte above 0x7F of a code page counts as undefined.
+class TIconv final
+{
+public:
+    explicit TIconv(const std::string &) {}
+    bool IsOpen() const { return false; }
+
+    enum class TResult
+    {
+        Decoded,
+        Incomplete,
+        Undefined
+    };
+
+    TResult DecodeOne(const char *, std::size_t, char32_t &) { return TResult::Undefined; }
+};
+#endif
 
 // Bytes above 0x7F never decode to ASCII or to nothing, so a name's
 // separators and dot components stay what they are.

@@ -10,7 +10,10 @@ namespace fs = std::filesystem;
 std::optional<std::uint64_t> FreeBytesFor(const std::string &Folder)
 {
     std::error_code error;
-    fs::path existing = Folder;
+    // The engine's paths are UTF-8 on Windows and bytes elsewhere; a path
+    // made from char8_t takes them as both.
+    fs::path existing(
+        std::u8string_view(reinterpret_cast<const char8_t *>(Folder.data()), Folder.size()));
     // A relative path runs out at "", which is the current folder.
     while (!existing.empty() && !fs::exists(existing, error)) {
         fs::path parent = existing.parent_path();

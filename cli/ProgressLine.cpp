@@ -1,9 +1,8 @@
 #include "ProgressLine.h"
 
+#include "TerminalText.h"
+
 #include <cerrno>
-#include <cwchar>
-#include <cwctype>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace trovel {
@@ -17,27 +16,21 @@ constexpr int DefaultWidth = 80;
 // it fits in the Columns left. Returns the columns used.
 int AppendFitting(std::string &Line, std::string_view Text, int Columns)
 {
-    std::mbstate_t state{};
     int used = 0;
     std::size_t at = 0;
     while (at < Text.size()) {
-        wchar_t wide = 0;
-        const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
-        int width = -1;
-        if (length != static_cast<std::size_t>(-1) && length != static_cast<std::size_t>(-2) &&
-            length != 0 && std::iswprint(static_cast<wint_t>(wide)))
-            width = ::wcwidth(wide);
+        const TTerminalChar character = TerminalCharAt(Text.substr(at));
+        int width = character.Length != 0 && character.Printable ? character.Columns : -1;
         std::string_view piece;
         if (width < 0) {
             // An invalid or unprintable byte: one column, and a fresh start
             // after it.
-            state = std::mbstate_t{};
             piece = "?";
             width = 1;
             ++at;
         } else {
-            piece = Text.substr(at, length);
-            at += length;
+            piece = Text.substr(at, character.Length);
+            at += character.Length;
         }
         if (used + width > Columns)
             break;
@@ -49,7 +42,7 @@ int AppendFitting(std::string &Line, std::string_view Text, int Columns)
 
 } // namespace
 
-TProgressLine::TProgressLine(int Fd) : FFd(Fd), FActive(::isatty(Fd) == 1) {}
+TProgressLine::TProgressLine(int Fd) : FFd(Fd), FActive(IsTerminal(Fd)) {}
 
 std::string TProgressLine::Format(std::int32_t Index, std::int32_t Count, std::string_view Name,
                                   int Width)
@@ -105,10 +98,8 @@ void TProgressLine::Keep()
 
 int TProgressLine::Width() const
 {
-    winsize size{};
-    if (::ioctl(FFd, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
-        return size.ws_col;
-    return DefaultWidth;
+    const int columns = TerminalColumns(FFd);
+    return columns > 1 ? columns : DefaultWidth;
 }
 
 void TProgressLine::Put(const std::string &Text) const

@@ -1,9 +1,5 @@
 #include "TerminalText.h"
 
-#include <cwchar>
-#include <cwctype>
-#include <unistd.h>
-
 namespace trovel {
 
 namespace {
@@ -35,7 +31,6 @@ void AppendByteEscape(unsigned char Byte, std::string &Out)
 
 void AppendEscaped(std::string_view Text, std::string &Out)
 {
-    std::mbstate_t state{};
     std::size_t at = 0;
     while (at < Text.size()) {
         const unsigned char byte = static_cast<unsigned char>(Text[at]);
@@ -45,22 +40,18 @@ void AppendEscaped(std::string_view Text, std::string &Out)
             ++at;
             continue;
         }
-        wchar_t wide = 0;
-        const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
-        const bool decoded = length != static_cast<std::size_t>(-1) &&
-                             length != static_cast<std::size_t>(-2) && length != 0;
-        if (!decoded || !std::iswprint(static_cast<wint_t>(wide))) {
+        const TTerminalChar character = TerminalCharAt(Text.substr(at));
+        if (character.Length == 0 || !character.Printable) {
             // A whole unprintable character is escaped byte by byte, so that
             // a control of the upper half (U+009B, CSI) cannot slip through.
-            const std::size_t bytes = decoded ? length : 1;
+            const std::size_t bytes = character.Length != 0 ? character.Length : 1;
             for (std::size_t i = 0; i < bytes; ++i)
                 AppendByteEscape(static_cast<unsigned char>(Text[at + i]), Out);
             at += bytes;
-            state = std::mbstate_t{};
             continue;
         }
-        Out.append(Text, at, length);
-        at += length;
+        Out.append(Text, at, character.Length);
+        at += character.Length;
     }
 }
 
@@ -69,11 +60,6 @@ std::string Escaped(std::string_view Text)
     std::string out;
     AppendEscaped(Text, out);
     return out;
-}
-
-bool IsTerminal(int Fd)
-{
-    return ::isatty(Fd) == 1;
 }
 
 } // namespace trovel

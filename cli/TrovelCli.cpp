@@ -2,8 +2,8 @@
 // on the same engine as the window.
 #include "CliOptions.h"
 #include "Commands.h"
+#include "ProgramStart.h"
 
-#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -45,11 +45,8 @@ int Run(const std::vector<std::string> &Args)
 int main(int argc, char **argv)
 {
     using namespace trovel;
-    // For the terminal's character set and widths when names are shown on
-    // it; names and paths pass through as bytes everywhere else.
-    std::setlocale(LC_CTYPE, "");
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        return Run(StartProgram(argc, argv));
     } catch (const TUsageError &) {
         std::fputs(UsageText, stderr);
         return ExitUsage;

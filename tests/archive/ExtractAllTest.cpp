@@ -2,8 +2,10 @@
 // names that would leave the folder, and errors that end the run.
 #include "ArcErrors.h"
 #include "ArchiveTesting.h"
+#include "FileLayer.h"
 #include "uArcReader.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace trovel;
@@ -291,8 +293,41 @@ INSTANTIATE_TEST_SUITE_P(ExtractAll, TPathTraversal,
                                            "new/../../x.txt", "new/../x.txt", "a/..", "/../a.txt",
                                            "a//../b", "a/../"));
 
+#ifdef _WIN32
+TEST_F(TExtractAllTest, namesWindowsCannotReachByPathAreRefused)
+{
+    // "\\" separates on Windows too; paths drop trailing dots and spaces,
+    // take a colon for a drive or a stream, and a device name for the device.
+    const std::pair<std::string, bool> names[] = {
+        {"a\\..\\b", true}, {"a..", false},        {".../b", false},    {"a/...", false},
+        {"dot./x", false},  {"space ", false},     {"c:/x.txt", false}, {"x.txt:stream", false},
+        {"nul", false},     {"d/COM1.txt", false}, {"wild*", false},
+    };
+    for (const auto &[name, leaves] : names) {
+        TArchiveBuilder b;
+        b.AddStored(name, name);
+        Open(b);
+        if (leaves)
+            EXPECT_THROW(FReader.ExtractAll(Target()), EPathError) << name;
+        else
+            EXPECT_THROW(FReader.ExtractAll(Target()), EFCreateError) << name;
+        fs::remove_all(Target());
+    }
+    EXPECT_EQ(TreeOf(FDir.Path()), TTree{"a.arc"});
+}
+#endif
+
 TEST_F(TExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
 {
+#ifdef _WIN32
+    TArchiveBuilder b;
+    for (const char *name : {"..a", "./c.txt", "d/./e", ".x/.y"})
+        b.AddStored(name, name);
+    Open(b);
+    FReader.ExtractAll(Target());
+    EXPECT_EQ(TreeOf(FDir.Path()),
+              (TTree{"a.arc", "t/", "t/..a", "t/c.txt", "t/d/", "t/d/e", "t/.x/", "t/.x/.y"}));
+#else
     TArchiveBuilder b;
     for (const char *name : {"..a", "a..", ".../b", "a/...", "a\\..\\b", "./c.txt", "d/./e"})
         b.AddStored(name, name);
@@ -302,6 +337,7 @@ TEST_F(TExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
               (TTree{"a.arc", "t/", "t/..a", "t/a..", "t/.../", "t/.../b", "t/a/", "t/a/...",
                      "t/a\\..\\b", "t/c.txt", "t/d/", "t/d/e"}));
     EXPECT_EQ(ReadFile(Target() + "/a\\..\\b"), "a\\..\\b");
+#endif
 }
 
 namespace {
@@ -379,6 +415,9 @@ TEST_P(TFirstErrorEndsTheRun, keepsTheEntriesBefore)
         ADD_FAILURE() << "no error";
     } catch (const Exception &e) {
         std::string expected = GetParam().Message;
+        // The path of a file that cannot be made has the system's separators.
+        if (expected.starts_with("Datei %t"))
+            std::replace(expected.begin(), expected.end(), '/', PathDelim);
         if (const auto at = expected.find("%t"); at != std::string::npos)
             expected.replace(at, 2, Target());
         if (!expected.empty())
@@ -405,6 +444,7 @@ struct TInPlace
 };
 
 const TInPlace InPlaces[] = {
+#ifndef _WIN32 // links there need a privilege (and wine makes none); no FIFOs
     {"link to a file outside",
      [](const fs::path &Place, const fs::path &Outside) {
          fs::create_symlink(Outside / "victim.txt", Place);
@@ -413,14 +453,15 @@ const TInPlace InPlaces[] = {
      [](const fs::path &Place, const fs::path &Outside) {
          fs::create_symlink(Outside / "made.txt", Place);
      }},
-    {"hard link",
-     [](const fs::path &Place, const fs::path &Outside) {
-         fs::create_hard_link(Outside / "victim.txt", Place);
-     }},
     {"FIFO", [](const fs::path &Place, const fs::path &) { ::mkfifo(Place.c_str(), 0600); }},
     {"link to a folder outside",
      [](const fs::path &Place, const fs::path &Outside) {
          fs::create_directory_symlink(Outside, Place);
+     }},
+#endif
+    {"hard link",
+     [](const fs::path &Place, const fs::path &Outside) {
+         fs::create_hard_link(Outside / "victim.txt", Place);
      }},
 };
 
@@ -455,6 +496,9 @@ INSTANTIATE_TEST_SUITE_P(ExtractAll, TReplacedAtTheEntrysPlace, ::testing::Value
 
 TEST_F(TExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "links there need a privilege, and wine makes none";
+#else
     const fs::path outside = FDir.Path() / "o";
     fs::create_directories(outside / "real");
     fs::create_directories(FDir.Path() / "t");
@@ -476,6 +520,7 @@ TEST_F(TExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem
                                "Datei " + Target() + "/made/second kann nicht erstellt werden");
     EXPECT_EQ(ReadFile(outside / "real/x.txt"), "through the user's link");
     EXPECT_EQ(TreeOf(outside), (TTree{"real/", "real/x.txt"}));
+#endif
 }
 
 TEST_F(TExtractAllTest, neverReplacesTheOpenArchive)
@@ -529,6 +574,10 @@ const TNameCase NameCases[] = {
 TEST_P(TNamesOnDisk, areTheDecodedStoredNames)
 {
     const TNameCase &c = GetParam();
+#ifdef _WIN32
+    if (std::string_view(c.Locale) != "C.UTF-8")
+        GTEST_SKIP() << "Windows reports its code page itself, whatever the locale";
+#endif
     TLocaleEnvironment pinned(c.Locale);
     TArchiveBuilder b;
     for (const std::string &name : c.Names)
@@ -536,6 +585,10 @@ TEST_P(TNamesOnDisk, areTheDecodedStoredNames)
     if (c.FirstNameOffset >= 0)
         b.OverrideEntry(0, 10, static_cast<std::uint32_t>(c.FirstNameOffset));
     Open(b);
+#if !__has_include(<iconv.h>)
+    if (FReader.NameCodec().CodePage() != 0)
+        GTEST_SKIP() << "the code page tables come from iconv, which this C library lacks";
+#endif
     FReader.ExtractAll(Target());
     EXPECT_EQ(Tree(), c.Tree);
     if (c.FirstNameOffset < 0) {

@@ -1,0 +1,425 @@
+// The file layer on Windows. Paths are UTF-8 and reach the system through its
+// wide-character calls. Handles live behind C runtime descriptors, so that the
+// streams and folders keep one handle type on every platform.
+//
+// Files and folders below an open folder are opened relative to its handle
+// (NtCreateFile with a root directory), the way openat works on POSIX: a
+// folder cannot be swapped for a link between being opened and being used.
+#include "FileLayer.h"
+
+#include "ArcErrors.h"
+#include "WideText.h"
+
+#include <windows.h>
+#include <winternl.h>
+// windows.h names ReplaceFileW so; the folder operation keeps its name.
+#undef ReplaceFile
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <climits>
+#include <cwchar>
+#include <cwctype>
+#include <string_view>
+#include <utility>
+
+namespace trovel {
+
+const std::size_t MaxPathLength = MAX_PATH - 1;
+
+namespace {
+
+// How often a name that reappears after its removal is removed again before
+// ReplaceFile gives up.
+constexpr int ReplaceAttempts = 16;
+
+// The largest transfer one ReadFile or WriteFile call is given.
+constexpr DWORD MaxTransfer = 1u << 30;
+
+int CloseDescriptor(int Handle)
+{
+    return ::_close(Handle);
+}
+
+TCloseCall CloseCall = CloseDescriptor;
+
+HANDLE SystemHandle(int Descriptor)
+{
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(Descriptor));
+}
+
+// A system handle behind a C runtime descriptor; the descriptor owns it from
+// then on. -1, with the handle closed, when the runtime has no room.
+int Adopt(HANDLE Handle, int Flags)
+{
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(Handle), Flags | _O_BINARY);
+    if (descriptor < 0)
+        ::CloseHandle(Handle);
+    return descriptor;
+}
+
+TFileIdentity IdentityOf(HANDLE Handle)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(Handle, &info))
+        return {};
+    return {info.dwVolumeSerialNumber,
+            (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+DWORD AttributesOf(HANDLE Handle)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(Handle, &info))
+        return INVALID_FILE_ATTRIBUTES;
+    return info.dwFileAttributes;
+}
+
+bool IsKept(HANDLE Handle, const std::optional<TFileIdentity> &Keep)
+{
+    return Keep && IdentityOf(Handle) == *Keep;
+}
+
+// The names of devices, which every folder seems to hold, with or without
+// an extension ("NUL", "com1.txt").
+bool IsDeviceName(std::wstring_view Name)
+{
+    const std::wstring_view base = Name.substr(0, Name.find(L'.'));
+    const auto is = [base](std::wstring_view Device) {
+        if (base.size() != Device.size())
+            return false;
+        for (std::size_t i = 0; i < base.size(); ++i) {
+            if (std::towupper(base[i]) != Device[i])
+                return false;
+        }
+        return true;
+    };
+    if (is(L"CON") || is(L"PRN") || is(L"AUX") || is(L"NUL") || is(L"CONIN$") || is(L"CONOUT$"))
+        return true;
+    if (base.size() == 4 && base[3] >= L'1' && base[3] <= L'9')
+        return is(std::wstring(L"COM") + base[3]) || is(std::wstring(L"LPT") + base[3]);
+    return false;
+}
+
+// A name the system takes as one entry of the folder, as it stands, and
+// that every program reaches again through a path: no separator, no drive
+// or stream colon, none of the characters paths reserve, not "." or "..",
+// no trailing dot or space (paths drop them), no device name.
+bool IsPlainName(const std::wstring &Name)
+{
+    if (Name.empty() || Name.back() == L'.' || Name.back() == L' ' || IsDeviceName(Name))
+        return false;
+    for (const wchar_t character : Name) {
+        if (character < 0x20 || std::wcschr(L"\\/:*?\"<>|", character))
+            return false;
+    }
+    return true;
+}
+
+// NtCreateFile on a name inside the folder Folder. Access, sharing,
+// disposition and options as NtCreateFile takes them. Sets the last error.
+HANDLE OpenRelative(HANDLE Folder, const std::wstring &Name, ACCESS_MASK Access, ULONG Share,
+                    ULONG Disposition, ULONG Options)
+{
+    if (!IsPlainName(Name) || Name.size() * sizeof(wchar_t) > USHRT_MAX) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    UNICODE_STRING name;
+    name.Buffer = const_cast<wchar_t *>(Name.c_str());
+    name.Length = static_cast<USHORT>(Name.size() * sizeof(wchar_t));
+    name.MaximumLength = name.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, Folder, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const NTSTATUS result = ::NtCreateFile(&handle, Access | SYNCHRONIZE, &attributes, &status,
+                                           nullptr, FILE_ATTRIBUTE_NORMAL, Share, Disposition,
+                                           Options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    if (result < 0) {
+        ::SetLastError(::RtlNtStatusToDosError(result));
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+constexpr ULONG ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Removes the entry Name of Folder itself, a link and not what it leads to.
+// Never a folder, and never the file Keep.
+bool RemoveEntry(HANDLE Folder, const std::wstring &Name, const std::optional<TFileIdentity> &Keep)
+{
+    const HANDLE handle = OpenRelative(Folder, Name, DELETE | FILE_READ_ATTRIBUTES, ShareAll,
+                                       FILE_OPEN, FILE_OPEN_REPARSE_POINT);
+    if (handle == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    const DWORD attributes = AttributesOf(handle);
+    bool removed = false;
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !IsKept(handle, Keep)) {
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        removed = ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                               sizeof disposition);
+    }
+    ::CloseHandle(handle);
+    return removed;
+}
+
+} // namespace
+
+TFileStream TFileStream::OpenShared(const std::string &FileName)
+{
+    // Others may read and write the archive while it is open, but not delete
+    // or rename it: the system then keeps it from being replaced, by this
+    // program's own extraction too.
+    const HANDLE handle = ::CreateFileW(WideFromUtf8(FileName).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw WithWin32Reason(EFOpenError(FileName), ::GetLastError());
+    const int descriptor = Adopt(handle, _O_RDONLY);
+    if (descriptor < 0)
+        throw EFOpenError(FileName);
+    TFileStream stream(descriptor, false);
+    if (::GetFileType(handle) != FILE_TYPE_DISK)
+        throw EFOpenError(FileName);
+    return stream;
+}
+
+TFileStream TFileStream::Create(const std::string &FileName,
+                                const std::optional<TFileIdentity> &Keep)
+{
+    // Opened without truncating, so that the file to keep is found before it
+    // is touched; NUL, CON and pipes are written as they are.
+    const HANDLE handle = ::CreateFileW(WideFromUtf8(FileName).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw WithWin32Reason(EFCreateError(FileName), ::GetLastError());
+    const int descriptor = Adopt(handle, _O_WRONLY);
+    if (descriptor < 0)
+        throw EFCreateError(FileName);
+    TFileStream stream(descriptor, false);
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        stream.FSequential = true;
+        return stream;
+    }
+    if (IsKept(handle, Keep) || (AttributesOf(handle) & FILE_ATTRIBUTE_DIRECTORY))
+        throw EFCreateError(FileName);
+    if (!::SetEndOfFile(handle))
+        throw WithWin32Reason(EFCreateError(FileName), ::GetLastError());
+    return stream;
+}
+
+TFileStream::TFileStream(TFileStream &&Other) noexcept
+    : FHandle(std::exchange(Other.FHandle, -1)), FPosition(Other.FPosition),
+      FSequential(Other.FSequential)
+{
+}
+
+TFileStream &TFileStream::operator=(TFileStream &&Other) noexcept
+{
+    if (this != &Other) {
+        Release();
+        FHandle = std::exchange(Other.FHandle, -1);
+        FPosition = Other.FPosition;
+        FSequential = Other.FSequential;
+    }
+    return *this;
+}
+
+TFileStream::~TFileStream()
+{
+    Release();
+}
+
+void TFileStream::Release() noexcept
+{
+    if (FHandle >= 0)
+        ::_close(FHandle);
+    FHandle = -1;
+}
+
+void TFileStream::Close()
+{
+    const int handle = std::exchange(FHandle, -1);
+    if (handle >= 0 && CloseCall(handle) != 0)
+        throw EWriteError();
+}
+
+std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+{
+    const HANDLE handle = SystemHandle(FHandle);
+    auto *target = static_cast<char *>(Buffer);
+    std::size_t done = 0;
+    while (done < Count) {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(FPosition);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(FPosition) >> 32);
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
+        DWORD got = 0;
+        if (!::ReadFile(handle, target + done, ask, &got, &at) || got == 0)
+            break;
+        done += got;
+        FPosition += got;
+    }
+    return done;
+}
+
+std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
+{
+    const HANDLE handle = SystemHandle(FHandle);
+    const auto *source = static_cast<const char *>(Buffer);
+    std::size_t done = 0;
+    while (done < Count) {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(FPosition);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(FPosition) >> 32);
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
+        DWORD put = 0;
+        // A pipe or console has no positions; output to it goes in order.
+        if (!::WriteFile(handle, source + done, ask, &put, FSequential ? nullptr : &at) || put == 0)
+            break;
+        done += put;
+        FPosition += put;
+    }
+    return done;
+}
+
+void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
+{
+    if (Read(Buffer, Count) != Count)
+        throw EReadError();
+}
+
+void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
+{
+    if (Write(Buffer, Count) != Count)
+        throw EWriteError();
+}
+
+std::int64_t TFileStream::Size() const
+{
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(SystemHandle(FHandle), &size))
+        return 0;
+    return size.QuadPart;
+}
+
+TFileIdentity TFileStream::Identity() const
+{
+    return IdentityOf(SystemHandle(FHandle));
+}
+
+std::optional<TFolder> TFolder::Open(const std::string &Path)
+{
+    // FILE_FLAG_BACKUP_SEMANTICS opens folders; links are followed.
+    const HANDLE handle = ::CreateFileW(
+        WideFromUtf8(Path).c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+        ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    const DWORD attributes = AttributesOf(handle);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::CloseHandle(handle);
+        return std::nullopt;
+    }
+    const int descriptor = Adopt(handle, _O_RDONLY);
+    if (descriptor < 0)
+        return std::nullopt;
+    return TFolder(descriptor);
+}
+
+TFolder::TFolder(TFolder &&Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
+
+TFolder &TFolder::operator=(TFolder &&Other) noexcept
+{
+    if (this != &Other) {
+        if (FHandle >= 0)
+            ::_close(FHandle);
+        FHandle = std::exchange(Other.FHandle, -1);
+    }
+    return *this;
+}
+
+TFolder::~TFolder()
+{
+    if (FHandle >= 0)
+        ::_close(FHandle);
+}
+
+std::optional<TFolder> TFolder::OpenChild(const std::string &Name, bool FollowLink) const
+{
+    constexpr ACCESS_MASK Access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+    const std::wstring name = WideFromUtf8(Name);
+    HANDLE handle = OpenRelative(SystemHandle(FHandle), name, Access, ShareAll, FILE_OPEN,
+                                 FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    if (AttributesOf(handle) & FILE_ATTRIBUTE_REPARSE_POINT) {
+        ::CloseHandle(handle);
+        if (!FollowLink)
+            return std::nullopt;
+        handle = OpenRelative(SystemHandle(FHandle), name, Access, ShareAll, FILE_OPEN,
+                              FILE_DIRECTORY_FILE);
+        if (handle == INVALID_HANDLE_VALUE)
+            return std::nullopt;
+    }
+    const int descriptor = Adopt(handle, _O_RDONLY);
+    if (descriptor < 0)
+        return std::nullopt;
+    return TFolder(descriptor);
+}
+
+bool TFolder::CreateChild(const std::string &Name) const
+{
+    const HANDLE handle =
+        OpenRelative(SystemHandle(FHandle), WideFromUtf8(Name), FILE_LIST_DIRECTORY, ShareAll,
+                     FILE_CREATE, FILE_DIRECTORY_FILE);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(handle);
+    return true;
+}
+
+std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
+                                                const std::optional<TFileIdentity> &Keep) const
+{
+    // FILE_CREATE makes the file new, never one that a link leads to;
+    // whatever took the name is removed and the creation tried again.
+    const std::wstring name = WideFromUtf8(Name);
+    const HANDLE folder = SystemHandle(FHandle);
+    for (int attempt = 0; attempt < ReplaceAttempts; ++attempt) {
+        const HANDLE handle = OpenRelative(folder, name, GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0,
+                                           FILE_CREATE, FILE_NON_DIRECTORY_FILE);
+        if (handle != INVALID_HANDLE_VALUE) {
+            const int descriptor = Adopt(handle, _O_WRONLY);
+            if (descriptor < 0)
+                return std::nullopt;
+            return TFileStream(descriptor, false);
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::nullopt;
+        if (!RemoveEntry(folder, name, Keep))
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool DirectoryExists(const std::string &Path)
+{
+    const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(Path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateDir(const std::string &Path)
+{
+    return ::CreateDirectoryW(WideFromUtf8(Path).c_str(), nullptr);
+}
+
+TCloseCall ReplaceCloseCall(TCloseCall Call)
+{
+    return std::exchange(CloseCall, Call);
+}
+
+} // namespace trovel
