@@ -3,19 +3,25 @@
 #include "Process.h"
 #include "TempDir.h"
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <sched.h>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
+// Terminals, signals, FIFOs and /proc: the tests that use them are POSIX
+// only.
+#ifndef _WIN32
+#include <pty.h>
+#include <sched.h>
 #include <sys/syscall.h>
 #include <termios.h>
-#include <unistd.h>
+#define TROVEL_POSIX_CLI_TESTS 1
+#endif
 
 namespace fs = std::filesystem;
 using namespace trovel::testing;
@@ -38,7 +44,8 @@ class TCli final
 public:
     TCli(const fs::path &Folder, const std::vector<std::string> &Args, int StderrHandle = -1,
          int StdoutHandle = -1)
-        : FOut(Folder / "stdout"), FErr(Folder / "stderr"), FProcess(WithProgram(Args))
+        : FOut(BytesOf(Folder / "stdout")), FErr(BytesOf(Folder / "stderr")),
+          FProcess(WithProgram(Args))
     {
         if (StdoutHandle >= 0)
             FProcess.RedirectToHandle(STDOUT_FILENO, StdoutHandle);
@@ -76,6 +83,7 @@ private:
     TProcess FProcess;
 };
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 // A pseudo-terminal for trovel-cli's stderr. Suspending its output, as
 // Ctrl+S does, holds the program in its next write to the terminal.
 class TTerminal final
@@ -156,12 +164,15 @@ void WaitUntil(const std::function<bool()> &Condition)
     }
 }
 
+#endif
+
 class TCliTest : public ::testing::Test
 {
 protected:
     TCliTest() : FDir(FScratch.Path()) {}
 
     TOutcome Run(const std::vector<std::string> &Args) { return TCli(FDir, Args).Wait(); }
+#ifdef TROVEL_POSIX_CLI_TESTS
     // stderr, and stdout when asked, go to a terminal 30 columns wide, which
     // passes the bytes on as they are; err holds what it received.
     TOutcome RunOnTerminal(const std::vector<std::string> &Args, bool StdoutToo)
@@ -175,7 +186,11 @@ protected:
         o.Err = terminal.Shown();
         return o;
     }
-    std::string Path(const std::string &Name) const { return (FDir / Name).string(); }
+#endif
+    std::string Path(const std::string &Name) const
+    {
+        return BytesOf(FDir / PathOf(Name));
+    }
     std::string Write(const TArchiveBuilder &B, const std::string &Name = "a.arc")
     {
         B.WriteTo(Path(Name));
@@ -240,6 +255,10 @@ TEST_F(TCliTest, listPrintsEveryEntryWithItsName)
         {{"list", archive, "--codepage", "raw", "--codepage", "1252"}, OddNameText},
     };
     for (const TCase &c : cases) {
+#if !__has_include(<iconv.h>)
+        if (c.OddName == OddNameText)
+            continue; // the code page tables come from iconv, which this C library lacks
+#endif
         const TOutcome o = Run(c.Args);
         EXPECT_EQ(o.ExitCode, 0);
         EXPECT_EQ(o.Out, "0\t1\t6\treadme.txt\n"
@@ -304,6 +323,7 @@ TEST_F(TCliTest, extractChecksTheIndex)
     }
 }
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, failuresPrintTheMessage)
 {
     TArchiveBuilder damagedPart;
@@ -356,6 +376,7 @@ TEST_F(TCliTest, failuresPrintTheMessage)
     EXPECT_EQ(o.ExitCode, 1);
     EXPECT_EQ(o.Err, "trovel-cli: Stream-Schreibfehler\n"); // tied to no entry
 }
+#endif
 
 TEST_F(TCliTest, patternsChooseTheSameEntriesForEveryCommand)
 {
@@ -385,6 +406,14 @@ TEST_F(TCliTest, patternsChooseTheSameEntriesForEveryCommand)
          {3},
          "nothing matches nope\ntrovel-cli: nothing matches Readme*\n"},
     };
+    // Windows' file names ignore case: "Textures/" is the folder "textures/".
+    const auto onDisk = [](std::string Name) {
+#ifdef _WIN32
+        for (char &character : Name)
+            character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+#endif
+        return Name;
+    };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Patterns.back());
         const auto withPatterns = [&](std::vector<std::string> Args) {
@@ -397,7 +426,7 @@ TEST_F(TCliTest, patternsChooseTheSameEntriesForEveryCommand)
         std::set<std::string> files;
         for (const int i : c.Chosen) {
             listed += std::to_string(i) + "\t1\t1\t" + printed(i) + "\n";
-            files.insert(printed(i));
+            files.insert(onDisk(printed(i)));
         }
         const TOutcome list = withPatterns({"list", archive});
         EXPECT_EQ(list.ExitCode, status);
@@ -415,7 +444,7 @@ TEST_F(TCliTest, patternsChooseTheSameEntriesForEveryCommand)
         std::set<std::string> written;
         for (const std::string &item : TreeOf(FDir / "out")) {
             if (!item.ends_with('/'))
-                written.insert(item);
+                written.insert(onDisk(item));
         }
         EXPECT_EQ(written, files);
     }
@@ -447,6 +476,7 @@ TEST_F(TCliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
     EXPECT_EQ(fine.Out + fine.Err, "");
 }
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, extractToStandardOutput)
 {
     const std::string data(1 << 20, 'd'); // far more than a pipe holds
@@ -472,6 +502,7 @@ TEST_F(TCliTest, extractToStandardOutput)
     EXPECT_TRUE(cut.ExitCode == -SIGPIPE || cut.ExitCode == 1) << cut.ExitCode;
     EXPECT_EQ(cut.Err, "");
 }
+#endif
 
 TEST_F(TCliTest, extractAllRefusesWhatTheDiskCannotHold)
 {
@@ -534,6 +565,9 @@ TEST_F(TCliTest, usageErrorsAndHelp)
 
 TEST_F(TCliTest, extractAllIsSilentWhenNotOnATerminal)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the odd name holds a tab, which no Windows file name holds";
+#endif
     const TArchiveBuilder b = MixedArchive();
     const std::string archive = Write(b);
     for (const bool raw : {false, true}) {
@@ -549,6 +583,7 @@ TEST_F(TCliTest, extractAllIsSilentWhenNotOnATerminal)
     }
 }
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, progressIsCutToTheTerminal)
 {
     TArchiveBuilder b;
@@ -568,7 +603,9 @@ TEST_F(TCliTest, progressIsCutToTheTerminal)
     }
     EXPECT_EQ(ReadFile(Path("out/second")), "2");
 }
+#endif
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, namesAreEscapedOnATerminal)
 {
     TArchiveBuilder b;
@@ -602,7 +639,9 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
         EXPECT_EQ(o.Err.find("\x1B]52"), std::string::npos);
     }
 }
+#endif
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, extractWritesToTheNameGivenAsItStands)
 {
     TArchiveBuilder b;
@@ -625,7 +664,9 @@ TEST_F(TCliTest, extractWritesToTheNameGivenAsItStands)
     EXPECT_TRUE(fs::is_symlink(Path("link")));
     EXPECT_TRUE(fs::is_fifo(Path("fifo")));
 }
+#endif
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, extractEndsWhenThePipeItWritesIsClosed)
 {
     // trovel-cli extract A 0 /dev/stdout | head -c 10
@@ -640,7 +681,9 @@ TEST_F(TCliTest, extractEndsWhenThePipeItWritesIsClosed)
     ::close(ends[0]);
     EXPECT_EQ(cli.Wait().ExitCode, -SIGPIPE);
 }
+#endif
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, interruptEndsASingleExtractAtOnce)
 {
     // Held in open() by a FIFO without a reader, or in write() by a reader
@@ -664,7 +707,9 @@ TEST_F(TCliTest, interruptEndsASingleExtractAtOnce)
             ::close(reader);
     }
 }
+#endif
 
+#ifdef TROVEL_POSIX_CLI_TESTS
 TEST_F(TCliTest, interruptStopsBeforeTheNextEntry)
 {
     // The run is held drawing the progress line of its first entry, which it
@@ -703,6 +748,7 @@ TEST_F(TCliTest, interruptStopsBeforeTheNextEntry)
             }
         }
 }
+#endif
 
 int main(int argc, char **argv)
 {
