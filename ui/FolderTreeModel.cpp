@@ -2,6 +2,7 @@
 
 #include "ArcErrors.h"
 #include "NameText.h"
+#include "PathText.h"
 
 #include <QFile>
 
@@ -256,7 +257,7 @@ QVariant TFolderTreeModel::data(const QModelIndex &Index, int Role) const
     case Qt::DisplayRole: {
         const std::string_view text = Text(node);
         if (FNodes[node].Parent == NoFolderNode)
-            return QFile::decodeName(QByteArray(text.data(), std::ssize(text)));
+            return PathText(text);
         return NameText(FNameCodec, text);
     }
     case Qt::DecorationRole: {

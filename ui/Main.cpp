@@ -8,6 +8,7 @@
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
 #include "NameText.h"
+#include "PathText.h"
 #include "VeskaFolderDialog.h"
 #include "ViewSupport.h"
 #include "uArcReader.h"
@@ -326,7 +327,7 @@ void TfrmMain::ffnen1Click()
     if (!OpenDialog1.Execute(this))
         return;
     const auto running = FRunning.Enter(TRunning::Load);
-    LoadArchive(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+    LoadArchive(PathBytes(OpenDialog1.FileName()));
 }
 
 void TfrmMain::Beenden1Click()
@@ -386,7 +387,7 @@ void TfrmMain::ExtractSelected()
     // No events run until the file is written: the status text, and what the
     // dialog covered, are drawn now.
     DrawNow(this);
-    FReader->ExtractFile(*index, QFile::encodeName(SaveDialog1.FileName()).toStdString());
+    FReader->ExtractFile(*index, PathBytes(SaveDialog1.FileName()));
     SaveDialog1.RememberFolder();
     UpdateStatus();
 }
@@ -404,7 +405,7 @@ void TfrmMain::ExtractAllFiles()
     }
     if (!ExecuteFolderDialog() || VeskaFolderDialog1->Folder().isEmpty())
         return;
-    const std::string folder = QFile::encodeName(VeskaFolderDialog1->Folder()).toStdString();
+    const std::string folder = PathBytes(VeskaFolderDialog1->Folder());
 
     const auto running = FRunning.Enter(TRunning::ExtractAll);
     ShowExtractPanel();

@@ -8,9 +8,11 @@
 
 int main(int argc, char **argv)
 {
+#ifdef SIGPIPE
     // A FIFO chosen as the output file whose reader goes away gives a write
     // error on the screen, not the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     QApplication application(argc, argv);
     // The toolkit's own texts (standard buttons, file dialogs) in the user's
     // language, as the folder chooser's texts are.
