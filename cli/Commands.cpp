@@ -3,9 +3,9 @@
 #include "CliOptions.h"
 #include "EntryNames.h"
 #include "EntryPattern.h"
-#include "FreeSpace.h"
 #include "Interruption.h"
 #include "ProgressLine.h"
+#include "RunCheck.h"
 #include "TerminalText.h"
 #include "uArcReader.h"
 
@@ -18,11 +18,38 @@ namespace trovel {
 
 namespace {
 
+const char *const StandardOutput = "standard output";
+
 void OpenArchive(const TCliOptions &Options, TArcReader &Reader)
 {
-    Reader.Open(Options.Operands[0]);
+    try {
+        Reader.Open(Options.Operands[0]);
+    } catch (const Exception &e) {
+        throw TFileFailure{Options.Operands[0], e};
+    }
     if (Options.Codec)
         Reader.SetNameCodec(*Options.Codec);
+}
+
+// Error with the system's reason when the system gave one (ErrorNumber not 0).
+template <typename TError>
+TError SystemError(TError Error, int ErrorNumber)
+{
+    return ErrorNumber != 0 ? WithSystemReason(std::move(Error), ErrorNumber) : Error;
+}
+
+// Before anything is read or written: entries that share data can make a
+// small archive read for hours. A refusal concerns the archive.
+void CheckSharedData(const TCliOptions &Options, const TArcReader &Reader,
+                     const std::vector<std::int32_t> &Chosen)
+{
+    if (Options.NoSpaceCheck)
+        return;
+    try {
+        TRunCheck(Reader).CheckSharedData(Chosen);
+    } catch (const ESharedDataError &e) {
+        throw TFileFailure{Options.Operands[0], e};
+    }
 }
 
 std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::size_t First)
@@ -32,8 +59,10 @@ std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::size_t Fi
 
 void WriteOut(const std::string &Text)
 {
-    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size())
-        throw EWriteError();
+    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size()) {
+        const int error = errno;
+        throw TFileFailure{StandardOutput, SystemError(EWriteError(), error)};
+    }
 }
 
 // "trovel-cli: <entry name>: <message>", so that a log shows which entry was
@@ -65,20 +94,6 @@ int ReportUnmatched(const TEntrySelection &Selection)
     return unmatched.empty() ? ExitOk : ExitFailure;
 }
 
-void CheckFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &Chosen,
-                    const std::string &Folder)
-{
-    std::uint64_t needed = 0;
-    for (const std::int32_t index : Chosen)
-        needed += Reader.GetExtractedSize(index);
-    const std::optional<std::uint64_t> free = FreeBytesFor(Folder);
-    if (!free || needed <= *free)
-        return;
-    throw ECliError("extracting needs " + std::to_string(needed) + " bytes but only " +
-                    std::to_string(*free) + " bytes are free in " + Folder + " (" +
-                    HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
-}
-
 std::int64_t ParseIndex(const std::string &Text)
 {
     std::int64_t value = 0;
@@ -104,8 +119,10 @@ void WriteToStdout(const void *Data, std::size_t Length)
             continue;
         if (put < 0 && errno == EPIPE)
             throw TQuietFailure();
-        if (put <= 0)
-            throw EWriteError();
+        if (put <= 0) {
+            const int error = put < 0 ? errno : 0;
+            throw SystemError(EWriteError(), error);
+        }
         bytes += put;
         Length -= static_cast<std::size_t>(put);
     }
@@ -115,8 +132,24 @@ void WriteToStdout(const void *Data, std::size_t Length)
 
 void FlushOutput()
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        throw EWriteError();
+    // A write that failed earlier leaves only the stream's error flag.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno;
+        throw TFileFailure{StandardOutput, SystemError(EWriteError(), error)};
+    }
+}
+
+std::string FailureLine(const TFileFailure &Failure)
+{
+    const bool escape = IsTerminal(STDERR_FILENO);
+    return "trovel-cli: " + (escape ? Escaped(Failure.File) : Failure.File) + ": " +
+           FailureMessage(Failure.Error, escape) + '\n';
+}
+
+std::string FailureLine(const Exception &Error)
+{
+    return "trovel-cli: " + FailureMessage(Error, IsTerminal(STDERR_FILENO)) + '\n';
 }
 
 int RunList(const TCliOptions &Options)
@@ -165,6 +198,7 @@ int RunTest(const TCliOptions &Options)
     OpenArchive(Options, reader);
     TEntrySelection selection(PatternsFrom(Options, 1));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
+    CheckSharedData(Options, reader, chosen);
 
     const bool escape = IsTerminal(STDOUT_FILENO);
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
@@ -213,12 +247,13 @@ int RunExtract(const TCliOptions &Options)
     // index must leave no empty file behind.
     const std::int32_t count = reader.GetFileCount();
     if (index < 0 || index >= count) {
-        if (count == 0)
-            throw ECliError("index " + indexText + " out of range (the archive has no entries)");
-        throw ECliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
-                        ")");
+        const std::string range =
+            count == 0 ? "the archive has no entries" : "0 to " + std::to_string(count - 1);
+        throw TFileFailure{Options.Operands[0],
+                           ECliError("index " + indexText + " out of range (" + range + ")")};
     }
     const auto entry = static_cast<std::int32_t>(index);
+    CheckSharedData(Options, reader, {entry});
     HoldEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
     try {
         if (output == "-")
@@ -249,7 +284,8 @@ int RunExtractAll(const TCliOptions &Options)
     // Before anything is written: an archive can claim far more than it
     // holds, and a full disk halfway through helps nobody.
     if (!Options.NoSpaceCheck)
-        CheckFreeSpace(reader, chosen, folder);
+        TRunCheck(reader).CheckRoom(chosen, folder);
+    CheckSharedData(Options, reader, chosen);
 
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
