@@ -52,12 +52,13 @@ TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
     TTempDir dir;
     WriteFile(dir / "good.arc", TwoEntryArchive());
     fs::create_directory(dir / "folder.arc");
-    for (const auto &[name, reason] : {std::pair(dir / "missing.arc", "No such file or directory"),
-                                       std::pair(dir / "folder.arc", "Is a directory")}) {
+    for (const auto &failing : {std::pair(dir / "missing.arc", "No such file or directory"),
+                                std::pair(dir / "folder.arc", "Is a directory")}) {
+        const std::string &name = failing.first;
         TArcReader reader;
         reader.Open(dir / "good.arc");
         ExpectError<EFOpenError>([&] { reader.Open(name); },
-                                 "Datei " + name + " kann nicht geöffnet werden", reason);
+                                 "Datei " + name + " kann nicht geöffnet werden", failing.second);
         EXPECT_FALSE(reader.IsOpen());
         EXPECT_EQ(reader.GetFileCount(), 0);
     }
