@@ -53,13 +53,6 @@ bool IsKept(const struct stat &Info, const std::optional<TFileIdentity> &Keep)
     return Keep && IdentityOf(Info) == *Keep;
 }
 
-// Error with the system's reason when the system gave one (ErrorNumber not 0).
-template <typename TError>
-TError SystemError(TError Error, int ErrorNumber)
-{
-    return ErrorNumber != 0 ? WithSystemReason(std::move(Error), ErrorNumber) : Error;
-}
-
 // The error of the call that just failed, taken before the error object is
 // made.
 template <typename TError>
@@ -199,7 +192,7 @@ void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
     // the file.
     if (Read(Buffer, Count) != Count) {
         const int error = errno;
-        throw SystemError(EReadError(), error);
+        throw WithSystemReason(EReadError(), error);
     }
 }
 
@@ -207,7 +200,7 @@ void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
 {
     if (Write(Buffer, Count) != Count) {
         const int error = errno;
-        throw SystemError(EWriteError(), error);
+        throw WithSystemReason(EWriteError(), error);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <span>
 #include <unistd.h>
 
 namespace trovel {
@@ -31,22 +32,13 @@ void OpenArchive(const TCliOptions &Options, TArcReader &Reader)
         Reader.SetNameCodec(*Options.Codec);
 }
 
-// Error with the system's reason when the system gave one (ErrorNumber not 0).
-template <typename TError>
-TError SystemError(TError Error, int ErrorNumber)
-{
-    return ErrorNumber != 0 ? WithSystemReason(std::move(Error), ErrorNumber) : Error;
-}
-
 // Before anything is read or written: entries that share data can make a
 // small archive read for hours. A refusal concerns the archive.
-void CheckSharedData(const TCliOptions &Options, const TArcReader &Reader,
-                     const std::vector<std::int32_t> &Chosen)
+void CheckSharedData(const TCliOptions &Options, const TRunCheck &Check,
+                     std::span<const std::int32_t> Chosen)
 {
-    if (Options.NoSpaceCheck)
-        return;
     try {
-        TRunCheck(Reader).CheckSharedData(Chosen);
+        Check.CheckSharedData(Chosen);
     } catch (const ESharedDataError &e) {
         throw TFileFailure{Options.Operands[0], e};
     }
@@ -61,7 +53,7 @@ void WriteOut(const std::string &Text)
 {
     if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size()) {
         const int error = errno;
-        throw TFileFailure{StandardOutput, SystemError(EWriteError(), error)};
+        throw TFileFailure{StandardOutput, WithSystemReason(EWriteError(), error)};
     }
 }
 
@@ -121,7 +113,7 @@ void WriteToStdout(const void *Data, std::size_t Length)
             throw TQuietFailure();
         if (put <= 0) {
             const int error = put < 0 ? errno : 0;
-            throw SystemError(EWriteError(), error);
+            throw WithSystemReason(EWriteError(), error);
         }
         bytes += put;
         Length -= static_cast<std::size_t>(put);
@@ -136,7 +128,7 @@ void FlushOutput()
     errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const int error = errno;
-        throw TFileFailure{StandardOutput, SystemError(EWriteError(), error)};
+        throw TFileFailure{StandardOutput, WithSystemReason(EWriteError(), error)};
     }
 }
 
@@ -198,7 +190,8 @@ int RunTest(const TCliOptions &Options)
     OpenArchive(Options, reader);
     TEntrySelection selection(PatternsFrom(Options, 1));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
-    CheckSharedData(Options, reader, chosen);
+    if (!Options.NoSpaceCheck)
+        CheckSharedData(Options, TRunCheck(reader), chosen);
 
     const bool escape = IsTerminal(STDOUT_FILENO);
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
@@ -253,7 +246,8 @@ int RunExtract(const TCliOptions &Options)
                            ECliError("index " + indexText + " out of range (" + range + ")")};
     }
     const auto entry = static_cast<std::int32_t>(index);
-    CheckSharedData(Options, reader, {entry});
+    if (!Options.NoSpaceCheck)
+        CheckSharedData(Options, TRunCheck(reader), {&entry, 1});
     HoldEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
     try {
         if (output == "-")
@@ -283,9 +277,11 @@ int RunExtractAll(const TCliOptions &Options)
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
     // Before anything is written: an archive can claim far more than it
     // holds, and a full disk halfway through helps nobody.
-    if (!Options.NoSpaceCheck)
-        TRunCheck(reader).CheckRoom(chosen, folder);
-    CheckSharedData(Options, reader, chosen);
+    if (!Options.NoSpaceCheck) {
+        const TRunCheck check(reader);
+        check.CheckRoom(chosen, folder);
+        CheckSharedData(Options, check, chosen);
+    }
 
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
