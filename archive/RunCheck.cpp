@@ -217,15 +217,16 @@ std::uint64_t TRunCheck::ExtractedSize(std::int32_t Index) const
 }
 
 TRoomNeeded TRunCheck::RoomNeeded(std::span<const std::int32_t> Indices, const std::string &Folder,
-                                  std::uint64_t BlockSize, std::uint64_t Device) const
+                                  std::uint64_t BlockSize,
+                                  std::optional<std::uint64_t> Device) const
 {
     std::string target = Folder.empty() ? std::string(".") : Folder;
     if (target.back() != PathDelim)
         target += PathDelim;
     // An empty or missing target has nothing an entry could replace: no
     // entry's place is looked at then.
-    const bool look =
-        StandingAt(target, true).Kind == TStanding::TKind::Folder && !FolderIsEmpty(target);
+    const bool look = Device && StandingAt(target, true).Kind == TStanding::TKind::Folder &&
+                      !FolderIsEmpty(target);
     TFolderTree folders(target, look);
     TPeak bytes, files;
     // A file reached by two names (or twice by one) gives its room back once.
@@ -255,7 +256,7 @@ TRoomNeeded TRunCheck::RoomNeeded(std::span<const std::int32_t> Indices, const s
             if (!folders.OnDisk(node))
                 continue;
             const TStanding old = StandingAt(target + relative, false);
-            if (old.Kind == TStanding::TKind::File && old.Names == 1 && old.Device == Device) {
+            if (old.Kind == TStanding::TKind::File && old.Names == 1 && old.Device == *Device) {
                 if (replaced.insert(old.Inode).second) {
                     bytes.GiveBack(old.Bytes);
                     files.GiveBack(1);
@@ -283,10 +284,22 @@ void TRunCheck::CheckRoom(std::span<const std::int32_t> Indices, const std::stri
         existing = std::move(parent);
         ++missing;
     }
-    TRoomNeeded needed = RoomNeeded(Indices, Folder, room->BlockSize, room->Device);
-    needed.Bytes = SaturatingAdd(needed.Bytes, SaturatingMultiply(missing, room->BlockSize));
-    needed.Files = SaturatingAdd(needed.Files, missing);
-    trovel::CheckRoom(needed, *room, Folder);
+    const auto withMissing = [&](TRoomNeeded Needed) {
+        Needed.Bytes = SaturatingAdd(Needed.Bytes, SaturatingMultiply(missing, room->BlockSize));
+        Needed.Files = SaturatingAdd(Needed.Files, missing);
+        return Needed;
+    };
+    // Looking at every entry's place costs a file-system call each; it can
+    // only lower what is needed, so it is done only when that matters.
+    if (Fits(withMissing(RoomNeeded(Indices, Folder, room->BlockSize)), *room))
+        return;
+    trovel::CheckRoom(withMissing(RoomNeeded(Indices, Folder, room->BlockSize, room->Device)),
+                      *room, Folder);
+}
+
+bool Fits(const TRoomNeeded &Needed, const TFileSystemRoom &Room)
+{
+    return Needed.Bytes <= Room.FreeBytes && (!Room.FreeFiles || Needed.Files <= *Room.FreeFiles);
 }
 
 void CheckRoom(const TRoomNeeded &Needed, const TFileSystemRoom &Room, const std::string &Folder)

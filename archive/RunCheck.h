@@ -4,6 +4,7 @@
 #include "FileLayer.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -77,15 +78,18 @@ public:
     void CheckSharedData(std::span<const std::int32_t> Indices) const;
 
     // What ExtractAll(Folder, Indices) takes on a file system of BlockSize
-    // blocks whose device is Device: the files standing at the entries'
-    // places are looked at only when Folder holds anything at all. Counting
-    // stops at the first entry that ends the run before it writes anything
-    // (a name outside the folder, a path too long).
+    // blocks. With the file system's Device, the folders and files standing
+    // at the entries' places are looked at, when Folder holds anything at
+    // all; without it, every folder and file counts as new. Counting stops at
+    // the first entry that ends the run before it writes anything (a name
+    // outside the folder, a path too long).
     TRoomNeeded RoomNeeded(std::span<const std::int32_t> Indices, const std::string &Folder,
-                           std::uint64_t BlockSize, std::uint64_t Device) const;
+                           std::uint64_t BlockSize,
+                           std::optional<std::uint64_t> Device = std::nullopt) const;
     // Raises ENoRoomError when the file system Folder lies on (that of its
     // nearest existing ancestor while it does not exist) cannot take the
-    // entries; checks nothing when the system does not tell its room.
+    // entries; checks nothing when the system does not tell its room. The
+    // entries' places are looked at only when the entries do not fit as new.
     void CheckRoom(std::span<const std::int32_t> Indices, const std::string &Folder) const;
 
     // Every entry of the archive, in index order.
@@ -102,6 +106,7 @@ private:
     std::vector<std::uint64_t> FCompressedBefore;
 };
 
+bool Fits(const TRoomNeeded &Needed, const TFileSystemRoom &Room);
 // Raises ENoRoomError when Needed does not fit Room; the message names
 // Folder.
 void CheckRoom(const TRoomNeeded &Needed, const TFileSystemRoom &Room, const std::string &Folder);

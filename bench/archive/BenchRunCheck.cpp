@@ -69,6 +69,15 @@ double TimeRefusal(const fs::path &Scratch, const std::vector<std::string> &Args
     return seconds;
 }
 
+// "e0", "e1", ... (built up in place: GCC 12 warns about the overlap of a
+// literal joined to a temporary at -O2, wrongly).
+std::string EntryName(int Index)
+{
+    std::string name = "e";
+    name += std::to_string(Index);
+    return name;
+}
+
 // 20,000 entries that each use the same 100,000 part records of 1 MB.
 void WriteQuadraticArchive(const std::string &Path)
 {
@@ -77,7 +86,7 @@ void WriteQuadraticArchive(const std::string &Path)
     for (int i = 0; i < 100000; ++i)
         writer.AddPart(stream, 8, 1000000);
     for (int i = 0; i < 20000; ++i)
-        writer.AddEntry(smCompressed, 0, 0, 100000, 0, "e" + std::to_string(i));
+        writer.AddEntry(smCompressed, 0, 0, 100000, 0, EntryName(i));
     writer.Finish();
 }
 
@@ -93,7 +102,7 @@ void WriteSharingArchive(const std::string &Path, int Entries, int PartRecords,
         writer.AddPart(stream, static_cast<std::uint32_t>(blocks.size()), 0);
     for (int i = 0; i < Entries; ++i)
         writer.AddEntry(smCompressed, 0, 0, static_cast<std::uint32_t>(PartRecords), 0,
-                        "e" + std::to_string(i));
+                        EntryName(i));
     writer.Finish();
 }
 
@@ -105,7 +114,7 @@ void WriteWrappingArchive(const std::string &Path)
     for (int i = 0; i < 65536; ++i)
         writer.AddPart(stream, 8, 0x80000000);
     for (int i = 0; i < 131072; ++i)
-        writer.AddEntry(smCompressed, 0, 0, 65536, 0, "e" + std::to_string(i));
+        writer.AddEntry(smCompressed, 0, 0, 65536, 0, EntryName(i));
     writer.Finish();
 }
 
@@ -185,12 +194,17 @@ void BenchWide(const fs::path &Scratch)
         if (RunQuietly(arguments) != 0)
             throw std::runtime_error("extract-all of the wide archive failed");
     });
-    // Over the run's own output every entry's place is looked at.
     const double again = BestOf(1, checks);
+    // When the room is short, every entry's place is looked at.
+    const double looking = Seconds([&] {
+        const TRunCheck run(reader);
+        run.RoomNeeded(run.AllEntries(), out.string(), 4096, FileSystemRoom(out.string())->Device);
+    });
     std::printf("Checks of %d entries: %.3f s into a new folder, %.3f s over the entries' own "
-                "output; trovel-cli extract-all without them %.3f s (%.1f %% and %.1f %%)\n",
+                "output; trovel-cli extract-all without them %.3f s (%.1f %% and %.1f %%); "
+                "looking at every entry's place %.3f s (%.1f %%)\n",
                 bench::WideArchiveEntries, fresh, again, extract, 100 * fresh / extract,
-                100 * again / extract);
+                100 * again / extract, looking, 100 * looking / extract);
     fs::remove_all(out);
     fs::remove(archive);
 }
