@@ -3,7 +3,6 @@
 #include "Utf8.h"
 #include "codepages/CodePageData.h"
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -63,11 +62,12 @@ void TCodePageTable::Append(std::string_view Stored, std::string &Out) const
     const std::size_t size = Stored.size();
     std::size_t at = 0;
     while (at < size) {
-        const std::size_t ascii = AsciiPrefix(Stored.substr(at));
-        Out.append(Stored.data() + at, ascii);
-        at += ascii;
-        if (at == size)
-            break;
+        if (bytes[at] < 0x80) {
+            const std::size_t ascii = AsciiPrefix(Stored.substr(at));
+            Out.append(Stored.data() + at, ascii);
+            at += ascii;
+            continue;
+        }
         std::size_t used = 1;
         const char32_t code = CharacterAt(bytes + at, size - at, used);
         AppendUtf8(code != 0 ? code : Replacement, Out);
@@ -87,7 +87,7 @@ bool TCodePageTable::IsReversible(std::string_view Stored) const
         }
         std::size_t used = 1;
         const char32_t code = CharacterAt(bytes + at, size - at, used);
-        if (code == 0 || std::binary_search(FData->Shared.begin(), FData->Shared.end(), code))
+        if (code == 0 || (!FData->Shared.empty() && (FData->Shared[code / 64] >> (code % 64)) & 1))
             return false;
         at += used;
     }

@@ -103,28 +103,6 @@ bool IsValidUtf8(std::string_view Text)
     return Utf8Prefix(Text) == Text.size();
 }
 
-void AppendUtf8(char32_t Code, std::string &Out)
-{
-    if (Code < 0x80) {
-        Out += static_cast<char>(Code);
-    } else if (Code < 0x800) {
-        const char bytes[] = {static_cast<char>(0xC0 | (Code >> 6)),
-                              static_cast<char>(0x80 | (Code & 0x3F))};
-        Out.append(bytes, 2);
-    } else if (Code < 0x10000) {
-        const char bytes[] = {static_cast<char>(0xE0 | (Code >> 12)),
-                              static_cast<char>(0x80 | ((Code >> 6) & 0x3F)),
-                              static_cast<char>(0x80 | (Code & 0x3F))};
-        Out.append(bytes, 3);
-    } else {
-        const char bytes[] = {static_cast<char>(0xF0 | (Code >> 18)),
-                              static_cast<char>(0x80 | ((Code >> 12) & 0x3F)),
-                              static_cast<char>(0x80 | ((Code >> 6) & 0x3F)),
-                              static_cast<char>(0x80 | (Code & 0x3F))};
-        Out.append(bytes, 4);
-    }
-}
-
 void AppendUtf8Text(std::string_view Text, std::string &Out)
 {
     while (!Text.empty()) {

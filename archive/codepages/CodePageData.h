@@ -25,8 +25,9 @@ struct TCodePageData
     // when it is not a lead byte. Single-byte pages: null.
     const std::uint8_t *RowOfLead;
     std::span<const TCodePageRow> Rows;
-    // Sorted: the characters that more than one byte or pair decode to.
-    std::span<const std::uint16_t> Shared;
+    // The characters that more than one byte or pair decode to, one bit
+    // each (bit Code % 64 of word Code / 64); empty when there are none.
+    std::span<const std::uint64_t> Shared;
 };
 
 // Written by generate.py beside this file, from the C library's converters

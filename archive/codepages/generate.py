@@ -288,10 +288,15 @@ def write_data(pages):
             rows_name = 'Rows%d' % cp
             leads_name = 'RowOfLead%d' % cp
         shared = page.shared()
-        shared_name = 'std::span<const std::uint16_t>()'
+        shared_name = 'std::span<const std::uint64_t>()'
         if shared:
-            out.append('constexpr std::uint16_t Shared%d[%d] = {' % (cp, len(shared)))
-            out.append(numbers(shared, 16, '    '))
+            bits = [0] * 1024
+            for code in shared:
+                bits[code >> 6] |= 1 << (code & 63)
+            out.append('// %d characters that two byte sequences give, U+%04X to U+%04X'
+                       % (len(shared), shared[0], shared[-1]))
+            out.append('constexpr std::uint64_t Shared%d[1024] = {' % cp)
+            out.append(numbers(['0x%Xull' % word if word else '0' for word in bits], 8, '    '))
             out.append('};')
             shared_name = 'Shared%d' % cp
         out.append('')
