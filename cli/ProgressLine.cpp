@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cwchar>
-#include <cwctype>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
