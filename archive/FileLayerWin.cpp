@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <climits>
 #include <cwchar>
 #include <cwctype>
@@ -166,6 +167,42 @@ bool RemoveEntry(HANDLE Folder, const std::wstring &Name, const std::optional<TF
     return removed;
 }
 
+// The error of the call that just failed, taken before the error object is
+// made.
+template <typename TError>
+TError LastSystemError(const std::string &FileName)
+{
+    const DWORD error = ::GetLastError();
+    return WithWin32Reason(TError(FileName), error);
+}
+
+// Why the last transfer of this thread came up short: the Win32 error, 0 at
+// the end of a file. errno tells the same in the C library's terms.
+thread_local DWORD TransferError = 0;
+
+void SetTransferError(DWORD Error)
+{
+    TransferError = Error;
+    switch (Error) {
+    case 0:
+        errno = 0;
+        break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        errno = ENOSPC;
+        break;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+        errno = EPIPE;
+        break;
+    case ERROR_ACCESS_DENIED:
+        errno = EACCES;
+        break;
+    default:
+        errno = EIO;
+    }
+}
+
 } // namespace
 
 TFileStream TFileStream::OpenShared(const std::string &FileName)
@@ -177,7 +214,7 @@ TFileStream TFileStream::OpenShared(const std::string &FileName)
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        throw WithWin32Reason(EFOpenError(FileName), ::GetLastError());
+        throw LastSystemError<EFOpenError>(FileName);
     const int descriptor = Adopt(handle, _O_RDONLY);
     if (descriptor < 0)
         throw EFOpenError(FileName);
@@ -195,7 +232,7 @@ TFileStream TFileStream::Create(const std::string &FileName,
     const HANDLE handle = ::CreateFileW(WideFromUtf8(FileName).c_str(), GENERIC_WRITE, 0, nullptr,
                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        throw WithWin32Reason(EFCreateError(FileName), ::GetLastError());
+        throw LastSystemError<EFCreateError>(FileName);
     const int descriptor = Adopt(handle, _O_WRONLY);
     if (descriptor < 0)
         throw EFCreateError(FileName);
@@ -207,7 +244,7 @@ TFileStream TFileStream::Create(const std::string &FileName,
     if (IsKept(handle, Keep) || (AttributesOf(handle) & FILE_ATTRIBUTE_DIRECTORY))
         throw EFCreateError(FileName);
     if (!::SetEndOfFile(handle))
-        throw WithWin32Reason(EFCreateError(FileName), ::GetLastError());
+        throw LastSystemError<EFCreateError>(FileName);
     return stream;
 }
 
@@ -243,8 +280,10 @@ void TFileStream::Release() noexcept
 void TFileStream::Close()
 {
     const int handle = std::exchange(FHandle, -1);
-    if (handle >= 0 && CloseCall(handle) != 0)
-        throw EWriteError();
+    if (handle >= 0 && CloseCall(handle) != 0) {
+        const int error = errno;
+        throw WithSystemReason(EWriteError(), error);
+    }
 }
 
 std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
@@ -258,8 +297,15 @@ std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
         at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(FPosition) >> 32);
         const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
         DWORD got = 0;
-        if (!::ReadFile(handle, target + done, ask, &got, &at) || got == 0)
+        if (!::ReadFile(handle, target + done, ask, &got, &at)) {
+            const DWORD error = ::GetLastError();
+            SetTransferError(error == ERROR_HANDLE_EOF ? 0 : error);
             break;
+        }
+        if (got == 0) {
+            SetTransferError(0); // the end of the file, which is no error of the system's
+            break;
+        }
         done += got;
         FPosition += got;
     }
@@ -289,13 +335,13 @@ std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
 void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
 {
     if (Read(Buffer, Count) != Count)
-        throw EReadError();
+        throw WithWin32Reason(EReadError(), TransferError);
 }
 
 void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
 {
     if (Write(Buffer, Count) != Count)
-        throw EWriteError();
+        throw WithWin32Reason(EWriteError(), TransferError);
 }
 
 std::int64_t TFileStream::Size() const
@@ -410,6 +456,83 @@ bool DirectoryExists(const std::string &Path)
 {
     const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(Path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<TFileSystemRoom> FileSystemRoom(const std::string &Path)
+{
+    const std::wstring path = WideFromUtf8(Path);
+    const HANDLE folder = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    const DWORD attributes = AttributesOf(folder);
+    const TFileIdentity identity = IdentityOf(folder);
+    ::CloseHandle(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    // The cluster is the unit files take room in; the volume's root tells it.
+    wchar_t root[MAX_PATH + 1] = {};
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    ULARGE_INTEGER available = {}, total = {};
+    if (!::GetVolumePathNameW(path.c_str(), root, MAX_PATH + 1) ||
+        !::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
+        !::GetDiskFreeSpaceExW(path.c_str(), &available, &total, nullptr))
+        return std::nullopt;
+    TFileSystemRoom room;
+    room.Device = identity.Device;
+    room.BlockSize = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+    room.FreeBytes = available.QuadPart;
+    // NTFS and FAT set no number of files.
+    return room;
+}
+
+TStanding StandingAt(const std::string &Path, bool FollowLink)
+{
+    TStanding standing;
+    const HANDLE handle = ::CreateFileW(
+        WideFromUtf8(Path).c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | (FollowLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return standing;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    FILE_STANDARD_INFO size = {};
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info)) {
+        standing.Kind = TStanding::TKind::Other;
+    } else {
+        standing.Kind =
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? TStanding::TKind::Other
+            : (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)   ? TStanding::TKind::Folder
+                                                                   : TStanding::TKind::File;
+        standing.Device = info.dwVolumeSerialNumber;
+        standing.Inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+        standing.Names = info.nNumberOfLinks;
+        if (::GetFileInformationByHandleEx(handle, FileStandardInfo, &size, sizeof size))
+            standing.Bytes = static_cast<std::uint64_t>(size.AllocationSize.QuadPart);
+    }
+    ::CloseHandle(handle);
+    return standing;
+}
+
+bool FolderIsEmpty(const std::string &Path)
+{
+    std::wstring pattern = WideFromUtf8(Path);
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/')
+        pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW item = {};
+    const HANDLE search = ::FindFirstFileW(pattern.c_str(), &item);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool empty = true;
+    do {
+        const std::wstring_view name = item.cFileName;
+        if (name != L"." && name != L"..") {
+            empty = false;
+            break;
+        }
+    } while (::FindNextFileW(search, &item));
+    ::FindClose(search);
+    return empty;
 }
 
 bool CreateDir(const std::string &Path)

@@ -18,11 +18,13 @@ std::string Utf8FromWide(std::wstring_view Text);
 // trailing line break.
 std::string Win32Reason(unsigned long Code);
 
-// Error with the system's reason for the Win32 error Code attached.
+// Error with the system's reason for the Win32 error Code attached; none for
+// 0, where the system reported no error (a short read at the end of a file).
 template <typename TError>
 TError WithWin32Reason(TError Error, unsigned long Code)
 {
-    Error.SetReason(Win32Reason(Code));
+    if (Code != 0)
+        Error.SetReason(Win32Reason(Code));
     return Error;
 }
 

@@ -1,7 +1,9 @@
 #include "uArcReader.h"
 
 #include "ArcErrors.h"
+#include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "NameClashes.h"
 
 #include <bit>
 #include <cstring>
@@ -29,12 +31,23 @@ void WordsFromLittleEndian(Record *Records, std::size_t Count)
     }
 }
 
+// Why a file that was opened is no archive; the error kind's message stays
+// as it is.
+const char *const DirectoryDoesNotFit = "not an archive: its directory does not fit the file";
+
+template <typename TError>
+TError NotAnArchive(TError Error, const char *Why)
+{
+    Error.SetReason(Why);
+    return Error;
+}
+
 // A table's length in bytes must fit a signed 32-bit number, like its count.
 std::uint64_t TableLength(std::uint32_t Count, std::size_t RecordSize)
 {
     const std::uint64_t length = std::uint64_t{Count} * RecordSize;
     if (Count > MaxLength || length > MaxLength)
-        throw ERangeError();
+        throw NotAnArchive(ERangeError(), DirectoryDoesNotFit);
     return length;
 }
 
@@ -62,6 +75,8 @@ void TArcReader::Open(const std::string &FileName)
 
 void TArcReader::LoadDirectory()
 {
+    if (FStream->Size() < static_cast<std::int64_t>(sizeof FHeader))
+        throw NotAnArchive(EReadError(), "not an archive: it is shorter than an archive's header");
     FStream->Seek(0);
     FStream->ReadBuffer(&FHeader, sizeof FHeader);
     WordsFromLittleEndian(&FHeader, 1);
@@ -75,7 +90,7 @@ void TArcReader::LoadDirectory()
     const std::uint64_t directoryEnd =
         std::uint64_t{FHeader.DirectoryOffset} + partsLength + namesLength + entriesLength;
     if (directoryEnd > static_cast<std::uint64_t>(FStream->Size()))
-        throw EReadError();
+        throw NotAnArchive(EReadError(), DirectoryDoesNotFit);
 
     try {
         FNames.resize(namesLength);
@@ -95,9 +110,54 @@ void TArcReader::LoadDirectory()
 
     for (const TArcFileEntry &entry : FEntries) {
         if (entry.NameOffset >= FNames.size())
-            throw ERangeError();
+            throw NotAnArchive(ERangeError(),
+                               "not an archive: an entry's name lies outside the name table");
     }
-    FNameCodec = NamesAreUtf8() ? TNameCodec::Utf8() : TNameCodec::ForCodePage(SystemCodePage());
+    // Well-formed UTF-8 decodes reversibly: no two names can clash.
+    const bool utf8 = NamesAreUtf8();
+    SetNameCodec(utf8 ? TNameCodec::Utf8() : TNameCodec::ForCodePage(SystemCodePage()));
+    if (utf8)
+        FNamesMayClash = false;
+}
+
+void TArcReader::SetNameCodec(TNameCodec Codec)
+{
+    FNameCodec = std::move(Codec);
+    FNamesMayClash.reset();
+    FTestClashes.reset();
+}
+
+bool TArcReader::NamesMayClash()
+{
+    if (!FNamesMayClash) {
+        FNamesMayClash = false;
+        for (std::int32_t index = 0; index < GetFileCount(); ++index) {
+            if (!FNameCodec.IsReversible(FileNameView(index))) {
+                FNamesMayClash = true;
+                break;
+            }
+        }
+    }
+    return *FNamesMayClash;
+}
+
+bool TArcReader::ClashesWithEarlier(std::int32_t Index, const std::string &Path)
+{
+    if (!NamesMayClash())
+        return false;
+    if (!FTestClashes) {
+        // The paths ExtractAll of every entry would write, in its order; a
+        // name it refuses writes nothing.
+        auto clashes = std::make_unique<TNameClashes>(true);
+        for (std::int32_t index = 0; index < GetFileCount(); ++index) {
+            const std::string_view name = FileNameView(index);
+            if (!LeavesTargetFolder(name))
+                clashes->Note(static_cast<std::size_t>(index), name,
+                              ToNativeSeparators(FNameCodec.ToPathText(name)));
+        }
+        FTestClashes = std::move(clashes);
+    }
+    return FTestClashes->ClashesBefore(static_cast<std::size_t>(Index), FileNameView(Index), Path);
 }
 
 bool TArcReader::NamesAreUtf8() const
@@ -130,6 +190,8 @@ void TArcReader::Close()
         return;
     FStream.reset();
     FTestBuffers.reset();
+    FTestClashes.reset();
+    FNamesMayClash.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);

@@ -20,7 +20,7 @@ int AppendFitting(std::string &Line, std::string_view Text, int Columns)
     std::size_t at = 0;
     while (at < Text.size()) {
         const TTerminalChar character = TerminalCharAt(Text.substr(at));
-        int width = character.Length != 0 && character.Printable ? character.Columns : -1;
+        int width = ShowsAsItself(character) ? character.Columns : -1;
         std::string_view piece;
         if (width < 0) {
             // An invalid or unprintable byte: one column, and a fresh start

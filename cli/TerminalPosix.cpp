@@ -32,6 +32,7 @@ TTerminalChar TerminalCharAt(std::string_view Text)
         return {};
     TTerminalChar character;
     character.Length = length;
+    character.Code = static_cast<char32_t>(wide);
     character.Printable = std::iswprint(static_cast<wint_t>(wide)) != 0;
     character.Columns = character.Printable ? ::wcwidth(wide) : 0;
     return character;

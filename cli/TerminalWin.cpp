@@ -4,8 +4,6 @@
 
 #include <io.h>
 
-#include <cwctype>
-
 namespace trovel {
 
 namespace {
@@ -78,11 +76,16 @@ TTerminalChar TerminalCharAt(std::string_view Text)
         return {};
     TTerminalChar character;
     character.Length = length;
+    character.Code = code;
     // C0 and C1 controls and DEL never print; the C library's classes cover
     // the rest of the basic plane.
     if (code < 0x20 || (code >= 0x7F && code < 0xA0))
         return character;
-    character.Printable = code > 0xFFFF || std::iswprint(static_cast<wint_t>(code)) != 0;
+    // The system's own character classes; the C runtime's know too few.
+    WORD type = 0;
+    const wchar_t unit = static_cast<wchar_t>(code);
+    character.Printable = code > 0xFFFF || (::GetStringTypeW(CT_CTYPE1, &unit, 1, &type) &&
+                                            (type & C1_DEFINED) && !(type & C1_CNTRL));
     character.Columns = IsWide(code) ? 2 : 1;
     return character;
 }

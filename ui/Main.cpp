@@ -9,6 +9,7 @@
 #include "MessageBoxes.h"
 #include "NameText.h"
 #include "PathText.h"
+#include "RunCheck.h"
 #include "VeskaFolderDialog.h"
 #include "ViewSupport.h"
 #include "uArcReader.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <vector>
 
 namespace trovel {
 
@@ -406,6 +408,8 @@ void TfrmMain::ExtractAllFiles()
     if (!ExecuteFolderDialog() || VeskaFolderDialog1->Folder().isEmpty())
         return;
     const std::string folder = PathBytes(VeskaFolderDialog1->Folder());
+    if (!AllFilesMayRun(folder))
+        return;
 
     const auto running = FRunning.Enter(TRunning::ExtractAll);
     ShowExtractPanel();
@@ -416,6 +420,24 @@ void TfrmMain::ExtractAllFiles()
         return ExtractProgress(Sender, Name);
     });
     FExtractAll.Run([this, &folder] { FReader->ExtractAll(folder); });
+}
+
+bool TfrmMain::AllFilesMayRun(const std::string &Folder)
+{
+    try {
+        const TRunCheck check(*FReader);
+        const std::vector<std::int32_t> entries = check.AllEntries();
+        check.CheckRoom(entries, Folder);
+        check.CheckSharedData(entries);
+    } catch (const ERunRefused &refusal) {
+        // The refusal reads as a sentence of the window's own.
+        QString text = QString::fromUtf8(refusal.Message());
+        if (!text.isEmpty())
+            text[0] = text[0].toUpper();
+        ShowMessage(text);
+        return false;
+    }
+    return true;
 }
 
 bool TfrmMain::ExecuteFolderDialog()

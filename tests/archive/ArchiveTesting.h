@@ -4,9 +4,11 @@
 #include "LocaleEnvironment.h"
 #include "TempDir.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 // The GoogleTest helpers of the engine's tests.
@@ -25,15 +27,33 @@ struct TLabelName
     }
 };
 
-// Runs Action and checks that it raises exactly TError with the given message.
+// Runs Action and checks that it raises exactly TError with the given
+// message, and with the given reason when one is given.
 template <typename TError>
-void ExpectError(const std::function<void()> &Action, const std::string &Message)
+void ExpectError(const std::function<void()> &Action, const std::string &Message,
+                 const std::optional<std::string> &Reason = std::nullopt)
 {
     try {
         Action();
         ADD_FAILURE() << "no error raised, expected: " << Message;
     } catch (const TError &e) {
+#ifdef _WIN32
+        // Paths there hold "\\" where the expectations write "/", and the
+        // system words its reasons its own way: one must be there.
+        const auto generic = [](std::string Text) {
+            std::replace(Text.begin(), Text.end(), '\\', '/');
+            return Text;
+        };
+        EXPECT_EQ(generic(e.Message()), generic(Message));
+        if (Reason) {
+            EXPECT_EQ(e.Reason().empty(), Reason->empty()) << Message << ": " << e.Reason();
+        }
+#else
         EXPECT_EQ(e.Message(), Message);
+        if (Reason) {
+            EXPECT_EQ(e.Reason(), *Reason) << Message;
+        }
+#endif
     } catch (const std::exception &e) {
         ADD_FAILURE() << "wrong error kind: " << e.what() << ", expected: " << Message;
     }

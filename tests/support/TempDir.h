@@ -32,8 +32,17 @@ private:
 fs::path PathOf(const std::string &Bytes);
 std::string BytesOf(const fs::path &Path);
 
-// The whole file; empty when it cannot be read.
+// The whole file; empty when it cannot be read. A path given as a string is
+// the engine's (UTF-8 on Windows).
 std::string ReadFile(const fs::path &Path);
+inline std::string ReadFile(const std::string &Path)
+{
+    return ReadFile(PathOf(Path));
+}
+inline std::string ReadFile(const char *Path)
+{
+    return ReadFile(PathOf(Path));
+}
 // The file made afresh with Bytes.
 void WriteFile(const fs::path &Path, const std::string &Bytes);
 
