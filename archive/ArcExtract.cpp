@@ -5,12 +5,22 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "InflateAhead.h"
 
 #include <algorithm>
 #include <memory>
 #include <new>
 
 namespace trovel {
+
+namespace {
+
+// A part that does not inflate; the thread that reports it names the entry.
+struct TBadPart
+{
+};
+
+} // namespace
 
 void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
 {
@@ -26,6 +36,8 @@ void TArcReader::ExtractFile(std::int32_t Index, const std::string &FileName)
 
 void TArcReader::ExtractTo(std::int32_t Index, const TArcDataSink &Output)
 {
+    if (FAhead)
+        FAhead->Enter(Index);
     try {
         TExtractBuffers buffers;
         ReadEntry(Index, Output, buffers);
@@ -54,6 +66,16 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
     if (target.back() != PathDelim)
         target += PathDelim;
 
+    FAhead.reset();
+    if (FJobs > 1)
+        FAhead = MakeInflateAhead(Count, IndexOf);
+    // The workers stop however the run ends.
+    struct TEndAhead
+    {
+        std::unique_ptr<TInflateAhead> &Ahead;
+        ~TEndAhead() { Ahead.reset(); }
+    } endAhead{FAhead};
+
     try {
         TExtractBuffers buffers;
         TTargetFolder folders(target);
@@ -63,6 +85,8 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
         const TArcProgressEvent progress = FOnProgress;
         for (std::size_t at = 0; at < Count; ++at) {
             const std::int32_t index = IndexOf(at);
+            if (FAhead)
+                FAhead->Enter(index);
             const std::string name = GetFileName(index);
             if (progress && progress(*this, name))
                 return;
@@ -96,6 +120,8 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
 
 void TArcReader::TestFile(std::int32_t Index)
 {
+    if (FAhead)
+        FAhead->Enter(Index);
     try {
         const std::string name = GetFileName(Index);
         const bool hasFile = HasFileToWrite(name);
@@ -156,29 +182,50 @@ void TArcReader::WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuf
 
 void TArcReader::ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers)
 {
+    try {
+        // An entry inflated ahead hands on the same bytes and then raises the
+        // same error as reading it here would.
+        if (const std::unique_ptr<TInflatedEntry> ready =
+                FAhead ? FAhead->TakeCurrent(Index) : nullptr) {
+            if (!ready->Data.empty())
+                Output(ready->Data.data(), ready->Data.size());
+            if (ready->Error)
+                std::rethrow_exception(ready->Error);
+            return;
+        }
+        ReadEntryData(Index, Output, Buffers);
+    } catch (const TBadPart &) {
+        throw EDataError(FNameCodec.ToText(FileNameView(Index)));
+    }
+}
+
+void TArcReader::ReadEntryData(std::int32_t Index, const TArcDataSink &Output,
+                               TExtractBuffers &Buffers) const
+{
     const TArcFileEntry &entry = EntryAt(Index);
     if (entry.StorageMode == smStored)
         CopyStored(entry, Output, Buffers);
     else if (entry.StorageMode == smCompressed)
-        InflateParts(Index, entry, Output, Buffers);
+        InflateParts(entry, Output, Buffers);
 }
 
 void TArcReader::CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
-                            TExtractBuffers &Buffers)
+                            TExtractBuffers &Buffers) const
 {
     char *buffer = Buffers.Copy();
-    FStream->Seek(Entry.DataOffset);
+    std::int64_t at = Entry.DataOffset;
     std::size_t remaining = Entry.Size;
     while (remaining > 0) {
         const std::size_t block = std::min(remaining, CopyBufferSize);
-        FStream->ReadBuffer(buffer, block);
+        FStream->ReadBufferAt(at, buffer, block);
         Output(buffer, block);
+        at += static_cast<std::int64_t>(block);
         remaining -= block;
     }
 }
 
-void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
-                              const TArcDataSink &Output, TExtractBuffers &Buffers)
+void TArcReader::InflateParts(const TArcFileEntry &Entry, const TArcDataSink &Output,
+                              TExtractBuffers &Buffers) const
 {
     if (std::uint64_t{Entry.FirstPart} + Entry.PartCount > FParts.size())
         throw ERangeError();
@@ -186,20 +233,47 @@ void TArcReader::InflateParts(std::int32_t Index, const TArcFileEntry &Entry,
     const auto writeOut = [&Output](const unsigned char *Data, std::size_t Length) {
         Output(Data, Length);
     };
-    const auto readIn = [this](unsigned char *Buffer, std::size_t Length) {
-        FStream->ReadBuffer(Buffer, Length);
-    };
     for (std::uint32_t i = 0; i < Entry.PartCount; ++i) {
         const TArcPart &part = FParts[std::size_t{Entry.FirstPart} + i];
         if (std::uint64_t{part.Offset} + part.CompressedSize >
             static_cast<std::uint64_t>(FStream->Size()))
             throw EReadError();
 
-        FStream->Seek(part.Offset);
+        const auto readIn = [this, &part](std::uint64_t Offset, unsigned char *Buffer,
+                                          std::size_t Length) {
+            FStream->ReadBufferAt(static_cast<std::int64_t>(part.Offset + Offset), Buffer, Length);
+        };
         if (!Buffers.Inflater().Inflate(part.CompressedSize, part.UncompressedSize, readIn,
                                         writeOut))
-            throw EDataError(FNameCodec.ToText(FileNameView(Index)));
+            throw TBadPart();
     }
+}
+
+std::unique_ptr<TInflateAhead>
+TArcReader::MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::size_t)> IndexAt)
+{
+    const auto claimOf = [this](std::int32_t Index) -> std::optional<std::uint64_t> {
+        if (Index < 0 || static_cast<std::size_t>(Index) >= FEntries.size() ||
+            FEntries[static_cast<std::size_t>(Index)].StorageMode != smCompressed)
+            return std::nullopt;
+        return GetExtractedSize(Index);
+    };
+    const auto work = [this](std::int32_t Index, const TArcDataSink &Output,
+                             TExtractBuffers &Buffers) { ReadEntryData(Index, Output, Buffers); };
+    return std::make_unique<TInflateAhead>(Count, std::move(IndexAt), claimOf, work, FJobs);
+}
+
+void TArcReader::ReadAhead(std::span<const std::int32_t> Indices)
+{
+    FAhead.reset();
+    if (FJobs > 1 && FStream)
+        FAhead =
+            MakeInflateAhead(Indices.size(), [Indices](std::size_t At) { return Indices[At]; });
+}
+
+void TArcReader::EndReadAhead()
+{
+    FAhead.reset();
 }
 
 } // namespace trovel

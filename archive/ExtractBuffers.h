@@ -1,11 +1,23 @@
 #pragma once
 
+#if TROVEL_INFLATER_ISAL
+#include "IsalInflater.h"
+#else
 #include "ZlibInflater.h"
+#endif
 
 #include <cstddef>
 #include <memory>
 
 namespace trovel {
+
+// The inflater the build chose: ISA-L's where the build found it, zlib's
+// elsewhere. Both hand on the same bytes and give the same verdicts.
+#if TROVEL_INFLATER_ISAL
+using TPartInflater = TIsalInflater;
+#else
+using TPartInflater = TZlibInflater;
+#endif
 
 // Stored data is streamed through a buffer of this size, so an entry of any
 // size is copied in bounded memory.
@@ -24,16 +36,16 @@ public:
         return FCopy.get();
     }
 
-    TZlibInflater &Inflater()
+    TPartInflater &Inflater()
     {
         if (!FInflater)
-            FInflater = std::make_unique<TZlibInflater>();
+            FInflater = std::make_unique<TPartInflater>();
         return *FInflater;
     }
 
 private:
     std::unique_ptr<char[]> FCopy;
-    std::unique_ptr<TZlibInflater> FInflater;
+    std::unique_ptr<TPartInflater> FInflater;
 };
 
 } // namespace trovel

@@ -53,7 +53,7 @@ bool TZlibInflater::Inflate(std::uint64_t InputLength, std::uint32_t Limit, cons
         if (stream.avail_in == 0 && unread > 0) {
             const auto piece =
                 static_cast<std::size_t>(std::min<std::uint64_t>(unread, InputChunk));
-            Source(FInput.get(), piece);
+            Source(InputLength - unread, FInput.get(), piece);
             stream.next_in = FInput.get();
             stream.avail_in = static_cast<uInt>(piece);
             unread -= piece;

@@ -17,9 +17,11 @@ namespace trovel {
 class TZlibInflater final
 {
 public:
-    // Fills Buffer with exactly the next Length bytes of the stream, or
-    // raises.
-    using TSource = std::function<void(unsigned char *Buffer, std::size_t Length)>;
+    // Fills Buffer with exactly the Length bytes of the stream that start at
+    // Offset, or raises. Offsets run forward, except that an inflater may
+    // read a stream a second time from its start.
+    using TSource =
+        std::function<void(std::uint64_t Offset, unsigned char *Buffer, std::size_t Length)>;
     using TSink = std::function<void(const unsigned char *Data, std::size_t Length)>;
 
     TZlibInflater();

@@ -2,6 +2,7 @@
 
 #include "ArcErrors.h"
 #include "ExtractBuffers.h"
+#include "InflateAhead.h"
 
 #include <bit>
 #include <cstring>
@@ -126,6 +127,8 @@ bool TArcReader::NamesAreUtf8() const
 
 void TArcReader::Close()
 {
+    // The workers read the archive: they stop before it closes.
+    FAhead.reset();
     if (!FStream)
         return;
     FStream.reset();

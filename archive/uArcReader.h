@@ -70,6 +70,7 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TInflateAhead;
 
 // Holds one open archive: the file stays open and the whole directory stays in
 // memory, so every lookup by entry index is an array access.
@@ -135,6 +136,21 @@ public:
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
     std::uint64_t GetExtractedSize(std::int32_t Index) const;
 
+    // The threads that inflate compressed entries during ExtractAll and the
+    // runs begun by ReadAhead: 1, the default, is the calling thread alone;
+    // with more, workers inflate upcoming entries into memory while the
+    // calling thread writes them in order, so files, errors and the handler's
+    // calls stay exactly those of one thread.
+    unsigned Jobs() const { return FJobs; }
+    void SetJobs(unsigned Jobs) { FJobs = Jobs < 1 ? 1 : Jobs; }
+    // Begins a run of TestFile or ExtractTo calls for the entries Indices
+    // names, in that order, whose compressed entries are inflated ahead on
+    // Jobs threads. Indices must outlive the run, which ends with
+    // EndReadAhead, ExtractAll, Close or the next ReadAhead; calls out of
+    // that order are served, only no longer ahead.
+    void ReadAhead(std::span<const std::int32_t> Indices);
+    void EndReadAhead();
+
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }
 
@@ -150,11 +166,19 @@ private:
     // The open archive's file, which no output may replace or truncate.
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
+    // Hands the entry's data to Output, from the run's inflating ahead when
+    // it has the entry.
     void ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers);
+    // The same, always on the calling thread. It reads only what stays fixed
+    // while the archive is open, so workers run it side by side.
+    void ReadEntryData(std::int32_t Index, const TArcDataSink &Output,
+                       TExtractBuffers &Buffers) const;
     void CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
-                    TExtractBuffers &Buffers);
-    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, const TArcDataSink &Output,
-                      TExtractBuffers &Buffers);
+                    TExtractBuffers &Buffers) const;
+    void InflateParts(const TArcFileEntry &Entry, const TArcDataSink &Output,
+                      TExtractBuffers &Buffers) const;
+    std::unique_ptr<TInflateAhead>
+    MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::size_t)> IndexAt);
 
     std::string FFileName;
     std::optional<TFileStream> FStream;
@@ -167,6 +191,9 @@ private:
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;
+    unsigned FJobs = 1;
+    // The run inflating ahead, if one is going on.
+    std::unique_ptr<TInflateAhead> FAhead;
 };
 
 } // namespace trovel
