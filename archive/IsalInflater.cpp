@@ -85,42 +85,50 @@ bool TIsalInflater::InflateFast(std::uint64_t InputLength, std::uint32_t Limit,
     state.avail_in -= 2;
 
     std::uint64_t produced = 0;
-    std::size_t pending = 0; // bytes inflated by the last call, not yet handed on
+    std::size_t filled = 0;  // bytes in the current output buffer
+    std::size_t pending = 0; // bytes in the other one, full, not yet handed on
     int current = 0;
     for (;;) {
         if (state.avail_in == 0 && unread > 0)
             readPiece();
         const std::uint32_t inBefore = state.avail_in;
-        state.next_out = FOutput[current].get();
-        state.avail_out = static_cast<std::uint32_t>(chunk);
+        const std::size_t room = chunk - filled;
+        state.next_out = FOutput[current].get() + filled;
+        state.avail_out = static_cast<std::uint32_t>(room);
         const int status = isal_inflate(&state);
         if (status < 0 || status == ISAL_NEED_DICT)
             return false;
 
-        // This call found no fault: what the one before it inflated is sound.
+        // The decoder went on past the full buffer without a fault.
         if (pending > 0) {
             Sink(FOutput[1 - current].get(), pending);
             Emitted += pending;
+            pending = 0;
         }
-        const std::size_t got = chunk - state.avail_out;
+        const std::size_t got = room - state.avail_out;
+        filled += got;
         produced += got;
         if (produced > Limit)
             return false;
-        pending = got;
-        current = 1 - current;
 
         if (state.block_state == ISAL_BLOCK_FINISH) {
-            if (pending > 0)
-                Sink(FOutput[1 - current].get(), pending);
-            Emitted += pending;
+            if (filled > 0)
+                Sink(FOutput[current].get(), filled);
+            Emitted += filled;
             return true;
+        }
+        if (filled == chunk) {
+            pending = filled;
+            filled = 0;
+            current = 1 - current;
+            continue;
         }
         // With output room left, the decoder stops only for want of input:
         // once the input is all read, the stream is cut short. A call that
         // neither took input nor gave output would never end.
-        if (state.avail_out > 0 && state.avail_in == 0 && unread == 0)
+        if (state.avail_in == 0 && unread == 0)
             return false;
-        if (got == 0 && state.avail_in == inBefore && state.avail_in > 0)
+        if (got == 0 && state.avail_in == inBefore)
             return false;
     }
 }

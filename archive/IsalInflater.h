@@ -14,16 +14,18 @@ namespace trovel {
 // and gives the same verdict and hands on the same bytes. Both are certain
 // only for streams that inflate: a stream that fails here is inflated once
 // more by zlib, which then decides the verdict and the bytes after those
-// already handed on. To keep those few, output goes on only once the decoder
-// has moved past it without a fault: the last piece waits for the end of the
-// stream.
+// already handed on. To keep those few, output goes on a buffer of 256 KiB
+// at a time, once the decoder has moved past that buffer without a fault;
+// the last one waits for the end of the stream, so a stream of at most
+// 256 KiB hands on nothing before its verdict.
 //
 // One difference remains, decided in favour of the decoder: a stream with a
 // block whose code tables zlib refuses (an incomplete or over-full set of
 // code lengths, more length or distance codes than a block may have) but
 // which ISA-L decodes to bytes whose Adler-32 matches the trailer is
-// accepted here with those bytes, and a stream that fails after such a
-// block has that block's bytes handed on. No compressor writes such tables;
+// accepted here with those bytes; and when a stream fails more than a
+// buffer's length after such a block, the buffers before the fault are
+// handed on, of which zlib would have handed on none. No compressor writes such tables;
 // the differential fuzzer lets exactly these cases pass.
 class TIsalInflater final
 {
