@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace trovel {
@@ -32,6 +34,9 @@ const char *const UsageText =
     "                    stored. Without it, names are UTF-8 when all of them\n"
     "                    are, else in the code page of the locale's language.\n"
     "  --no-space-check  extract-all: skip the free-space check\n"
+    "  -j N, --jobs N    test, extract-all: inflate on N threads (default: one\n"
+    "                    per online CPU; 1 reads on one thread). Files are\n"
+    "                    still written one by one, in entry order.\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 
@@ -71,6 +76,18 @@ bool LooksLikeOption(std::string_view Arg)
 {
     return Arg.size() > 1 && Arg[0] == '-' &&
            Arg.find_first_not_of("0123456789", 1) != std::string_view::npos;
+}
+
+// A count of threads: 1 to 1024, digits only.
+std::optional<unsigned> ParseJobs(const std::string &Text)
+{
+    if (Text.empty() || Text.size() > 4 ||
+        Text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned jobs = static_cast<unsigned>(std::stoul(Text));
+    if (jobs < 1 || jobs > 1024)
+        return std::nullopt;
+    return jobs;
 }
 
 } // namespace
@@ -114,6 +131,17 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &Args)
                 throw TUsageError();
             options.Codec = TNameCodec::FromName(value);
             if (!options.Codec)
+                throw TUsageError();
+        } else if ((name == "--jobs" || (name == "-j" && equals == std::string::npos)) &&
+                   (options.Command == TCliCommand::Test ||
+                    options.Command == TCliCommand::ExtractAll)) {
+            std::string value;
+            if (equals != std::string::npos)
+                value = arg.substr(equals + 1);
+            else if (at + 1 < Args.size())
+                value = Args[++at];
+            options.Jobs = ParseJobs(value);
+            if (!options.Jobs)
                 throw TUsageError();
         } else if (name == "--no-space-check" && equals == std::string::npos &&
                    options.Command == TCliCommand::ExtractAll) {

@@ -29,6 +29,8 @@ struct TCliOptions
     // --codepage: how names are read; none leaves it to the archive.
     std::optional<TNameCodec> Codec;
     bool NoSpaceCheck = false;
+    // --jobs: the threads that inflate; none leaves it to the CPUs online.
+    std::optional<unsigned> Jobs;
 };
 
 // The command line fits no command; the usage text tells the right forms.

@@ -111,6 +111,15 @@ void WriteToStdout(const void *Data, std::size_t Length)
     }
 }
 
+// --jobs, or one thread for each CPU online.
+unsigned JobsFrom(const TCliOptions &Options)
+{
+    if (Options.Jobs)
+        return *Options.Jobs;
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1;
+}
+
 } // namespace
 
 void FlushOutput()
@@ -165,6 +174,10 @@ int RunTest(const TCliOptions &Options)
     OpenArchive(Options, reader);
     TEntrySelection selection(PatternsFrom(Options, 1));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
+    // Workers inflate the entries ahead; they are tested here one by one,
+    // in order, as with one thread.
+    reader.SetJobs(JobsFrom(Options));
+    reader.ReadAhead(chosen);
 
     const bool escape = IsTerminal(STDOUT_FILENO);
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
@@ -253,6 +266,7 @@ int RunExtractAll(const TCliOptions &Options)
 
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());
+    reader.SetJobs(JobsFrom(Options));
     std::int32_t position = 0;
     std::int32_t current = -1; // the entry being written
     bool stopped = false;
