@@ -11,6 +11,7 @@
 #include "ArcErrors.h"
 #include "ArchiveBuilder.h"
 #include "MixedArchive.h"
+#include "PlainLoops.h"
 #include "Process.h"
 #include "ProcessMemory.h"
 #include "TempDir.h"
@@ -80,67 +81,10 @@ void BenchOpen(const fs::path &Scratch)
 
 // ---- 2./3. a large mixed archive ----------------------------------------
 
-// The directory as bare records, for the reference run.
-struct TDirectory
-{
-    std::vector<TArcPart> Parts;
-    std::vector<TArcFileEntry> Entries;
-    std::string Names;
-};
-
-TDirectory ReadDirectory(int Fd)
-{
-    TArcHeader header{};
-    ::pread(Fd, &header, sizeof header, 0);
-    TDirectory d;
-    d.Parts.resize(header.PartCount);
-    d.Names.resize(header.NameTableSize);
-    d.Entries.resize(header.FileCount);
-    off_t at = header.DirectoryOffset;
-    at += ::pread(Fd, d.Parts.data(), d.Parts.size() * sizeof(TArcPart), at);
-    at += ::pread(Fd, d.Names.data(), d.Names.size(), at);
-    ::pread(Fd, d.Entries.data(), d.Entries.size() * sizeof(TArcFileEntry), at);
-    return d;
-}
-
-void WriteAll(int Fd, const void *Data, std::size_t Size)
-{
-    if (::write(Fd, Data, Size) != static_cast<ssize_t>(Size))
-        throw std::runtime_error("reference run: short write");
-}
-
-// The bare work: whole entries and whole parts in memory, one uncompress per
-// part, one write per part or stored entry.
+// The bare work: see PlainInflateLoop.
 double ReferenceRun(const fs::path &Archive, const fs::path &Target)
 {
-    const auto start = TClock::now();
-    const int in = ::open(Archive.c_str(), O_RDONLY);
-    const TDirectory d = ReadDirectory(in);
-    std::vector<unsigned char> input, output;
-    for (const TArcFileEntry &entry : d.Entries) {
-        const fs::path file = Target / (d.Names.c_str() + entry.NameOffset);
-        fs::create_directories(file.parent_path());
-        const int out = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (entry.StorageMode == 1) {
-            output.resize(entry.Size);
-            ::pread(in, output.data(), entry.Size, entry.DataOffset);
-            WriteAll(out, output.data(), entry.Size);
-        } else if (entry.StorageMode == 3) {
-            for (std::uint32_t p = 0; p < entry.PartCount; ++p) {
-                const TArcPart &part = d.Parts[entry.FirstPart + p];
-                input.resize(part.CompressedSize);
-                output.resize(part.UncompressedSize);
-                ::pread(in, input.data(), part.CompressedSize, part.Offset);
-                uLongf length = part.UncompressedSize;
-                if (uncompress(output.data(), &length, input.data(), part.CompressedSize) != Z_OK)
-                    throw std::runtime_error("reference run: part does not inflate");
-                WriteAll(out, output.data(), length);
-            }
-        }
-        ::close(out);
-    }
-    ::close(in);
-    return SecondsSince(start);
+    return PlainInflateLoop(Archive.string(), Target.string());
 }
 
 struct TEngineRun
