@@ -9,6 +9,7 @@
 #include "NameClashes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -189,8 +190,8 @@ void TArcReader::ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtr
         // same error as reading it here would.
         if (const std::unique_ptr<TInflatedEntry> ready =
                 FAhead ? FAhead->TakeCurrent(Index) : nullptr) {
-            if (!ready->Data.empty())
-                Output(ready->Data.data(), ready->Data.size());
+            if (ready->Size > 0)
+                Output(ready->Bytes.get(), ready->Size);
             if (ready->Error)
                 std::rethrow_exception(ready->Error);
             return;
@@ -251,6 +252,54 @@ void TArcReader::InflateParts(const TArcFileEntry &Entry, const TArcDataSink &Ou
     }
 }
 
+void TArcReader::InflateInto(std::int32_t Index, std::uint64_t Claim, TInflatedEntry &Entry,
+                             TExtractBuffers &Buffers) const
+{
+    // What no part can exceed: the entry's claim, the sum of its parts'
+    // UncompressedSize.
+    Entry.Bytes =
+        std::make_unique_for_overwrite<unsigned char[]>(std::max<std::uint64_t>(Claim, 1));
+    Entry.Size = 0;
+    const auto append = [&Entry](const void *Data, std::size_t Length) {
+        std::memcpy(Entry.Bytes.get() + Entry.Size, Data, Length);
+        Entry.Size += Length;
+    };
+    const TArcFileEntry &entry = EntryAt(Index);
+    if (entry.StorageMode != smCompressed ||
+        std::uint64_t{entry.FirstPart} + entry.PartCount > FParts.size()) {
+        ReadEntryData(Index, append, Buffers);
+        return;
+    }
+    // A part held whole in memory inflates straight into place; one that
+    // does not inflate so is inflated again as InflateParts does, which
+    // decides what it gives.
+    for (std::uint32_t i = 0; i < entry.PartCount; ++i) {
+        const TArcPart &part = FParts[std::size_t{entry.FirstPart} + i];
+        if (std::uint64_t{part.Offset} + part.CompressedSize >
+            static_cast<std::uint64_t>(FStream->Size()))
+            throw EReadError();
+        if (part.CompressedSize <= WholePartLimit) {
+            unsigned char *input = Buffers.WholeInput(part.CompressedSize);
+            FStream->ReadBufferAt(part.Offset, input, part.CompressedSize);
+            std::size_t produced = 0;
+            if (Buffers.Inflater().InflateWhole(input, part.CompressedSize,
+                                                Entry.Bytes.get() + Entry.Size,
+                                                part.UncompressedSize, produced)) {
+                Entry.Size += produced;
+                continue;
+            }
+        }
+        const auto readIn = [this, &part](std::uint64_t Offset, unsigned char *Buffer,
+                                          std::size_t Length) {
+            FStream->ReadBufferAt(static_cast<std::int64_t>(part.Offset + Offset), Buffer, Length);
+        };
+        if (!Buffers.Inflater().Inflate(
+                part.CompressedSize, part.UncompressedSize, readIn,
+                [&](const unsigned char *Data, std::size_t Length) { append(Data, Length); }))
+            throw TBadPart();
+    }
+}
+
 std::unique_ptr<TInflateAhead>
 TArcReader::MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::size_t)> IndexAt)
 {
@@ -260,8 +309,10 @@ TArcReader::MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::
             return std::nullopt;
         return GetExtractedSize(Index);
     };
-    const auto work = [this](std::int32_t Index, const TArcDataSink &Output,
-                             TExtractBuffers &Buffers) { ReadEntryData(Index, Output, Buffers); };
+    const auto work = [this](std::int32_t Index, std::uint64_t Claim, TInflatedEntry &Entry,
+                             TExtractBuffers &Buffers) {
+        InflateInto(Index, Claim, Entry, Buffers);
+    };
     return std::make_unique<TInflateAhead>(Count, std::move(IndexAt), claimOf, work, FJobs);
 }
 

@@ -68,14 +68,7 @@ void TInflateAhead::RunWorker()
         lock.unlock();
 
         try {
-            mine.Entry.Data.reserve(static_cast<std::size_t>(bytes));
-            FWork(
-                index,
-                [&mine](const void *Data, std::size_t Length) {
-                    const auto *bytesIn = static_cast<const unsigned char *>(Data);
-                    mine.Entry.Data.insert(mine.Entry.Data.end(), bytesIn, bytesIn + Length);
-                },
-                buffers);
+            FWork(index, bytes, mine.Entry, buffers);
         } catch (...) {
             mine.Entry.Error = std::current_exception();
         }

@@ -20,7 +20,8 @@ class TExtractBuffers;
 // the error that ended it, if any.
 struct TInflatedEntry
 {
-    std::vector<unsigned char> Data;
+    std::unique_ptr<unsigned char[]> Bytes;
+    std::size_t Size = 0;
     std::exception_ptr Error;
 };
 
@@ -39,10 +40,10 @@ public:
     // The most bytes an entry's data can come to when it is worth inflating
     // ahead (a compressed entry), none otherwise.
     using TClaimOf = std::function<std::optional<std::uint64_t>(std::int32_t Index)>;
-    // Hands an entry's data to a sink; runs on the workers, so it must only
-    // read what no one changes during the run.
-    using TWork = std::function<void(std::int32_t Index,
-                                     const std::function<void(const void *, std::size_t)> &Sink,
+    // Puts an entry's data, at most Claim bytes, into Entry's Bytes and Size;
+    // runs on the workers, so it must only read what no one changes during
+    // the run. What it raises is kept as the entry's Error.
+    using TWork = std::function<void(std::int32_t Index, std::uint64_t Claim, TInflatedEntry &Entry,
                                      TExtractBuffers &Buffers)>;
 
     // Entries claiming more than this are left to the taking thread.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <isa-l/igzip_lib.h>
+#include <limits>
 
 namespace trovel {
 
@@ -129,6 +130,37 @@ bool TIsalInflater::InflateFast(std::uint64_t InputLength, std::uint32_t Limit,
         if (state.avail_in == 0 && unread == 0)
             return false;
         if (got == 0 && state.avail_in == inBefore)
+            return false;
+    }
+}
+
+bool TIsalInflater::InflateWhole(const unsigned char *Input, std::size_t InputLength,
+                                 unsigned char *Output, std::uint32_t Limit, std::size_t &Produced)
+{
+    if (InputLength < 2 || InputLength > std::numeric_limits<std::uint32_t>::max() ||
+        !IsZlibHeader(Input[0], Input[1]))
+        return false;
+    inflate_state &state = *FState;
+    isal_inflate_init(&state);
+    state.crc_flag = ISAL_ZLIB_NO_HDR_VER;
+    state.hist_bits = 0;
+    state.next_in = const_cast<unsigned char *>(Input + 2);
+    state.avail_in = static_cast<std::uint32_t>(InputLength - 2);
+    state.next_out = Output;
+    state.avail_out = Limit;
+    for (;;) {
+        const std::uint32_t inBefore = state.avail_in;
+        const std::uint32_t outBefore = state.avail_out;
+        const int status = isal_inflate(&state);
+        if (status < 0 || status == ISAL_NEED_DICT)
+            return false;
+        if (state.block_state == ISAL_BLOCK_FINISH) {
+            Produced = Limit - state.avail_out;
+            return true;
+        }
+        // Out of input or of room, or stuck: Inflate decides.
+        if (state.avail_in == 0 || state.avail_out == 0 ||
+            (state.avail_in == inBefore && state.avail_out == outBefore))
             return false;
     }
 }

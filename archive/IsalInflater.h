@@ -42,6 +42,10 @@ public:
     bool Inflate(std::uint64_t InputLength, std::uint32_t Limit, const TSource &Source,
                  const TSink &Sink);
 
+    // As TZlibInflater::InflateWhole.
+    bool InflateWhole(const unsigned char *Input, std::size_t InputLength, unsigned char *Output,
+                      std::uint32_t Limit, std::size_t &Produced);
+
 private:
     // Hands on what it inflated without a fault and counts it in Emitted;
     // false when the stream failed here, whatever the reason.

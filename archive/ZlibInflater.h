@@ -37,6 +37,13 @@ public:
     bool Inflate(std::uint64_t InputLength, std::uint32_t Limit, const TSource &Source,
                  const TSink &Sink);
 
+    // Inflates one whole stream held in memory straight into Output, which
+    // has room for Limit bytes. True, with Produced set, only when the stream
+    // is complete and valid and inflates to at most Limit bytes; otherwise
+    // Output holds nothing of use, and Inflate tells what the stream gives.
+    bool InflateWhole(const unsigned char *Input, std::size_t InputLength, unsigned char *Output,
+                      std::uint32_t Limit, std::size_t &Produced);
+
 private:
     std::unique_ptr<z_stream_s> FStream;
     std::unique_ptr<unsigned char[]> FInput;

@@ -71,6 +71,7 @@ using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
 class TInflateAhead;
+struct TInflatedEntry;
 class TNameClashes;
 
 // Holds one open archive: the file stays open and the whole directory stays in
@@ -187,6 +188,10 @@ private:
                     TExtractBuffers &Buffers) const;
     void InflateParts(const TArcFileEntry &Entry, const TArcDataSink &Output,
                       TExtractBuffers &Buffers) const;
+    // What ReadEntryData hands on, put into Entry (at most Claim bytes): the
+    // workers' way, which inflates parts whole where it can.
+    void InflateInto(std::int32_t Index, std::uint64_t Claim, TInflatedEntry &Entry,
+                     TExtractBuffers &Buffers) const;
     std::unique_ptr<TInflateAhead>
     MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::size_t)> IndexAt);
 

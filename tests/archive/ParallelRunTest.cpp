@@ -189,11 +189,12 @@ TEST(TInflateAheadTest, holdsNoMoreThanTheBudget)
     TInflateAhead ahead(
         60, [](std::size_t At) { return static_cast<std::int32_t>(At); },
         [](std::int32_t) { return std::optional<std::uint64_t>(Claim); },
-        [&](std::int32_t Index, const std::function<void(const void *, std::size_t)> &Sink,
-            TExtractBuffers &) {
+        [&](std::int32_t Index, std::uint64_t, TInflatedEntry &Entry, TExtractBuffers &) {
             const int ahead = ++started - taken;
             mostAhead = std::max<int>(mostAhead, ahead);
-            Sink(&Index, sizeof Index);
+            Entry.Bytes = std::make_unique<unsigned char[]>(sizeof Index);
+            std::memcpy(Entry.Bytes.get(), &Index, sizeof Index);
+            Entry.Size = sizeof Index;
         },
         2);
     std::vector<char> slow(Claim);
@@ -202,8 +203,8 @@ TEST(TInflateAheadTest, holdsNoMoreThanTheBudget)
         const std::unique_ptr<TInflatedEntry> entry = ahead.TakeCurrent(i);
         if (entry) {
             std::int32_t got = -1;
-            ASSERT_EQ(entry->Data.size(), sizeof got);
-            std::memcpy(&got, entry->Data.data(), sizeof got);
+            ASSERT_EQ(entry->Size, sizeof got);
+            std::memcpy(&got, entry->Bytes.get(), sizeof got);
             EXPECT_EQ(got, i);
         }
         // The taking thread is slow: the workers would run ahead.
