@@ -68,10 +68,8 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
     if (target.back() != PathDelim)
         target += PathDelim;
 
-    FAhead.reset();
-    if (FJobs > 1)
-        FAhead = MakeInflateAhead(Count, IndexOf);
     // The workers stop however the run ends.
+    FAhead.reset();
     struct TEndAhead
     {
         std::unique_ptr<TInflateAhead> &Ahead;
@@ -79,6 +77,8 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
     } endAhead{FAhead};
 
     try {
+        if (FJobs > 1)
+            FAhead = MakeInflateAhead(Count, IndexOf);
         TExtractBuffers buffers;
         TTargetFolder folders(target);
         const std::optional<TFileIdentity> archive = ArchiveIdentity();
@@ -319,9 +319,11 @@ TArcReader::MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::
 void TArcReader::ReadAhead(std::span<const std::int32_t> Indices)
 {
     FAhead.reset();
-    if (FJobs > 1 && FStream)
-        FAhead =
-            MakeInflateAhead(Indices.size(), [Indices](std::size_t At) { return Indices[At]; });
+    if (FJobs <= 1 || !FStream)
+        return;
+    // The workers keep a copy: the caller's list may go before the run ends.
+    auto order = std::make_shared<const std::vector<std::int32_t>>(Indices.begin(), Indices.end());
+    FAhead = MakeInflateAhead(order->size(), [order](std::size_t At) { return (*order)[At]; });
 }
 
 void TArcReader::EndReadAhead()

@@ -149,9 +149,9 @@ public:
     void SetJobs(unsigned Jobs) { FJobs = Jobs < 1 ? 1 : Jobs; }
     // Begins a run of TestFile or ExtractTo calls for the entries Indices
     // names, in that order, whose compressed entries are inflated ahead on
-    // Jobs threads. Indices must outlive the run, which ends with
-    // EndReadAhead, ExtractAll, Close or the next ReadAhead; calls out of
-    // that order are served, only no longer ahead.
+    // Jobs threads. The run ends with EndReadAhead, ExtractAll, Close or the
+    // next ReadAhead; calls out of that order are served, only no longer
+    // ahead.
     void ReadAhead(std::span<const std::int32_t> Indices);
     void EndReadAhead();
 
