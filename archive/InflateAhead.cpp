@@ -3,6 +3,7 @@
 #include "ExtractBuffers.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -58,13 +59,18 @@ void TInflateAhead::RunWorker()
                 break;
             FRoom.wait(lock);
         }
-        const std::size_t position = FNext++;
-        const std::int32_t index = FIndexAt(position);
-        auto slot = std::make_unique<TSlot>();
+        const std::size_t position = FNext;
+        TSlot *slot = nullptr;
+        try {
+            slot = FSlots.emplace(position, std::make_unique<TSlot>()).first->second.get();
+        } catch (const std::bad_alloc &) {
+            return; // the taking thread reads the entry itself
+        }
+        ++FNext;
         TSlot &mine = *slot;
         mine.Bytes = bytes;
         FInFlight += bytes;
-        FSlots.emplace(position, std::move(slot));
+        const std::int32_t index = FIndexAt(position);
         lock.unlock();
 
         try {
