@@ -144,13 +144,13 @@ long PeakKib(const std::vector<std::string> &Args)
     return kib;
 }
 
-int PeakChild(int argc, char **argv)
+int PeakChild(int Count, char **Arguments)
 {
-    const std::vector<std::string> arguments(argv + 3, argv + argc);
+    const std::vector<std::string> arguments(Arguments + 3, Arguments + Count);
     const int status = testing::RunQuietly(arguments);
     rusage usage{};
     ::getrusage(RUSAGE_CHILDREN, &usage);
-    std::ofstream(argv[2]) << usage.ru_maxrss << '\n';
+    std::ofstream(Arguments[2]) << usage.ru_maxrss << '\n';
     return status;
 }
 
