@@ -25,8 +25,8 @@ namespace trovel {
 // which ISA-L decodes to bytes whose Adler-32 matches the trailer is
 // accepted here with those bytes; and when a stream fails more than a
 // buffer's length after such a block, the buffers before the fault are
-// handed on, of which zlib would have handed on none. No compressor writes such tables;
-// the differential fuzzer lets exactly these cases pass.
+// handed on, of which zlib would have handed on none. No compressor writes
+// such tables; the differential fuzzer lets exactly these cases pass.
 class TIsalInflater final
 {
 public:
