@@ -7,6 +7,7 @@
 #include "ExtractBuffers.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <new>
 
@@ -73,21 +74,19 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
             const std::string path = target + relative;
             if (path.size() > MaxPathLength)
-                throw EFCreateError(path);
+                throw WithSystemReason(EFCreateError(path), ENAMETOOLONG);
             if (!hasFile) {
-                if (!folders.MakeFolder(relative))
-                    throw EFCreateError(path);
+                folders.MakeFolder(relative, path);
                 continue;
             }
             const std::string folderPart = ExtractFilePath(relative);
-            const TFolder *folder = folders.MakeFolder(folderPart);
-            std::optional<TFileStream> output;
-            if (folder)
-                output = folder->ReplaceFile(relative.substr(folderPart.size()), archive);
-            if (!output)
-                throw EFCreateError(path);
-            WriteEntry(index, *output, buffers);
-            output->Close();
+            const TFolder &folder = folders.MakeFolder(folderPart, path);
+            // The entry's name keeps what stands there until the new file
+            // is whole: a failure on the way leaves the old file, or nothing.
+            TUnfinishedFile output =
+                folder.CreateUnfinished(relative.substr(folderPart.size()), path);
+            WriteEntry(index, output.Stream(), buffers);
+            output.Commit(archive);
         }
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();

@@ -117,9 +117,13 @@ public:
     // Hands the entry's data to Output, exactly as ExtractFile writes it.
     void ExtractTo(std::int32_t Index, const TArcDataSink &Output);
     // Writes every entry below Folder, recreating the entries' folders, and
-    // reports each entry to OnProgress first. Whatever stands at an entry's
-    // place is replaced by a new file, never written through; only links
-    // in the place of folders that the run did not make are followed.
+    // reports each entry to OnProgress first. Each file is written aside and
+    // takes the entry's name only once it is whole and closed: an entry that
+    // fails leaves its name as it was (the old file, or nothing). Whatever
+    // stands at an entry's place is replaced by the new file, never written
+    // through. Below Folder, a link in the place of a folder is followed only
+    // when it belongs to the user who runs the extraction and stood there
+    // before the run made that folder; any other gives EFCreateError.
     void ExtractAll(const std::string &Folder);
     // The same for the entries Indices names, in that order: no other entry
     // is reported or written.
