@@ -5,6 +5,7 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "NameClashes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -75,6 +76,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             const std::string path = target + relative;
             if (path.size() > MaxPathLength)
                 throw WithSystemReason(EFCreateError(path), ENAMETOOLONG);
+            CheckNameCanBeMade(relative, hasFile, path);
             if (!hasFile) {
                 folders.MakeFolder(relative, path);
                 continue;
@@ -102,16 +104,51 @@ void TArcReader::TestFile(std::int32_t Index)
         // a path may be.
         const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
         if (relative.size() + 2 > MaxPathLength)
-            throw EFCreateError(relative);
+            throw WithSystemReason(EFCreateError(relative), ENAMETOOLONG);
+        CheckNameCanBeMade(relative, hasFile, relative);
+        // In the order ExtractAll meets them: its folders are made before its
+        // data is read, its file takes its name after.
+        const TNameClashes::TBlock block = NameClashes().BlockOf(Index);
+        if (block == TNameClashes::TBlock::FileInFolderPlace)
+            throw WithSystemReason(EFCreateError(relative), ENOTDIR);
         if (!hasFile)
             return;
         if (!FTestBuffers)
             FTestBuffers = std::make_unique<TExtractBuffers>();
         ReadEntry(
             Index, [](const void *, std::size_t) {}, *FTestBuffers);
+        if (block == TNameClashes::TBlock::FolderInFilePlace)
+            throw WithSystemReason(EFCreateError(relative), EISDIR);
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
+}
+
+const TNameClashes &TArcReader::NameClashes()
+{
+    if (!FNameClashes)
+        FNameClashes = std::make_unique<TNameClashes>(GetFileCount(), [this](std::int32_t Index) {
+            // As ExtractAll goes: names it refuses, or that cannot be made
+            // anywhere, make nothing.
+            const std::string_view name = FileNameView(Index);
+            TNameClashes::TEntryPath entry;
+            if (LeavesTargetFolder(name)) {
+                entry.Skip = true;
+                return entry;
+            }
+            entry.HasFile = !name.empty() && name.back() != '/';
+            entry.Relative = ToNativeSeparators(FNameCodec.ToPathText(name));
+            try {
+                if (entry.Relative.size() + 2 > MaxPathLength)
+                    entry.Skip = true;
+                else
+                    CheckNameCanBeMade(entry.Relative, entry.HasFile, {});
+            } catch (const EFCreateError &) {
+                entry.Skip = true;
+            }
+            return entry;
+        });
+    return *FNameClashes;
 }
 
 bool TArcReader::HasFileToWrite(const std::string &Name) const

@@ -34,6 +34,21 @@ std::string ExtractFilePath(const std::string &Path)
     return last == std::string::npos ? std::string() : Path.substr(0, last + 1);
 }
 
+void CheckNameCanBeMade(std::string_view Relative, bool HasFile, const std::string &Shown)
+{
+    std::size_t start = 0;
+    while (start <= Relative.size()) {
+        std::size_t end = Relative.find(PathDelim, start);
+        if (end == std::string_view::npos)
+            end = Relative.size();
+        if (end - start > MaxNameLength)
+            throw WithSystemReason(EFCreateError(Shown), ENAMETOOLONG);
+        if (HasFile && end == Relative.size() && Relative.substr(start) == ".")
+            throw WithSystemReason(EFCreateError(Shown), EISDIR);
+        start = end + 1;
+    }
+}
+
 bool ForceDirectories(std::string Path)
 {
     // All trailing separators go, not just one: a name that starts with "/"

@@ -20,6 +20,12 @@ std::string ToNativeSeparators(std::string EntryName);
 // Everything up to and including the last separator; empty when there is none.
 std::string ExtractFilePath(const std::string &Path);
 
+// Raises EFCreateError naming Shown when the entry's path below a folder
+// (Relative, native separators) cannot be made on this system whatever stands
+// there: a file named "." (the folder itself), or a component longer than a
+// name may be.
+void CheckNameCanBeMade(std::string_view Relative, bool HasFile, const std::string &Shown);
+
 // Makes sure the folder exists, creating missing levels from the outermost
 // inward. Reports success; a level that cannot be made shows up later, when the
 // file inside it cannot be created.

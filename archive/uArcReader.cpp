@@ -2,6 +2,7 @@
 
 #include "ArcErrors.h"
 #include "ExtractBuffers.h"
+#include "NameClashes.h"
 
 #include <bit>
 #include <cstring>
@@ -130,10 +131,17 @@ void TArcReader::Close()
         return;
     FStream.reset();
     FTestBuffers.reset();
+    FNameClashes.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);
     decltype(FNames)().swap(FNames);
+}
+
+void TArcReader::SetNameCodec(TNameCodec Codec)
+{
+    FNameCodec = std::move(Codec);
+    FNameClashes.reset();
 }
 
 std::int32_t TArcReader::GetFileCount() const

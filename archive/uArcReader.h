@@ -70,6 +70,7 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TNameClashes;
 
 // Holds one open archive: the file stays open and the whole directory stays in
 // memory, so every lookup by entry index is an array access.
@@ -106,7 +107,7 @@ public:
     // its error messages, with the decoded names.
     const TNameCodec &NameCodec() const { return FNameCodec; }
     // Overrides the decision for the open archive; the next Open decides anew.
-    void SetNameCodec(TNameCodec Codec) { FNameCodec = std::move(Codec); }
+    void SetNameCodec(TNameCodec Codec);
 
     // Writes one entry to FileName, a name of the caller's choice: an
     // existing file is truncated, a link followed, a FIFO or device written
@@ -130,10 +131,14 @@ public:
     void ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices);
 
     // Reads the entry as ExtractAll writes it and writes nothing: raises what
-    // ExtractAll raises for the entry's name and data, whatever the target
-    // folder (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory,
-    // EFCreateError for a name too long for any path), and nothing when it
-    // reads back.
+    // ExtractAll into an empty folder raises for the entry's name and data
+    // (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory), and
+    // nothing when it reads back. A name that cannot be made gives
+    // EFCreateError naming the entry's path: too long for any path, a
+    // component too long for a name, a file named ".", or a file and an
+    // earlier entry's folder in the same place (in either order). Names
+    // are judged against every entry of the archive; the first call works
+    // that out for all of them.
     void TestFile(std::int32_t Index);
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
@@ -148,6 +153,7 @@ private:
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
     template <typename IndexAt>
     void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
+    const TNameClashes &NameClashes();
     // What extraction decides from a name alone: refused (EPathError), or
     // whether it has a file of its own beside its folders.
     bool HasFileToWrite(const std::string &Name) const;
@@ -171,6 +177,8 @@ private:
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;
+    // Worked out by the first TestFile; released by Close and by a new codec.
+    std::unique_ptr<TNameClashes> FNameClashes;
 };
 
 } // namespace trovel

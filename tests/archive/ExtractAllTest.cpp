@@ -824,3 +824,83 @@ TEST_F(TExtractAllTest, finishedEntryReplacesTheOldFileEitherWay)
         fs::remove_all(Target());
     }
 }
+
+namespace {
+
+// Names that cannot all be made below an empty folder, and the entries that
+// fail for it.
+struct TUnmakeableNames
+{
+    const char *Label;
+    std::vector<std::string> Names;
+    std::vector<int> Failing;
+    friend void PrintTo(const TUnmakeableNames &N, std::ostream *Out) { *Out << N.Label; }
+};
+
+std::string LongPath()
+{
+    std::string path;
+    for (int level = 0; level < 17; ++level)
+        path += std::string(250, 'p') + "/";
+    return path + "f";
+}
+
+const TUnmakeableNames UnmakeableNames[] = {
+    {"file, then a file in a folder of its name", {"a", "a/b.txt"}, {1}},
+    {"file in a folder, then a file of the folder's name", {"a/b.txt", "a"}, {1}},
+    {"folder entry, then a file of its name", {"a/", "a"}, {1}},
+    {"file, then a folder entry below it", {"a", "a/sub/"}, {1}},
+    {"file in the way of deeper levels", {"x.txt", "a", "a/b/c.txt", "a/b/"}, {2, 3}},
+    {"names spelt differently", {"x//y", "./x/y/z"}, {1}},
+    {"a file that failed is no obstacle", {"a/x", "a", "a/y"}, {1}},
+    {"a folder that failed is no obstacle", {"a", "a/x", "a"}, {1}},
+    {"the same file twice", {"a", "a", "b/c", "b/d"}, {}},
+    {"dot names", {"ok/./fine", "sub/.", ".", "./", "sub/./"}, {1, 2}},
+    {"name longer than a name may be",
+     {std::string(256, 'n'), std::string(255, 'm'), "d/" + std::string(256, 'n') + "/x"},
+     {0, 2}},
+    {"path longer than a path may be", {"short", LongPath()}, {1}},
+};
+
+class TNamesThatCannotBeMade : public TExtractAllTest,
+                               public ::testing::WithParamInterface<TUnmakeableNames>
+{
+};
+
+} // namespace
+
+TEST_P(TNamesThatCannotBeMade, failTestFileAsTheyFailExtractAll)
+{
+    const TUnmakeableNames &c = GetParam();
+    TArchiveBuilder b;
+    for (const std::string &name : c.Names)
+        b.AddStored(name, "x");
+    Open(b);
+    std::vector<int> failing;
+    std::string firstReason;
+    for (int i = 0; i < b.EntryCount(); ++i) {
+        try {
+            FReader.TestFile(i);
+        } catch (const EFCreateError &e) {
+            failing.push_back(i);
+            EXPECT_EQ(e.Message(), "Datei " + c.Names[i] + " kann nicht erstellt werden");
+            EXPECT_FALSE(e.Reason().empty()) << c.Names[i];
+            if (failing.size() == 1)
+                firstReason = e.Reason();
+        }
+    }
+    EXPECT_EQ(failing, c.Failing);
+    EXPECT_EQ(TreeOf(FDir.Path()), TTree{"a.arc"});
+
+    if (c.Failing.empty()) {
+        FReader.ExtractAll(Target());
+        return;
+    }
+    ExpectError<EFCreateError>([&] { FReader.ExtractAll(Target()); },
+                               "Datei " + Target() + "/" + c.Names[c.Failing[0]] +
+                                   " kann nicht erstellt werden",
+                               firstReason);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TNamesThatCannotBeMade, ::testing::ValuesIn(UnmakeableNames),
+                         TLabelName());
