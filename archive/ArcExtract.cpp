@@ -5,6 +5,7 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "FileFolderClashes.h"
 #include "NameClashes.h"
 
 #include <algorithm>
@@ -63,6 +64,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
         // The handler may replace itself while it runs; the run keeps the one
         // it started with.
         const TArcProgressEvent progress = FOnProgress;
+        TNameClashes clashes(NamesMayClash());
         for (std::size_t at = 0; at < Count; ++at) {
             const std::int32_t index = IndexOf(at);
             const std::string name = GetFileName(index);
@@ -76,6 +78,8 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             const std::string path = target + relative;
             if (path.size() > MaxPathLength)
                 throw WithSystemReason(EFCreateError(path), ENAMETOOLONG);
+            if (clashes.Note(at, FileNameView(index), relative))
+                throw EFCreateError(path);
             CheckNameCanBeMade(relative, hasFile, path);
             if (!hasFile) {
                 folders.MakeFolder(relative, path);
@@ -105,11 +109,13 @@ void TArcReader::TestFile(std::int32_t Index)
         const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
         if (relative.size() + 2 > MaxPathLength)
             throw WithSystemReason(EFCreateError(relative), ENAMETOOLONG);
+        if (ClashesWithEarlier(Index, relative))
+            throw EFCreateError(relative);
         CheckNameCanBeMade(relative, hasFile, relative);
         // In the order ExtractAll meets them: its folders are made before its
         // data is read, its file takes its name after.
-        const TNameClashes::TBlock block = NameClashes().BlockOf(Index);
-        if (block == TNameClashes::TBlock::FileInFolderPlace)
+        const TFileFolderClashes::TBlock block = FileFolderClashes().BlockOf(Index);
+        if (block == TFileFolderClashes::TBlock::FileInFolderPlace)
             throw WithSystemReason(EFCreateError(relative), ENOTDIR);
         if (!hasFile)
             return;
@@ -117,38 +123,39 @@ void TArcReader::TestFile(std::int32_t Index)
             FTestBuffers = std::make_unique<TExtractBuffers>();
         ReadEntry(
             Index, [](const void *, std::size_t) {}, *FTestBuffers);
-        if (block == TNameClashes::TBlock::FolderInFilePlace)
+        if (block == TFileFolderClashes::TBlock::FolderInFilePlace)
             throw WithSystemReason(EFCreateError(relative), EISDIR);
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
 }
 
-const TNameClashes &TArcReader::NameClashes()
+const TFileFolderClashes &TArcReader::FileFolderClashes()
 {
-    if (!FNameClashes)
-        FNameClashes = std::make_unique<TNameClashes>(GetFileCount(), [this](std::int32_t Index) {
-            // As ExtractAll goes: names it refuses, or that cannot be made
-            // anywhere, make nothing.
-            const std::string_view name = FileNameView(Index);
-            TNameClashes::TEntryPath entry;
-            if (LeavesTargetFolder(name)) {
-                entry.Skip = true;
-                return entry;
-            }
-            entry.HasFile = !name.empty() && name.back() != '/';
-            entry.Relative = ToNativeSeparators(FNameCodec.ToPathText(name));
-            try {
-                if (entry.Relative.size() + 2 > MaxPathLength)
+    if (!FFileFolderClashes)
+        FFileFolderClashes =
+            std::make_unique<TFileFolderClashes>(GetFileCount(), [this](std::int32_t Index) {
+                // As ExtractAll goes: names it refuses, or that cannot be made
+                // anywhere, make nothing.
+                const std::string_view name = FileNameView(Index);
+                TFileFolderClashes::TEntryPath entry;
+                if (LeavesTargetFolder(name)) {
                     entry.Skip = true;
-                else
-                    CheckNameCanBeMade(entry.Relative, entry.HasFile, {});
-            } catch (const EFCreateError &) {
-                entry.Skip = true;
-            }
-            return entry;
-        });
-    return *FNameClashes;
+                    return entry;
+                }
+                entry.HasFile = !name.empty() && name.back() != '/';
+                entry.Relative = ToNativeSeparators(FNameCodec.ToPathText(name));
+                try {
+                    if (entry.Relative.size() + 2 > MaxPathLength)
+                        entry.Skip = true;
+                    else
+                        CheckNameCanBeMade(entry.Relative, entry.HasFile, {});
+                } catch (const EFCreateError &) {
+                    entry.Skip = true;
+                }
+                return entry;
+            });
+    return *FFileFolderClashes;
 }
 
 bool TArcReader::HasFileToWrite(const std::string &Name) const

@@ -70,6 +70,7 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TFileFolderClashes;
 class TNameClashes;
 
 // Holds one open archive: the file stays open and the whole directory stays in
@@ -135,10 +136,11 @@ public:
     // (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory), and
     // nothing when it reads back. A name that cannot be made gives
     // EFCreateError naming the entry's path: too long for any path, a
-    // component too long for a name, a file named ".", or a file and an
-    // earlier entry's folder in the same place (in either order). Names
-    // are judged against every entry of the archive; the first call works
-    // that out for all of them.
+    // component too long for a name, a file named ".", a decoded path that
+    // is that of an entry before it with another stored name, or a file and
+    // another entry's folder in the same place (whichever of the two comes
+    // second). Names are judged against every entry of the archive; the
+    // first call works that out for all of them.
     void TestFile(std::int32_t Index);
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
@@ -153,10 +155,17 @@ private:
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
     template <typename IndexAt>
     void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
-    const TNameClashes &NameClashes();
+    const TFileFolderClashes &FileFolderClashes();
     // What extraction decides from a name alone: refused (EPathError), or
     // whether it has a file of its own beside its folders.
     bool HasFileToWrite(const std::string &Name) const;
+    // Whether two different stored names may decode to one path, so that
+    // extraction has to compare the entries' paths: only when a name does
+    // not decode reversibly. Worked out once per archive and codec.
+    bool NamesMayClash();
+    // For TestFile: whether an entry before Index has Path under another
+    // stored name.
+    bool ClashesWithEarlier(std::int32_t Index, const std::string &Path);
     // The open archive's file, which no output may replace or truncate.
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
@@ -174,11 +183,14 @@ private:
     std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
     TNameCodec FNameCodec = TNameCodec::Utf8();
+    std::optional<bool> FNamesMayClash;
+    // Every entry's path, noted by the first TestFile that needs them.
+    std::unique_ptr<TNameClashes> FTestClashes;
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;
     // Worked out by the first TestFile; released by Close and by a new codec.
-    std::unique_ptr<TNameClashes> FNameClashes;
+    std::unique_ptr<TFileFolderClashes> FFileFolderClashes;
 };
 
 } // namespace trovel
