@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -28,19 +29,19 @@ struct TLabelName
     }
 };
 
-// Runs Action and checks that it raises exactly TError with the given message
-// and, when Reason is given, that reason.
+// Runs Action and checks that it raises exactly TError with the given
+// message, and with the given reason when one is given.
 template <typename TError>
 void ExpectError(const std::function<void()> &Action, const std::string &Message,
-                 const std::string &Reason = {})
+                 const std::optional<std::string> &Reason = std::nullopt)
 {
     try {
         Action();
         ADD_FAILURE() << "no error raised, expected: " << Message;
     } catch (const TError &e) {
         EXPECT_EQ(e.Message(), Message);
-        if (!Reason.empty()) {
-            EXPECT_EQ(e.Reason(), Reason) << Message;
+        if (Reason) {
+            EXPECT_EQ(e.Reason(), *Reason) << Message;
         }
     } catch (const std::exception &e) {
         ADD_FAILURE() << "wrong error kind: " << e.what() << ", expected: " << Message;
