@@ -23,7 +23,10 @@ int Run(const std::vector<std::string> &Args)
         FlushOutput();
         return ExitOk;
     case TCliCommand::Version:
-        std::fputs("trovel-cli " TROVEL_VERSION "\n", stdout);
+        std::fputs("trovel-cli " TROVEL_VERSION "\n"
+                   "Copyright (c) 2026 The Trovel developers\n"
+                   "Licence: MIT <https://opensource.org/licenses/MIT>\n",
+                   stdout);
         FlushOutput();
         return ExitOk;
     case TCliCommand::List:

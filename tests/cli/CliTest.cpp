@@ -529,7 +529,9 @@ TEST_F(TCliTest, usageErrorsAndHelp)
     EXPECT_EQ(help.Err, "");
     const TOutcome version = Run({"--version"});
     EXPECT_EQ(version.ExitCode, 0);
-    EXPECT_EQ(version.Out + version.Err, "trovel-cli 1.0\n");
+    EXPECT_TRUE(version.Out.starts_with("trovel-cli 1.0\n")) << version.Out;
+    EXPECT_NE(version.Out.find("\nLicence: MIT"), std::string::npos) << version.Out;
+    EXPECT_EQ(version.Err, "");
 }
 
 TEST_F(TCliTest, extractAllIsSilentWhenNotOnATerminal)
