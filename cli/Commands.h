@@ -4,8 +4,6 @@
 
 namespace trovel {
 
-struct TCliOptions;
-
 enum TExitCode
 {
     ExitOk = 0,
@@ -26,16 +24,5 @@ public:
 struct TQuietFailure
 {
 };
-
-// Each command returns its exit status; failures not tied to an entry are
-// raised.
-int RunList(const TCliOptions &Options);
-int RunTest(const TCliOptions &Options);
-int RunExtract(const TCliOptions &Options);
-int RunExtractAll(const TCliOptions &Options);
-
-// stdout through stdio's buffer; a stream that fails to take it (a full disk,
-// a closed pipe) is a write error like any other.
-void FlushOutput();
 
 } // namespace trovel

@@ -1,10 +1,9 @@
 #include "ProgressLine.h"
 
-#include <cerrno>
+#include "CliStreams.h"
+
 #include <cwchar>
 #include <cwctype>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace trovel {
 
@@ -49,7 +48,10 @@ int AppendFitting(std::string &Line, std::string_view Text, int Columns)
 
 } // namespace
 
-TProgressLine::TProgressLine(int Fd) : FFd(Fd), FActive(::isatty(Fd) == 1) {}
+TProgressLine::TProgressLine(TCliStream &Stream, bool Enabled)
+    : FStream(Stream), FActive(Enabled && Stream.IsTerminal())
+{
+}
 
 std::string TProgressLine::Format(std::int32_t Index, std::int32_t Count, std::string_view Name,
                                   int Width)
@@ -105,22 +107,17 @@ void TProgressLine::Keep()
 
 int TProgressLine::Width() const
 {
-    winsize size{};
-    if (::ioctl(FFd, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
-        return size.ws_col;
-    return DefaultWidth;
+    const int columns = FStream.Columns();
+    return columns > 1 ? columns : DefaultWidth;
 }
 
 void TProgressLine::Put(const std::string &Text) const
 {
-    std::size_t done = 0;
-    while (done < Text.size()) {
-        const ssize_t put = ::write(FFd, Text.data() + done, Text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return; // the display is a courtesy; a failing terminal stops nothing
-        done += static_cast<std::size_t>(put);
+    // The display is a courtesy; a failing terminal stops nothing.
+    try {
+        FStream.Write(Text);
+        FStream.Flush();
+    } catch (...) {
     }
 }
 
