@@ -552,3 +552,16 @@ TEST_F(TCliRunTest, catStopsAtAnEntryThatFails)
     EXPECT_EQ(full.ExitCode, 1);
     EXPECT_EQ(full.Err, "trovel-cli: c: Stream-Schreibfehler\n");
 }
+
+// Two stored names that decode to one path: test names the later entry as
+// extract-all fails on it.
+TEST_F(TCliRunTest, testReportsNamesThatWouldShareAFile)
+{
+    TArchiveBuilder b;
+    b.AddStored("x\x81\xff", "1");
+    b.AddStored("x\x85\x80", "2");
+    const std::string archive = Write(b);
+    const TOutcome o = Run({"test", "--codepage", "932", archive});
+    EXPECT_EQ(o.ExitCode, 1);
+    EXPECT_EQ(o.Out, "1\tx\uFFFD\tDatei x\uFFFD kann nicht erstellt werden\n");
+}
