@@ -30,10 +30,12 @@ class TCliRunTest : public ::testing::Test
 protected:
     TCliRunTest() : FDir(FScratch.Path()) {}
 
-    // FullOutput: standard output takes nothing, as /dev/full.
-    TOutcome Run(const std::vector<std::string> &Args, bool FullOutput = false)
+    // FullOutput: standard output takes nothing, as /dev/full. ErrTerminal:
+    // standard error is a terminal 40 columns wide.
+    TOutcome Run(const std::vector<std::string> &Args, bool FullOutput = false,
+                 bool ErrTerminal = false)
     {
-        TStringStream out, err;
+        TStringStream out, err(ErrTerminal, 40);
         if (FullOutput)
             out.FailWrites();
         TOutcome outcome;
@@ -531,6 +533,18 @@ TEST_F(TCliRunTest, verbosePrintsEachNameAsItGoes)
     EXPECT_EQ(all.ExitCode, 0);
     EXPECT_EQ(all.Out, "one\nthree\n");
     EXPECT_EQ(all.Err, "");
+    // the progress line on a terminal, but neither with -v nor with -q
+    for (const std::vector<std::string> args :
+         {std::vector<std::string>{"test", archive, "one"},
+          std::vector<std::string>{"extract-all", archive, Path("all"), "one"}}) {
+        const TOutcome shown = Run(args, false, true);
+        EXPECT_TRUE(shown.Err.starts_with("\r1/1 0% one\033[K")) << shown.Err;
+        for (const std::string option : {"-v", "-q"}) {
+            std::vector<std::string> withOption = args;
+            withOption.push_back(option);
+            EXPECT_EQ(Run(withOption, false, true).Err, "") << args[0] << " " << option;
+        }
+    }
     // -q: errors only
     const TOutcome quiet = Run({"test", "-q", archive, "t*", "nope"});
     EXPECT_EQ(quiet.Out, "1\ttwo\tDaten von two sind beschädigt\n");
