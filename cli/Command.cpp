@@ -47,8 +47,8 @@ TArchiveCommand::TArchiveCommand(const TCliOptions &Options, TCliStreams Streams
 
 void TArchiveCommand::Open()
 {
-    if (FOptions.Command != TCliCommand::List)
-        InstallInterruptHandler(FSetup.Interrupt, FProgress.Active());
+    if (FSetup.Interrupt)
+        InstallInterruptHandler(*FSetup.Interrupt, FProgress.Active());
     FReader.Open(FOptions.Operands[0]);
     if (FOptions.Codec)
         FReader.SetNameCodec(*FOptions.Codec);

@@ -55,7 +55,9 @@ protected:
         // Where the PATTERNs begin among the operands; none for a command
         // that takes no patterns.
         std::optional<std::size_t> FirstPattern;
-        TInterruptMode Interrupt = TInterruptMode::EndAtOnce;
+        // What Ctrl+C does; none leaves it to end the program as it does
+        // any other.
+        std::optional<TInterruptMode> Interrupt;
         // Whether the command shows its progress (on a terminal, and
         // neither -q nor -v given).
         bool Progress = false;

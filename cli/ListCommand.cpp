@@ -32,7 +32,8 @@ std::string LongRow(const std::string &Index, const std::string &Mode, const std
 } // namespace
 
 TListCommand::TListCommand(const TCliOptions &Options, TCliStreams Streams)
-    : TArchiveCommand(Options, Streams, {.FirstPattern = 1, .ChooseAtOpen = false})
+    : TArchiveCommand(Options, Streams,
+                      {.FirstPattern = 1, .Interrupt = std::nullopt, .ChooseAtOpen = false})
 {
 }
 

@@ -534,7 +534,7 @@ TEST_F(TCliRunTest, verbosePrintsEachNameAsItGoes)
     EXPECT_EQ(all.Out, "one\nthree\n");
     EXPECT_EQ(all.Err, "");
     // the progress line on a terminal, but neither with -v nor with -q
-    for (const std::vector<std::string> args :
+    for (const std::vector<std::string> &args :
          {std::vector<std::string>{"test", archive, "one"},
           std::vector<std::string>{"extract-all", archive, Path("all"), "one"}}) {
         const TOutcome shown = Run(args, false, true);
