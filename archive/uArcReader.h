@@ -141,6 +141,10 @@ public:
     // the sum of its parts' CompressedSize when compressed, 0 otherwise (and
     // for a part range outside the part table).
     std::uint64_t GetPackedSize(std::int32_t Index) const;
+    // The part table as loaded; valid until Close or Open.
+    std::span<const TArcPart> Parts() const { return {FParts.data(), FParts.size()}; }
+    // The open archive file's length now; 0 when none is open.
+    std::int64_t ArchiveSize() const { return FStream ? FStream->Size() : 0; }
 
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }

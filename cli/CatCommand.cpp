@@ -14,6 +14,7 @@ TCatCommand::TCatCommand(const TCliOptions &Options, TCliStreams Streams)
 int TCatCommand::Run()
 {
     Open();
+    CheckSharedData(FChosen);
     TCliStream &out = FStreams.Out;
     for (const std::int32_t index : FChosen) {
         FInHand.Hold(Shown(NameOf(index), FStreams.Err));

@@ -45,7 +45,9 @@ const char *const UsageText =
     "                      packed size and name, and a line of totals\n"
     "  --skip-old-files    extract-all: leave an entry unwritten when its name\n"
     "                      is taken in DIR already; the number is told at the end\n"
-    "  --no-space-check    extract-all: skip the free-space check\n"
+    "  --no-space-check    test, extract, extract-all, cat: skip the checks made\n"
+    "                      before the run: free space (extract-all) and entries\n"
+    "                      that share their data\n"
     "  -v, --verbose       test, extract-all: print each entry's name as it is\n"
     "                      tested or written\n"
     "  -q, --quiet         print nothing but errors: no progress line, no\n"
@@ -114,7 +116,9 @@ const std::array<TOptionForm, 9> OptionForms = {{
      [](TCliOptions &Options, const std::string &) { Options.Long = true; }},
     {"--skip-old-files", 0, false, Bit(TCliCommand::ExtractAll),
      [](TCliOptions &Options, const std::string &) { Options.SkipOldFiles = true; }},
-    {"--no-space-check", 0, false, Bit(TCliCommand::ExtractAll),
+    {"--no-space-check", 0, false,
+     Bit(TCliCommand::Test) | Bit(TCliCommand::Extract) | Bit(TCliCommand::ExtractAll) |
+         Bit(TCliCommand::Cat),
      [](TCliOptions &Options, const std::string &) { Options.NoSpaceCheck = true; }},
     {"--verbose", 'v', false, Bit(TCliCommand::Test) | Bit(TCliCommand::ExtractAll),
      [](TCliOptions &Options, const std::string &) { Options.Verbosity = TVerbosity::Verbose; }},

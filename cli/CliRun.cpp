@@ -3,6 +3,8 @@
 #include "CliOptions.h"
 #include "Command.h"
 #include "Commands.h"
+#include "EntryNames.h"
+#include "TerminalText.h"
 
 #include <exception>
 #include <new>
@@ -24,16 +26,23 @@ int Run(const std::vector<std::string> &Args, TCliStreams Streams)
     const TCliOptions options = ParseCommandLine(Args);
     switch (options.Command) {
     case TCliCommand::Help:
-        Streams.Out.Write(UsageText);
-        Streams.Out.Flush();
-        return ExitOk;
     case TCliCommand::Version:
-        Streams.Out.Write(VersionText);
-        Streams.Out.Flush();
+        try {
+            Streams.Out.Write(options.Command == TCliCommand::Help ? UsageText : VersionText);
+            Streams.Out.Flush();
+        } catch (const EWriteError &e) {
+            throw TFileFailure{"standard output", e};
+        }
         return ExitOk;
     default:
         return MakeCommand(options, Streams)->Run();
     }
+}
+
+std::string FailureLine(const TFileFailure &Failure, bool Escape)
+{
+    return "trovel-cli: " + (Escape ? Escaped(Failure.File) : Failure.File) + ": " +
+           FailureMessage(Failure.Error, Escape) + '\n';
 }
 
 void Report(TCliStream &Err, const std::string &Text)
@@ -57,6 +66,10 @@ int RunCli(const std::vector<std::string> &Args, TCliStreams Streams)
                "trovel-cli: " + e.Message + "\nTry 'trovel-cli --help' for more information.\n");
         return ExitUsage;
     } catch (const TQuietFailure &) {
+    } catch (const TFileFailure &failure) {
+        Report(Streams.Err, FailureLine(failure, Streams.Err.IsTerminal()));
+    } catch (const Exception &e) {
+        Report(Streams.Err, "trovel-cli: " + FailureMessage(e, Streams.Err.IsTerminal()) + '\n');
     } catch (const std::bad_alloc &) {
         Report(Streams.Err, std::string("trovel-cli: ") + EOutOfMemory().what() + "\n");
     } catch (const std::exception &e) {

@@ -66,7 +66,7 @@ void TFdStream::WriteAll(std::string_view Data)
         if (put < 0 && errno == EPIPE)
             throw TQuietFailure();
         if (put <= 0)
-            throw EWriteError();
+            throw WithSystemReason(EWriteError(), put < 0 ? errno : 0);
         Data.remove_prefix(static_cast<std::size_t>(put));
     }
 }
@@ -74,7 +74,7 @@ void TFdStream::WriteAll(std::string_view Data)
 void TStringStream::Write(std::string_view Data)
 {
     if (FFull)
-        throw EWriteError();
+        throw WithSystemReason(EWriteError(), ENOSPC);
     FText.append(Data);
 }
 

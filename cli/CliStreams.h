@@ -8,7 +8,7 @@ namespace trovel {
 // Where a command's output or messages go: the process's stdout and stderr,
 // or, in a test, a string. Writes are buffered until Flush or until the buffer
 // fills; a stream that fails to take them (a full disk, a closed pipe) raises
-// EWriteError, and a reader that has gone away while SIGPIPE is ignored
+// EWriteError with the system's reason, and a reader that has gone away while SIGPIPE is ignored
 // raises TQuietFailure.
 class TCliStream
 {
@@ -62,7 +62,7 @@ public:
     int Columns() const override { return FColumns; }
 
     const std::string &Text() const { return FText; }
-    // Every later write raises EWriteError, as on a full disk.
+    // Every later write raises EWriteError, as on a full disk (ENOSPC).
     void FailWrites() { FFull = true; }
 
 private:

@@ -1,16 +1,21 @@
 #include "Command.h"
 
+#include "Commands.h"
+
 #include "CatCommand.h"
 #include "EntryNames.h"
 #include "ExtractAllCommand.h"
 #include "ExtractCommand.h"
 #include "ListCommand.h"
+#include "RunCheck.h"
 #include "TerminalText.h"
 #include "TestCommand.h"
 
 namespace trovel {
 
 namespace {
+
+const char *const StandardOutput = "standard output";
 
 std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::optional<std::size_t> First)
 {
@@ -24,6 +29,24 @@ std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::optional<
 std::string TCommand::Shown(const std::string &Text, const TCliStream &Stream)
 {
     return Stream.IsTerminal() ? Escaped(Text) : Text;
+}
+
+void TCommand::Output(std::string_view Text)
+{
+    try {
+        FStreams.Out.Write(Text);
+    } catch (const EWriteError &e) {
+        throw TFileFailure{StandardOutput, e};
+    }
+}
+
+void TCommand::FlushOutput()
+{
+    try {
+        FStreams.Out.Flush();
+    } catch (const EWriteError &e) {
+        throw TFileFailure{StandardOutput, e};
+    }
 }
 
 void TCommand::ReportError(const std::string &Text)
@@ -49,11 +72,26 @@ void TArchiveCommand::Open()
 {
     if (FSetup.Interrupt)
         InstallInterruptHandler(*FSetup.Interrupt, FProgress.Active());
-    FReader.Open(FOptions.Operands[0]);
+    try {
+        FReader.Open(FOptions.Operands[0]);
+    } catch (const Exception &e) {
+        throw TFileFailure{FOptions.Operands[0], e};
+    }
     if (FOptions.Codec)
         FReader.SetNameCodec(*FOptions.Codec);
     if (FSetup.ChooseAtOpen && FSetup.FirstPattern)
         FChosen = ChooseEntries(FReader, FSelection);
+}
+
+void TArchiveCommand::CheckSharedData(std::span<const std::int32_t> Indices) const
+{
+    if (FOptions.NoSpaceCheck)
+        return;
+    try {
+        TRunCheck(FReader).CheckSharedData(Indices);
+    } catch (const ESharedDataError &e) {
+        throw TFileFailure{FOptions.Operands[0], e};
+    }
 }
 
 std::string TArchiveCommand::NameOf(std::int32_t Index) const

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ protected:
     // "trovel-cli: Text" on the error stream, after everything written to
     // the output so far, so that a shared log keeps the order.
     void ReportError(const std::string &Text);
+    // Text to standard output, and flushing it: a failure there concerns
+    // standard output, not an entry (TFileFailure).
+    void Output(std::string_view Text);
+    void FlushOutput();
     bool Quiet() const { return FOptions.Verbosity == TVerbosity::Quiet; }
     bool Verbose() const { return FOptions.Verbosity == TVerbosity::Verbose; }
 
@@ -67,7 +72,12 @@ protected:
 
     TArchiveCommand(const TCliOptions &Options, TCliStreams Streams, const TSetup &Setup);
 
+    // A failure to open the archive concerns the archive (TFileFailure).
     void Open();
+    // Before anything is read or written, unless --no-space-check: entries
+    // that share data can make a small archive read for hours. A refusal
+    // concerns the archive.
+    void CheckSharedData(std::span<const std::int32_t> Indices) const;
     // The name as trovel-cli prints it, and matches patterns against.
     std::string NameOf(std::int32_t Index) const;
     // "trovel-cli: <entry name>: <message>", so that a log shows which entry

@@ -2,6 +2,8 @@
 
 #include "ArcErrors.h"
 
+#include <string>
+
 namespace trovel {
 
 enum TExitCode
@@ -23,6 +25,15 @@ public:
 // away, as when the reader of a pipe has ended.
 struct TQuietFailure
 {
+};
+
+// Ends the program with ExitFailure and the line "trovel-cli: FILE: MESSAGE
+// (REASON)": a failure that concerns the file File (the archive, standard
+// output). Escaped when stderr is a terminal.
+struct TFileFailure
+{
+    std::string File;
+    Exception Error;
 };
 
 } // namespace trovel

@@ -1,7 +1,7 @@
 #include "ExtractAllCommand.h"
 
 #include "Commands.h"
-#include "FreeSpace.h"
+#include "RunCheck.h"
 #include "TerminalText.h"
 
 #include <sys/stat.h>
@@ -49,9 +49,10 @@ int TExtractAllCommand::Run()
     // Before anything is written: an archive can claim far more than it
     // holds, and a full disk halfway through helps nobody.
     if (!FOptions.NoSpaceCheck)
-        CheckFreeSpace(folder);
+        TRunCheck(FReader).CheckRoom(FChosen, folder);
+    CheckSharedData(FChosen);
 
-    TCliStream &out = FStreams.Out;
+    const TCliStream &out = FStreams.Out;
     const bool escapeMessages = FStreams.Err.IsTerminal();
     const auto count = static_cast<std::int32_t>(FChosen.size());
     std::int32_t position = 0;
@@ -68,9 +69,9 @@ int TExtractAllCommand::Run()
         FInHand.Hold(escapeMessages ? Escaped(name) : name);
         FProgress.Show(position++, count, name);
         if (Verbose()) {
-            out.Write(Shown(name, out) + '\n');
+            Output(Shown(name, out) + '\n');
             if (out.IsTerminal())
-                out.Flush();
+                FlushOutput();
         }
         return false;
     });
@@ -86,7 +87,7 @@ int TExtractAllCommand::Run()
         return ExitFailure;
     }
     FInHand.Release();
-    out.Flush();
+    FlushOutput();
     if (stopped) {
         FProgress.Keep();
         return ExitInterrupted;
@@ -97,19 +98,6 @@ int TExtractAllCommand::Run()
                     (skipped == 1 ? " entry whose name is" : " entries whose names are") +
                     " taken in " + Shown(folder, FStreams.Err) + " already");
     return ReportUnmatched();
-}
-
-void TExtractAllCommand::CheckFreeSpace(const std::string &Folder) const
-{
-    std::uint64_t needed = 0;
-    for (const std::int32_t index : FChosen)
-        needed += FReader.GetExtractedSize(index);
-    const std::optional<std::uint64_t> free = FreeBytesFor(Folder);
-    if (!free || needed <= *free)
-        return;
-    throw ECliError("extracting needs " + std::to_string(needed) + " bytes but only " +
-                    std::to_string(*free) + " bytes are free in " + Folder + " (" +
-                    HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
 }
 
 } // namespace trovel

@@ -11,9 +11,6 @@ public:
     TExtractAllCommand(const TCliOptions &Options, TCliStreams Streams);
 
     int Run() override;
-
-private:
-    void CheckFreeSpace(const std::string &Folder) const;
 };
 
 } // namespace trovel

@@ -21,12 +21,13 @@ int TExtractCommand::Run()
     const std::int32_t count = FReader.GetFileCount();
     const std::int64_t index = FOptions.Index;
     if (index < 0 || index >= count) {
-        if (count == 0)
-            throw ECliError("index " + indexText + " out of range (the archive has no entries)");
-        throw ECliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
-                        ")");
+        const std::string range =
+            count == 0 ? "the archive has no entries" : "0 to " + std::to_string(count - 1);
+        throw TFileFailure{FOptions.Operands[0],
+                           ECliError("index " + indexText + " out of range (" + range + ")")};
     }
     const auto entry = static_cast<std::int32_t>(index);
+    CheckSharedData({&entry, 1});
     FInHand.Hold(Shown(NameOf(entry), FStreams.Err));
     try {
         if (output == "-") {

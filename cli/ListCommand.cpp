@@ -40,11 +40,10 @@ TListCommand::TListCommand(const TCliOptions &Options, TCliStreams Streams)
 int TListCommand::Run()
 {
     Open();
-    TCliStream &out = FStreams.Out;
-    const bool escape = out.IsTerminal();
+    const bool escape = FStreams.Out.IsTerminal();
     const bool longForm = FOptions.Long;
     if (longForm)
-        out.Write(LongRow("Index", "Mode", "Size", "Packed") + "Name\n");
+        Output(LongRow("Index", "Mode", "Size", "Packed") + "Name\n");
     std::uint64_t totalSize = 0, totalPacked = 0, listed = 0;
     std::string line, name;
     char number[24];
@@ -82,12 +81,12 @@ int TListCommand::Run()
         else
             line += name;
         line += '\n';
-        out.Write(line);
+        Output(line);
     }
     if (longForm)
-        out.Write(LongRow("", "", std::to_string(totalSize), std::to_string(totalPacked)) +
-                  std::to_string(listed) + (listed == 1 ? " entry\n" : " entries\n"));
-    out.Flush();
+        Output(LongRow("", "", std::to_string(totalSize), std::to_string(totalPacked)) +
+               std::to_string(listed) + (listed == 1 ? " entry\n" : " entries\n"));
+    FlushOutput();
     return ReportUnmatched();
 }
 

@@ -18,14 +18,15 @@ TTestCommand::TTestCommand(const TCliOptions &Options, TCliStreams Streams)
 int TTestCommand::Run()
 {
     Open();
-    TCliStream &out = FStreams.Out;
+    CheckSharedData(FChosen);
+    const TCliStream &out = FStreams.Out;
     const bool escapeMessages = FStreams.Err.IsTerminal();
     const auto count = static_cast<std::int32_t>(FChosen.size());
     bool failed = false;
     for (std::int32_t position = 0; position < count; ++position) {
         if (InterruptRequested()) {
             FProgress.Keep();
-            out.Flush();
+            FlushOutput();
             return ExitInterrupted;
         }
         const std::int32_t index = FChosen[static_cast<std::size_t>(position)];
@@ -33,9 +34,9 @@ int TTestCommand::Run()
         FInHand.Hold(escapeMessages ? Escaped(name) : name);
         FProgress.Show(position, count, name);
         if (Verbose()) {
-            out.Write(Shown(name, out) + '\n');
+            Output(Shown(name, out) + '\n');
             if (out.IsTerminal())
-                out.Flush();
+                FlushOutput();
         }
         try {
             FReader.TestFile(index);
@@ -46,13 +47,13 @@ int TTestCommand::Run()
             // The line goes out at once: stdout and the progress line may
             // share one terminal.
             FProgress.Clear();
-            out.Write(std::to_string(index) + '\t' + Shown(name, out) + '\t' +
-                      EntryMessage(e, FReader, index, out.IsTerminal()) + '\n');
-            out.Flush();
+            Output(std::to_string(index) + '\t' + Shown(name, out) + '\t' +
+                   EntryMessage(e, FReader, index, out.IsTerminal()) + '\n');
+            FlushOutput();
         }
     }
     FProgress.Clear();
-    out.Flush();
+    FlushOutput();
     const int unmatched = ReportUnmatched();
     return failed ? ExitFailure : unmatched;
 }

@@ -231,7 +231,8 @@ TEST_F(TCliTest, extractToStandardOutput)
 TEST_F(TCliTest, progressIsCutToTheTerminal)
 {
     TArchiveBuilder b;
-    b.AddStored("\xC3\xA4\x1B" + std::string(40, 'n'), "1"); // "ä", an escape, a long name
+    // "ä", an escape, a zero width space, a long name
+    b.AddStored("\xC3\xA4\x1B\u200B" + std::string(40, 'n'), "1");
     b.AddStored("second", "2");
     const std::string archive = Write(b);
     for (const std::string command : {"extract-all", "test"}) {
@@ -240,8 +241,9 @@ TEST_F(TCliTest, progressIsCutToTheTerminal)
             args.push_back(Path("out"));
         const TOutcome o = RunOnTerminal(args, false);
         EXPECT_EQ(o.ExitCode, 0) << command;
-        // 29 columns: the count, the percentage, "ä", "?" for the escape, 20 "n".
-        const std::string first = "\r1/2 0% \xC3\xA4?" + std::string(20, 'n') + "\033[K";
+        // 29 columns: the count, the percentage, "ä", "?" for the escape and
+        // for each byte of the zero width space, 17 "n".
+        const std::string first = "\r1/2 0% \xC3\xA4????" + std::string(17, 'n') + "\033[K";
         EXPECT_TRUE(o.Err.starts_with(first)) << o.Err;
         EXPECT_TRUE(o.Err.ends_with("\r\033[K")) << o.Err; // the line is erased at the end
     }
@@ -256,6 +258,10 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
     b.AddCompressedRaw("bad\x1B[31m", {{"not zlib", 5}}, 5);
     b.AddStored("raw\xFF", "");
     const std::string archive = Write(b);
+    TArchiveBuilder u;                     // UTF-8 names
+    u.AddStored("safe\u202Etxt.exe", "0"); // shows as "safeexe.txt"
+    u.AddStored("x\\e[2J\u200B", "1");     // a backslash, not an escape
+    const std::string unicode = Write(u, "unicode.arc");
     const std::string bad = "bad\\e[31m";
     struct TCase
     {
@@ -268,6 +274,7 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
          true,
          "0\t1\t1\t\\e[2Jclear\n1\t1\t1\tosc\\e]52;c;aGk=\\x07\n2\t3\t5\t" + bad + "\n"},
         {{"list", "--codepage=raw", archive}, true, "3\t1\t0\traw\\xFF\n"},
+        {{"list", unicode}, true, "0\t1\t1\tsafe\\u202Etxt.exe\n1\t1\t1\tx\\\\e[2J\\u200B\n"},
         {{"test", archive}, true, "2\t" + bad + "\tDaten von " + bad + " sind beschädigt\n"},
         {{"extract-all", archive, Path("out")},
          false,
@@ -279,7 +286,11 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
         EXPECT_NE(o.Err.find(c.Shown), std::string::npos) << o.Err;
         EXPECT_EQ(o.Err.find("\x1B[2J"), std::string::npos);
         EXPECT_EQ(o.Err.find("\x1B]52"), std::string::npos);
+        EXPECT_EQ(o.Err.find("\u202E"), std::string::npos);
     }
+    // Into a file, the names stay as they are.
+    const TOutcome piped = Run({"list", unicode});
+    EXPECT_EQ(piped.Out, "0\t1\t1\tsafe\u202Etxt.exe\n1\t1\t1\tx\\e[2J\u200B\n");
 }
 
 TEST_F(TCliTest, extractEndsWhenThePipeItWritesIsClosed)
