@@ -127,11 +127,10 @@ unsigned ShellFlags(TBrowseInfoFlagSet Flags)
 bool HasOwnCaptions(const QLocale &Locale)
 {
     const QString key = LanguageKeyOf(Locale);
-    return std::any_of(DefaultCaptions.begin(), DefaultCaptions.end(),
-                       [&key](const TDefaultCaption &Caption) {
-                           return key.compare(QString::fromUtf16(Caption.Name),
-                                              Qt::CaseInsensitive) == 0;
-                       });
+    return std::any_of(
+        DefaultCaptions.begin(), DefaultCaptions.end(), [&key](const TDefaultCaption &Caption) {
+            return key.compare(QString::fromUtf16(Caption.Name), Qt::CaseInsensitive) == 0;
+        });
 }
 
 TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner)

@@ -100,8 +100,7 @@ void FitFirstColumn(QTreeView &View, int Minimum)
                          int others = 0;
                          for (int section = 1; section < header->count(); ++section)
                              others += header->sectionSize(section);
-                         const int room =
-                             View.viewport()->width() - Minimum - (others - NewSize);
+                         const int room = View.viewport()->width() - Minimum - (others - NewSize);
                          if (NewSize > room && room >= header->minimumSectionSize())
                              header->resizeSection(Section, room);
                      });
