@@ -5,6 +5,7 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "NameClashes.h"
 
 #include <algorithm>
 #include <memory>
@@ -61,6 +62,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
         // The handler may replace itself while it runs; the run keeps the one
         // it started with.
         const TArcProgressEvent progress = FOnProgress;
+        TNameClashes clashes(NamesMayClash());
         for (std::size_t at = 0; at < Count; ++at) {
             const std::int32_t index = IndexOf(at);
             const std::string name = GetFileName(index);
@@ -72,7 +74,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             // for the entry, and every message about it, comes from this.
             const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
             const std::string path = target + relative;
-            if (path.size() > MaxPathLength)
+            if (path.size() > MaxPathLength || clashes.Note(at, FileNameView(index), relative))
                 throw EFCreateError(path);
             if (!hasFile) {
                 if (!folders.MakeFolder(relative))
@@ -102,7 +104,7 @@ void TArcReader::TestFile(std::int32_t Index)
         // No target folder, not even "./", leaves room for a name longer than
         // a path may be.
         const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
-        if (relative.size() + 2 > MaxPathLength)
+        if (relative.size() + 2 > MaxPathLength || ClashesWithEarlier(Index, relative))
             throw EFCreateError(relative);
         if (!hasFile)
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <memory>
+#include "Utf8.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +16,8 @@ class TCodePageTable;
 //
 // In every encoding ASCII bytes decode to themselves and no other byte decodes
 // to ASCII, so "/" separates the same components and "." and ".." are the same
-// components before and after decoding. A copy shares the immutable table.
+// components before and after decoding. The code pages' tables are part of
+// the program, so a name decodes the same on every system.
 class TNameCodec final
 {
 public:
@@ -24,11 +26,8 @@ public:
     // Names are UTF-8 already; an invalid sequence decodes to U+FFFD.
     static TNameCodec Utf8();
     // One of the Windows ANSI code pages 874, 932, 936, 949, 950 and 1250 to
-    // 1258 (IsCodePage). A byte that a single-byte page leaves undefined decodes
-    // to the code point of the same value (0x81 in 1252 to the C1 control
-    // U+0081), so no stored byte is lost; a byte or pair that does not decode
-    // in a double-byte page decodes to U+FFFD. Raises std::invalid_argument for
-    // any other number.
+    // 1258 (IsCodePage), decoded as Windows decodes it (TCodePageTable).
+    // Raises std::invalid_argument for any other number.
     static TNameCodec ForCodePage(int CodePage);
     // "raw", "utf-8" (also "utf8"; case does not matter) or the number of a
     // code page that ForCodePage takes; none for anything else.
@@ -42,6 +41,11 @@ public:
     // The text of a stored path: each "/"-separated component decoded on its
     // own, the separators kept.
     std::string ToPathText(std::string_view Stored) const;
+    // False when the text of Stored may come from other stored bytes as
+    // well: Stored holds an invalid sequence, or (in 932 and 950) a character
+    // that two byte pairs give. Names that are all reversible never share a
+    // text.
+    bool IsReversible(std::string_view Stored) const;
 
     // 0 for Raw and Utf8.
     int CodePage() const;
@@ -61,19 +65,11 @@ private:
         CodePage
     };
 
-    TNameCodec(TKind Kind, std::shared_ptr<const TCodePageTable> Table)
-        : FKind(Kind), FTable(std::move(Table))
-    {
-    }
+    TNameCodec(TKind Kind, const TCodePageTable *Table) : FKind(Kind), FTable(Table) {}
 
     TKind FKind;
-    std::shared_ptr<const TCodePageTable> FTable;
+    const TCodePageTable *FTable;
 };
-
-// True when Text is well-formed UTF-8 (ASCII is).
-bool IsValidUtf8(std::string_view Text);
-// True when Text holds no byte above 0x7F.
-bool IsAscii(std::string_view Text);
 
 // The Windows ANSI code page of the user's language and territory, always one
 // that ForCodePage takes. Each platform provides it in a file of its own

@@ -1,7 +1,9 @@
 #include "uArcReader.h"
 
 #include "ArcErrors.h"
+#include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "NameClashes.h"
 
 #include <bit>
 #include <cstring>
@@ -97,7 +99,51 @@ void TArcReader::LoadDirectory()
         if (entry.NameOffset >= FNames.size())
             throw ERangeError();
     }
-    FNameCodec = NamesAreUtf8() ? TNameCodec::Utf8() : TNameCodec::ForCodePage(SystemCodePage());
+    // Well-formed UTF-8 decodes reversibly: no two names can clash.
+    const bool utf8 = NamesAreUtf8();
+    SetNameCodec(utf8 ? TNameCodec::Utf8() : TNameCodec::ForCodePage(SystemCodePage()));
+    if (utf8)
+        FNamesMayClash = false;
+}
+
+void TArcReader::SetNameCodec(TNameCodec Codec)
+{
+    FNameCodec = std::move(Codec);
+    FNamesMayClash.reset();
+    FTestClashes.reset();
+}
+
+bool TArcReader::NamesMayClash()
+{
+    if (!FNamesMayClash) {
+        FNamesMayClash = false;
+        for (std::int32_t index = 0; index < GetFileCount(); ++index) {
+            if (!FNameCodec.IsReversible(FileNameView(index))) {
+                FNamesMayClash = true;
+                break;
+            }
+        }
+    }
+    return *FNamesMayClash;
+}
+
+bool TArcReader::ClashesWithEarlier(std::int32_t Index, const std::string &Path)
+{
+    if (!NamesMayClash())
+        return false;
+    if (!FTestClashes) {
+        // The paths ExtractAll of every entry would write, in its order; a
+        // name it refuses writes nothing.
+        auto clashes = std::make_unique<TNameClashes>(true);
+        for (std::int32_t index = 0; index < GetFileCount(); ++index) {
+            const std::string_view name = FileNameView(index);
+            if (!LeavesTargetFolder(name))
+                clashes->Note(static_cast<std::size_t>(index), name,
+                              ToNativeSeparators(FNameCodec.ToPathText(name)));
+        }
+        FTestClashes = std::move(clashes);
+    }
+    return FTestClashes->ClashesBefore(static_cast<std::size_t>(Index), FileNameView(Index), Path);
 }
 
 bool TArcReader::NamesAreUtf8() const
@@ -130,6 +176,8 @@ void TArcReader::Close()
         return;
     FStream.reset();
     FTestBuffers.reset();
+    FTestClashes.reset();
+    FNamesMayClash.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);

@@ -70,6 +70,7 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TNameClashes;
 
 // Holds one open archive: the file stays open and the whole directory stays in
 // memory, so every lookup by entry index is an array access.
@@ -106,7 +107,7 @@ public:
     // its error messages, with the decoded names.
     const TNameCodec &NameCodec() const { return FNameCodec; }
     // Overrides the decision for the open archive; the next Open decides anew.
-    void SetNameCodec(TNameCodec Codec) { FNameCodec = std::move(Codec); }
+    void SetNameCodec(TNameCodec Codec);
 
     // Writes one entry to FileName, a name of the caller's choice: an
     // existing file is truncated, a link followed, a FIFO or device written
@@ -129,7 +130,9 @@ public:
     // ExtractAll raises for the entry's name and data, whatever the target
     // folder (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory,
     // EFCreateError for a name too long for any path), and nothing when it
-    // reads back.
+    // reads back. An entry whose decoded path is that of an entry before it
+    // with another stored name raises EFCreateError, as ExtractAll of all
+    // entries does.
     void TestFile(std::int32_t Index);
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
@@ -147,6 +150,13 @@ private:
     // What extraction decides from a name alone: refused (EPathError), or
     // whether it has a file of its own beside its folders.
     bool HasFileToWrite(const std::string &Name) const;
+    // Whether two different stored names may decode to one path, so that
+    // extraction has to compare the entries' paths: only when a name does
+    // not decode reversibly. Worked out once per archive and codec.
+    bool NamesMayClash();
+    // For TestFile: whether an entry before Index has Path under another
+    // stored name.
+    bool ClashesWithEarlier(std::int32_t Index, const std::string &Path);
     // The open archive's file, which no output may replace or truncate.
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
@@ -164,6 +174,9 @@ private:
     std::vector<char, TBulkAllocator<char>> FNames;
     TArcProgressEvent FOnProgress;
     TNameCodec FNameCodec = TNameCodec::Utf8();
+    std::optional<bool> FNamesMayClash;
+    // Every entry's path, noted by the first TestFile that needs them.
+    std::unique_ptr<TNameClashes> FTestClashes;
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;

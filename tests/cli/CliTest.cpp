@@ -447,6 +447,19 @@ TEST_F(TCliTest, testPrintsEachEntryThatWouldFailAndGoesOn)
     EXPECT_EQ(fine.Out + fine.Err, "");
 }
 
+// Two stored names that decode to one path: test names the later entry as
+// extract-all fails on it.
+TEST_F(TCliTest, testReportsNamesThatWouldShareAFile)
+{
+    TArchiveBuilder b;
+    b.AddStored("x\x81\xff", "1");
+    b.AddStored("x\x85\x80", "2");
+    const std::string archive = Write(b);
+    const TOutcome o = Run({"test", "--codepage", "932", archive});
+    EXPECT_EQ(o.ExitCode, 1);
+    EXPECT_EQ(o.Out, "1\tx\uFFFD\tDatei x\uFFFD kann nicht erstellt werden\n");
+}
+
 TEST_F(TCliTest, extractToStandardOutput)
 {
     const std::string data(1 << 20, 'd'); // far more than a pipe holds
