@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -87,18 +88,10 @@ TfrmMain::TfrmMain(QWidget *Parent)
     ConnectHandlers();
 
     // The client area has that size; the menu bar comes on top.
-    const QSize designed(FScale(ClientWidth),
-                         FScale(ClientHeight) + FUi->MainMenu1->sizeHint().height());
-    if (const QScreen *screen = this->screen()) {
-        // Centred on the desktop; a window that would be larger than the
-        // desktop, as in a large font, is made smaller in both directions.
-        const TPlacement place =
-            FirstPlacement(designed, EstimatedFrame(*this), screen->availableGeometry());
-        resize(place.Size);
-        move(place.FramePosition);
-    } else {
-        resize(designed);
-    }
+    FDesignedSize =
+        QSize(FScale(ClientWidth), FScale(ClientHeight) + FUi->MainMenu1->sizeHint().height());
+    resize(FDesignedSize);
+    PlaceOnDesktop(EstimatedFrame(*this));
 
     FormCreate();
 }
@@ -107,6 +100,41 @@ TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
     FGuard.Run([this] { FormDestroy(); });
+}
+
+void TfrmMain::PlaceOnDesktop(const QMargins &Frame)
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    // Centred on the desktop; a window that would be larger than the desktop,
+    // as in a large font, is made smaller in both directions.
+    const TPlacement place = FirstPlacement(FDesignedSize, Frame, screen->availableGeometry());
+    FPlacedSize = place.Size;
+    resize(place.Size);
+    move(place.FramePosition);
+}
+
+bool TfrmMain::event(QEvent *Event)
+{
+    // The frame was estimated before the window manager drew it. Once it is
+    // known, a window whose size the estimate got wrong is placed again: one
+    // made smaller than designed takes the room there is, and none reaches
+    // beyond the desktop.
+    // A size given by someone else, the user say, is kept.
+    if (Event->type() == QEvent::Resize && size() != FPlacedSize)
+        FFramePending = false;
+    if (FFramePending && (Event->type() == QEvent::Move || Event->type() == QEvent::Resize) &&
+        isVisible() && windowHandle() && !windowHandle()->frameMargins().isNull()) {
+        FFramePending = false;
+        if (const QScreen *screen = this->screen()) {
+            const TPlacement place = FirstPlacement(FDesignedSize, windowHandle()->frameMargins(),
+                                                    screen->availableGeometry());
+            if (place.Size != size())
+                PlaceOnDesktop(windowHandle()->frameMargins());
+        }
+    }
+    return QMainWindow::event(Event);
 }
 
 void TfrmMain::SetUpViews()
