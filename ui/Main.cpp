@@ -120,8 +120,7 @@ bool TfrmMain::event(QEvent *Event)
     // The frame was estimated before the window manager drew it. Once it is
     // known, a window whose size the estimate got wrong is placed again: one
     // made smaller than designed takes the room there is, and none reaches
-    // beyond the desktop.
-    // A size given by someone else, the user say, is kept.
+    // beyond the desktop. A size given by someone else, the user say, stays.
     if (Event->type() == QEvent::Resize && size() != FPlacedSize)
         FFramePending = false;
     if (FFramePending && (Event->type() == QEvent::Move || Event->type() == QEvent::Resize) &&
