@@ -39,7 +39,7 @@ std::string SystemReason(int ErrorNumber)
     // XSI one.
     char buffer[256] = {};
     const auto result = ::strerror_r(ErrorNumber, buffer, sizeof buffer);
-    if constexpr (std::is_same_v<decltype(result), char *>)
+    if constexpr (std::is_same_v<std::remove_const_t<decltype(result)>, char *>)
         return result;
     else
         return buffer;

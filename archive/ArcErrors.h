@@ -42,11 +42,13 @@ private:
 // The system's text for an error number, as strerror gives it.
 std::string SystemReason(int ErrorNumber);
 
-// Error with the system's reason for ErrorNumber attached.
+// Error with the system's reason for ErrorNumber attached; none for 0, where
+// the system reported no error (a short read at the end of a file).
 template <typename TError>
 TError WithSystemReason(TError Error, int ErrorNumber)
 {
-    Error.SetReason(SystemReason(ErrorNumber));
+    if (ErrorNumber != 0)
+        Error.SetReason(SystemReason(ErrorNumber));
     return Error;
 }
 

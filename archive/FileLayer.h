@@ -40,7 +40,8 @@ public:
     // reported.
     ~TFileStream();
 
-    // Plain transfers: report how many bytes moved, raise nothing.
+    // Plain transfers: report how many bytes moved, raise nothing. A short
+    // count leaves errno as the failing call set it, 0 at the end of the file.
     std::size_t Read(void *Buffer, std::size_t Count);
     std::size_t Write(const void *Buffer, std::size_t Count);
 
@@ -105,6 +106,45 @@ private:
 };
 
 bool DirectoryExists(const std::string &Path);
+
+// The room a file system offers an unprivileged writer.
+struct TFileSystemRoom
+{
+    std::uint64_t Device = 0;
+    // Files take room in whole blocks of this size.
+    std::uint64_t BlockSize = 0;
+    std::uint64_t FreeBytes = 0;
+    // The files and folders that can still be made; none when the file
+    // system sets no such number.
+    std::optional<std::uint64_t> FreeFiles;
+};
+// The room on the file system that the folder Path lies on; none when Path
+// leads to no folder or the system does not tell.
+std::optional<TFileSystemRoom> FileSystemRoom(const std::string &Path);
+
+// What stands at a path now.
+struct TStanding
+{
+    enum class TKind
+    {
+        None,
+        Folder,
+        File, // a regular file
+        Other
+    };
+    TKind Kind = TKind::None;
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    // The room its data takes on the device.
+    std::uint64_t Bytes = 0;
+    // How many names the file has; removing one of several frees no room.
+    std::uint64_t Names = 0;
+};
+// A link at Path itself is followed only when FollowLink is set.
+TStanding StandingAt(const std::string &Path, bool FollowLink);
+// True when the folder holds no file or folder; false too when it cannot be
+// read.
+bool FolderIsEmpty(const std::string &Path);
 // Creates one folder; its parent must exist. Reports success.
 bool CreateDir(const std::string &Path);
 

@@ -4,8 +4,12 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -49,6 +53,15 @@ bool IsKept(const struct stat &Info, const std::optional<TFileIdentity> &Keep)
     return Keep && IdentityOf(Info) == *Keep;
 }
 
+// The error of the call that just failed, taken before the error object is
+// made.
+template <typename TError>
+TError LastSystemError(const std::string &FileName)
+{
+    const int error = errno;
+    return WithSystemReason(TError(FileName), error);
+}
+
 } // namespace
 
 TFileStream TFileStream::OpenShared(const std::string &FileName)
@@ -57,11 +70,13 @@ TFileStream TFileStream::OpenShared(const std::string &FileName)
     const int handle =
         RetryInterrupted([&] { return ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC); });
     if (handle < 0)
-        throw EFOpenError(FileName);
+        throw LastSystemError<EFOpenError>(FileName);
     TFileStream stream(handle, false);
     struct stat info = {};
-    if (::fstat(handle, &info) != 0 || S_ISDIR(info.st_mode))
-        throw EFOpenError(FileName);
+    if (::fstat(handle, &info) != 0)
+        throw LastSystemError<EFOpenError>(FileName);
+    if (S_ISDIR(info.st_mode))
+        throw WithSystemReason(EFOpenError(FileName), EISDIR);
     return stream;
 }
 
@@ -75,15 +90,17 @@ TFileStream TFileStream::Create(const std::string &FileName,
     const int handle = RetryInterrupted(
         [&] { return ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666); });
     if (handle < 0)
-        throw EFCreateError(FileName);
+        throw LastSystemError<EFCreateError>(FileName);
     TFileStream stream(handle, false);
     struct stat info = {};
-    if (::fstat(handle, &info) != 0 || IsKept(info, Keep))
+    if (::fstat(handle, &info) != 0)
+        throw LastSystemError<EFCreateError>(FileName);
+    if (IsKept(info, Keep))
         throw EFCreateError(FileName);
     if (!S_ISREG(info.st_mode))
         stream.FSequential = true;
     else if (RetryInterrupted([&] { return ::ftruncate(handle, 0); }) != 0)
-        throw EFCreateError(FileName);
+        throw LastSystemError<EFCreateError>(FileName);
     return stream;
 }
 
@@ -121,8 +138,11 @@ void TFileStream::Close()
     const int handle = std::exchange(FHandle, -1);
     // An interrupted close has still released the handle on Linux, and
     // reports no lost data; only a real failure does.
-    if (handle >= 0 && CloseCall(handle) != 0 && errno != EINTR)
-        throw EWriteError();
+    if (handle >= 0 && CloseCall(handle) != 0) {
+        const int error = errno;
+        if (error != EINTR)
+            throw WithSystemReason(EWriteError(), error);
+    }
 }
 
 std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
@@ -133,8 +153,11 @@ std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
         const ssize_t got = ::pread(FHandle, target + done, Count - done, FPosition);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got <= 0) {
+            if (got == 0)
+                errno = 0; // the end of the file, which is no error of the system's
             break;
+        }
         done += static_cast<std::size_t>(got);
         FPosition += got;
     }
@@ -152,8 +175,11 @@ std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
                                         : ::pwrite(FHandle, source + done, Count - done, FPosition);
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
+        if (put <= 0) {
+            if (put == 0)
+                errno = 0;
             break;
+        }
         done += static_cast<std::size_t>(put);
         FPosition += put;
     }
@@ -162,14 +188,20 @@ std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
 
 void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
 {
-    if (Read(Buffer, Count) != Count)
-        throw EReadError();
+    // A short count leaves errno as the failing call set it: 0 at the end of
+    // the file.
+    if (Read(Buffer, Count) != Count) {
+        const int error = errno;
+        throw WithSystemReason(EReadError(), error);
+    }
 }
 
 void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
 {
-    if (Write(Buffer, Count) != Count)
-        throw EWriteError();
+    if (Write(Buffer, Count) != Count) {
+        const int error = errno;
+        throw WithSystemReason(EWriteError(), error);
+    }
 }
 
 std::int64_t TFileStream::Size() const
@@ -260,6 +292,63 @@ bool DirectoryExists(const std::string &Path)
 {
     struct stat info = {};
     return ::stat(Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<TFileSystemRoom> FileSystemRoom(const std::string &Path)
+{
+    struct statvfs info = {};
+    struct stat folder = {};
+    if (::statvfs(Path.c_str(), &info) != 0 || ::stat(Path.c_str(), &folder) != 0 ||
+        !S_ISDIR(folder.st_mode))
+        return std::nullopt;
+    TFileSystemRoom room;
+    room.Device = static_cast<std::uint64_t>(folder.st_dev);
+    // f_frsize is the unit of the block counts; some systems leave it 0 and
+    // count in f_bsize.
+    room.BlockSize = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+    const std::uint64_t blocks = info.f_bavail;
+    room.FreeBytes = room.BlockSize != 0 && blocks > UINT64_MAX / room.BlockSize
+                         ? UINT64_MAX
+                         : blocks * room.BlockSize;
+    // A file system without a fixed number of files reports none at all.
+    if (info.f_files != 0)
+        room.FreeFiles = info.f_favail;
+    return room;
+}
+
+TStanding StandingAt(const std::string &Path, bool FollowLink)
+{
+    struct stat info = {};
+    const int result = FollowLink ? ::stat(Path.c_str(), &info) : ::lstat(Path.c_str(), &info);
+    TStanding standing;
+    if (result != 0)
+        return standing;
+    standing.Kind = S_ISDIR(info.st_mode)   ? TStanding::TKind::Folder
+                    : S_ISREG(info.st_mode) ? TStanding::TKind::File
+                                            : TStanding::TKind::Other;
+    standing.Device = static_cast<std::uint64_t>(info.st_dev);
+    standing.Inode = static_cast<std::uint64_t>(info.st_ino);
+    // st_blocks counts units of 512 bytes on every system that has it.
+    standing.Bytes = static_cast<std::uint64_t>(info.st_blocks) * 512;
+    standing.Names = static_cast<std::uint64_t>(info.st_nlink);
+    return standing;
+}
+
+bool FolderIsEmpty(const std::string &Path)
+{
+    DIR *folder = ::opendir(Path.c_str());
+    if (!folder)
+        return false;
+    bool empty = true;
+    while (const dirent *item = ::readdir(folder)) {
+        const std::string_view name = item->d_name;
+        if (name != "." && name != "..") {
+            empty = false;
+            break;
+        }
+    }
+    ::closedir(folder);
+    return empty;
 }
 
 bool CreateDir(const std::string &Path)

@@ -31,12 +31,23 @@ void WordsFromLittleEndian(Record *Records, std::size_t Count)
     }
 }
 
+// Why a file that was opened is no archive; the error kind's message stays
+// as it is.
+const char *const DirectoryDoesNotFit = "not an archive: its directory does not fit the file";
+
+template <typename TError>
+TError NotAnArchive(TError Error, const char *Why)
+{
+    Error.SetReason(Why);
+    return Error;
+}
+
 // A table's length in bytes must fit a signed 32-bit number, like its count.
 std::uint64_t TableLength(std::uint32_t Count, std::size_t RecordSize)
 {
     const std::uint64_t length = std::uint64_t{Count} * RecordSize;
     if (Count > MaxLength || length > MaxLength)
-        throw ERangeError();
+        throw NotAnArchive(ERangeError(), DirectoryDoesNotFit);
     return length;
 }
 
@@ -64,6 +75,8 @@ void TArcReader::Open(const std::string &FileName)
 
 void TArcReader::LoadDirectory()
 {
+    if (FStream->Size() < static_cast<std::int64_t>(sizeof FHeader))
+        throw NotAnArchive(EReadError(), "not an archive: it is shorter than an archive's header");
     FStream->Seek(0);
     FStream->ReadBuffer(&FHeader, sizeof FHeader);
     WordsFromLittleEndian(&FHeader, 1);
@@ -77,7 +90,7 @@ void TArcReader::LoadDirectory()
     const std::uint64_t directoryEnd =
         std::uint64_t{FHeader.DirectoryOffset} + partsLength + namesLength + entriesLength;
     if (directoryEnd > static_cast<std::uint64_t>(FStream->Size()))
-        throw EReadError();
+        throw NotAnArchive(EReadError(), DirectoryDoesNotFit);
 
     try {
         FNames.resize(namesLength);
@@ -97,7 +110,8 @@ void TArcReader::LoadDirectory()
 
     for (const TArcFileEntry &entry : FEntries) {
         if (entry.NameOffset >= FNames.size())
-            throw ERangeError();
+            throw NotAnArchive(ERangeError(),
+                               "not an archive: an entry's name lies outside the name table");
     }
     // Well-formed UTF-8 decodes reversibly: no two names can clash.
     const bool utf8 = NamesAreUtf8();

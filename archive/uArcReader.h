@@ -137,6 +137,10 @@ public:
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
     std::uint64_t GetExtractedSize(std::int32_t Index) const;
+    // The part table as loaded; valid until Close or Open.
+    std::span<const TArcPart> Parts() const { return {FParts.data(), FParts.size()}; }
+    // The open archive file's length now; 0 when none is open.
+    std::int64_t ArchiveSize() const { return FStream ? FStream->Size() : 0; }
 
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }

@@ -31,7 +31,9 @@ const char *const UsageText =
     "                    950, 1250 to 1258) or utf-8; raw keeps the bytes as\n"
     "                    stored. Without it, names are UTF-8 when all of them\n"
     "                    are, else in the code page of the locale's language.\n"
-    "  --no-space-check  extract-all: skip the free-space check\n"
+    "  --no-space-check  test, extract, extract-all: skip the checks made before\n"
+    "                    the run: free space (extract-all) and entries that\n"
+    "                    share their data\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 
@@ -116,7 +118,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &Args)
             if (!options.Codec)
                 throw TUsageError();
         } else if (name == "--no-space-check" && equals == std::string::npos &&
-                   options.Command == TCliCommand::ExtractAll) {
+                   options.Command != TCliCommand::List) {
             options.NoSpaceCheck = true;
         } else {
             throw TUsageError();

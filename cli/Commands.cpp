@@ -3,26 +3,45 @@
 #include "CliOptions.h"
 #include "EntryNames.h"
 #include "EntryPattern.h"
-#include "FreeSpace.h"
 #include "Interruption.h"
 #include "ProgressLine.h"
+#include "RunCheck.h"
 #include "TerminalText.h"
 #include "uArcReader.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <span>
 #include <unistd.h>
 
 namespace trovel {
 
 namespace {
 
+const char *const StandardOutput = "standard output";
+
 void OpenArchive(const TCliOptions &Options, TArcReader &Reader)
 {
-    Reader.Open(Options.Operands[0]);
+    try {
+        Reader.Open(Options.Operands[0]);
+    } catch (const Exception &e) {
+        throw TFileFailure{Options.Operands[0], e};
+    }
     if (Options.Codec)
         Reader.SetNameCodec(*Options.Codec);
+}
+
+// Before anything is read or written: entries that share data can make a
+// small archive read for hours. A refusal concerns the archive.
+void CheckSharedData(const TCliOptions &Options, const TRunCheck &Check,
+                     std::span<const std::int32_t> Chosen)
+{
+    try {
+        Check.CheckSharedData(Chosen);
+    } catch (const ESharedDataError &e) {
+        throw TFileFailure{Options.Operands[0], e};
+    }
 }
 
 std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::size_t First)
@@ -32,8 +51,10 @@ std::vector<std::string> PatternsFrom(const TCliOptions &Options, std::size_t Fi
 
 void WriteOut(const std::string &Text)
 {
-    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size())
-        throw EWriteError();
+    if (std::fwrite(Text.data(), 1, Text.size(), stdout) != Text.size()) {
+        const int error = errno;
+        throw TFileFailure{StandardOutput, WithSystemReason(EWriteError(), error)};
+    }
 }
 
 // "trovel-cli: <entry name>: <message>", so that a log shows which entry was
@@ -65,20 +86,6 @@ int ReportUnmatched(const TEntrySelection &Selection)
     return unmatched.empty() ? ExitOk : ExitFailure;
 }
 
-void CheckFreeSpace(const TArcReader &Reader, const std::vector<std::int32_t> &Chosen,
-                    const std::string &Folder)
-{
-    std::uint64_t needed = 0;
-    for (const std::int32_t index : Chosen)
-        needed += Reader.GetExtractedSize(index);
-    const std::optional<std::uint64_t> free = FreeBytesFor(Folder);
-    if (!free || needed <= *free)
-        return;
-    throw ECliError("extracting needs " + std::to_string(needed) + " bytes but only " +
-                    std::to_string(*free) + " bytes are free in " + Folder + " (" +
-                    HumanBytes(needed) + " needed, " + HumanBytes(*free) + " free)");
-}
-
 std::int64_t ParseIndex(const std::string &Text)
 {
     std::int64_t value = 0;
@@ -104,8 +111,10 @@ void WriteToStdout(const void *Data, std::size_t Length)
             continue;
         if (put < 0 && errno == EPIPE)
             throw TQuietFailure();
-        if (put <= 0)
-            throw EWriteError();
+        if (put <= 0) {
+            const int error = put < 0 ? errno : 0;
+            throw WithSystemReason(EWriteError(), error);
+        }
         bytes += put;
         Length -= static_cast<std::size_t>(put);
     }
@@ -115,8 +124,24 @@ void WriteToStdout(const void *Data, std::size_t Length)
 
 void FlushOutput()
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        throw EWriteError();
+    // A write that failed earlier leaves only the stream's error flag.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno;
+        throw TFileFailure{StandardOutput, WithSystemReason(EWriteError(), error)};
+    }
+}
+
+std::string FailureLine(const TFileFailure &Failure)
+{
+    const bool escape = IsTerminal(STDERR_FILENO);
+    return "trovel-cli: " + (escape ? Escaped(Failure.File) : Failure.File) + ": " +
+           FailureMessage(Failure.Error, escape) + '\n';
+}
+
+std::string FailureLine(const Exception &Error)
+{
+    return "trovel-cli: " + FailureMessage(Error, IsTerminal(STDERR_FILENO)) + '\n';
 }
 
 int RunList(const TCliOptions &Options)
@@ -165,6 +190,8 @@ int RunTest(const TCliOptions &Options)
     OpenArchive(Options, reader);
     TEntrySelection selection(PatternsFrom(Options, 1));
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
+    if (!Options.NoSpaceCheck)
+        CheckSharedData(Options, TRunCheck(reader), chosen);
 
     const bool escape = IsTerminal(STDOUT_FILENO);
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
@@ -213,12 +240,14 @@ int RunExtract(const TCliOptions &Options)
     // index must leave no empty file behind.
     const std::int32_t count = reader.GetFileCount();
     if (index < 0 || index >= count) {
-        if (count == 0)
-            throw ECliError("index " + indexText + " out of range (the archive has no entries)");
-        throw ECliError("index " + indexText + " out of range (0 to " + std::to_string(count - 1) +
-                        ")");
+        const std::string range =
+            count == 0 ? "the archive has no entries" : "0 to " + std::to_string(count - 1);
+        throw TFileFailure{Options.Operands[0],
+                           ECliError("index " + indexText + " out of range (" + range + ")")};
     }
     const auto entry = static_cast<std::int32_t>(index);
+    if (!Options.NoSpaceCheck)
+        CheckSharedData(Options, TRunCheck(reader), {&entry, 1});
     HoldEntry(PrintedName(reader, entry), IsTerminal(STDERR_FILENO));
     try {
         if (output == "-")
@@ -248,8 +277,11 @@ int RunExtractAll(const TCliOptions &Options)
     const std::vector<std::int32_t> chosen = ChooseEntries(reader, selection);
     // Before anything is written: an archive can claim far more than it
     // holds, and a full disk halfway through helps nobody.
-    if (!Options.NoSpaceCheck)
-        CheckFreeSpace(reader, chosen, folder);
+    if (!Options.NoSpaceCheck) {
+        const TRunCheck check(reader);
+        check.CheckRoom(chosen, folder);
+        CheckSharedData(Options, check, chosen);
+    }
 
     const bool escapeMessages = IsTerminal(STDERR_FILENO);
     const auto count = static_cast<std::int32_t>(chosen.size());

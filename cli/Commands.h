@@ -2,6 +2,8 @@
 
 #include "ArcErrors.h"
 
+#include <string>
+
 namespace trovel {
 
 struct TCliOptions;
@@ -26,6 +28,20 @@ public:
 struct TQuietFailure
 {
 };
+
+// Ends the program with ExitFailure and the line "trovel-cli: FILE: MESSAGE
+// (REASON)": a failure that concerns the file File (the archive, standard
+// output).
+struct TFileFailure
+{
+    std::string File;
+    Exception Error;
+};
+
+// The line on stderr for Failure, names escaped when stderr is a terminal.
+std::string FailureLine(const TFileFailure &Failure);
+// The same for a failure that concerns no file of its own.
+std::string FailureLine(const Exception &Error);
 
 // Each command returns its exit status; failures not tied to an entry are
 // raised.

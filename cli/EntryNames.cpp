@@ -19,6 +19,18 @@ std::string PrintedName(const TArcReader &Reader, std::int32_t Index)
     return name;
 }
 
+namespace {
+
+// The error kinds' texts stay as they are; the reason follows them.
+std::string WithReason(std::string Message, const Exception &Error)
+{
+    if (!Error.Reason().empty())
+        Message += " (" + Error.Reason() + ")";
+    return Message;
+}
+
+} // namespace
+
 std::string EntryMessage(const Exception &Error, const TArcReader &Reader, std::int32_t Index,
                          bool Escape)
 {
@@ -27,7 +39,13 @@ std::string EntryMessage(const Exception &Error, const TArcReader &Reader, std::
         subject = PrintedName(Reader, Index);
     if (Escape)
         subject = Escaped(subject);
-    return Error.MessageWith(subject);
+    return WithReason(Error.MessageWith(subject), Error);
+}
+
+std::string FailureMessage(const Exception &Error, bool Escape)
+{
+    return WithReason(Escape ? Error.MessageWith(Escaped(Error.Subject())) : Error.Message(),
+                      Error);
 }
 
 std::vector<std::int32_t> ChooseEntries(const TArcReader &Reader, TEntrySelection &Selection)

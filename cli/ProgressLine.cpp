@@ -1,8 +1,9 @@
 #include "ProgressLine.h"
 
+#include "TerminalText.h"
+
 #include <cerrno>
 #include <cwchar>
-#include <cwctype>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -25,7 +26,7 @@ int AppendFitting(std::string &Line, std::string_view Text, int Columns)
         const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
         int width = -1;
         if (length != static_cast<std::size_t>(-1) && length != static_cast<std::size_t>(-2) &&
-            length != 0 && std::iswprint(static_cast<wint_t>(wide)))
+            length != 0 && ShowsAsItself(wide))
             width = ::wcwidth(wide);
         std::string_view piece;
         if (width < 0) {

@@ -1,8 +1,12 @@
 #include "TerminalText.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <cwctype>
+#include <iterator>
 #include <unistd.h>
+#include <utility>
 
 namespace trovel {
 
@@ -31,7 +35,45 @@ void AppendByteEscape(unsigned char Byte, std::string &Out)
     }
 }
 
+// Unicode's format characters (general category Cf, Unicode 15): the
+// bidirectional controls that reorder what follows them, the zero-width
+// characters, the byte order mark, the soft hyphen, the tags; and the line and
+// paragraph separators. A terminal shows them as nothing, or lets them change
+// how the rest of the line reads.
+constexpr std::pair<char32_t, char32_t> Invisible[] = {
+    {0xAD, 0xAD},       {0x600, 0x605},     {0x61C, 0x61C},     {0x6DD, 0x6DD},
+    {0x70F, 0x70F},     {0x890, 0x891},     {0x8E2, 0x8E2},     {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+};
+
+bool IsInvisible(wchar_t Character)
+{
+    const auto code = static_cast<char32_t>(Character);
+    const auto *range = std::lower_bound(
+        std::begin(Invisible), std::end(Invisible), code,
+        [](const std::pair<char32_t, char32_t> &R, char32_t C) { return R.second < C; });
+    return range != std::end(Invisible) && range->first <= code;
+}
+
+// "\u202E", or "\U000E0001" beyond the first plane.
+void AppendCodeEscape(wchar_t Character, std::string &Out)
+{
+    const auto code = static_cast<char32_t>(Character);
+    char text[16];
+    std::snprintf(text, sizeof text, code > 0xFFFF ? "\\U%08X" : "\\u%04X",
+                  static_cast<unsigned>(code));
+    Out += text;
+}
+
 } // namespace
+
+bool ShowsAsItself(wchar_t Character)
+{
+    return std::iswprint(static_cast<wint_t>(Character)) && !IsInvisible(Character);
+}
 
 void AppendEscaped(std::string_view Text, std::string &Out)
 {
@@ -39,8 +81,12 @@ void AppendEscaped(std::string_view Text, std::string &Out)
     std::size_t at = 0;
     while (at < Text.size()) {
         const unsigned char byte = static_cast<unsigned char>(Text[at]);
-        // Printable ASCII needs no decoding; most names are nothing else.
+        // Printable ASCII needs no decoding; most names are nothing else. The
+        // backslash that begins every escape is escaped itself, so that no
+        // name can pass for another one's escape.
         if (byte >= 0x20 && byte < 0x7F) {
+            if (byte == '\\')
+                Out += '\\';
             Out += static_cast<char>(byte);
             ++at;
             continue;
@@ -49,6 +95,11 @@ void AppendEscaped(std::string_view Text, std::string &Out)
         const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
         const bool decoded = length != static_cast<std::size_t>(-1) &&
                              length != static_cast<std::size_t>(-2) && length != 0;
+        if (decoded && IsInvisible(wide)) {
+            AppendCodeEscape(wide, Out);
+            at += length;
+            continue;
+        }
         if (!decoded || !std::iswprint(static_cast<wint_t>(wide))) {
             // A whole unprintable character is escaped byte by byte, so that
             // a control of the upper half (U+009B, CSI) cannot slip through.

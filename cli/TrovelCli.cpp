@@ -54,6 +54,10 @@ int main(int argc, char **argv)
         std::fputs(UsageText, stderr);
         return ExitUsage;
     } catch (const TQuietFailure &) {
+    } catch (const TFileFailure &failure) {
+        std::fputs(FailureLine(failure).c_str(), stderr);
+    } catch (const Exception &e) {
+        std::fputs(FailureLine(e).c_str(), stderr);
     } catch (const std::bad_alloc &) {
         std::fprintf(stderr, "trovel-cli: %s\n", EOutOfMemory().what());
     } catch (const std::exception &e) {

@@ -8,6 +8,7 @@
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
 #include "NameText.h"
+#include "RunCheck.h"
 #include "VeskaFolderDialog.h"
 #include "ViewSupport.h"
 #include "uArcReader.h"
@@ -25,6 +26,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 namespace trovel {
 
@@ -463,6 +465,8 @@ void TfrmMain::ExtractAllFiles()
     if (!ExecuteFolderDialog() || VeskaFolderDialog1->Folder().isEmpty())
         return;
     const std::string folder = QFile::encodeName(VeskaFolderDialog1->Folder()).toStdString();
+    if (!AllFilesMayRun(folder))
+        return;
 
     const auto running = FRunning.Enter(TRunning::ExtractAll);
     ShowExtractPanel();
@@ -473,6 +477,24 @@ void TfrmMain::ExtractAllFiles()
         return ExtractProgress(Sender, Name);
     });
     FExtractAll.Run([this, &folder] { FReader->ExtractAll(folder); });
+}
+
+bool TfrmMain::AllFilesMayRun(const std::string &Folder)
+{
+    try {
+        const TRunCheck check(*FReader);
+        const std::vector<std::int32_t> entries = check.AllEntries();
+        check.CheckRoom(entries, Folder);
+        check.CheckSharedData(entries);
+    } catch (const ERunRefused &refusal) {
+        // The refusal reads as a sentence of the window's own.
+        QString text = QString::fromUtf8(refusal.Message());
+        if (!text.isEmpty())
+            text[0] = text[0].toUpper();
+        ShowMessage(text);
+        return false;
+    }
+    return true;
 }
 
 bool TfrmMain::ExecuteFolderDialog()

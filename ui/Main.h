@@ -90,6 +90,10 @@ private:
     void PlaceOnDesktop(const QMargins &Frame);
     bool IsMenuShortcut(const QKeyEvent &Key) const;
     std::optional<std::int32_t> SelectedEntry() const;
+    // Before All files writes anything: the target's file system has room
+    // for the entries, and they do not share their data. Otherwise the
+    // refusal is shown and false returned.
+    bool AllFilesMayRun(const std::string &Folder);
     bool ExecuteFolderDialog();
     void ShowExtractPanel();
     void ShowExtractProgress(int Position, const std::string &Name);

@@ -52,11 +52,13 @@ TEST(ArchiveReader, failedOpenLeavesTheReaderClosed)
     TTempDir dir;
     WriteFile(dir / "good.arc", TwoEntryArchive());
     fs::create_directory(dir / "folder.arc");
-    for (const std::string &name : {dir / "missing.arc", dir / "folder.arc"}) {
+    for (const auto &failing : {std::pair(dir / "missing.arc", "No such file or directory"),
+                                std::pair(dir / "folder.arc", "Is a directory")}) {
+        const std::string &name = failing.first;
         TArcReader reader;
         reader.Open(dir / "good.arc");
         ExpectError<EFOpenError>([&] { reader.Open(name); },
-                                 "Datei " + name + " kann nicht geöffnet werden");
+                                 "Datei " + name + " kann nicht geöffnet werden", failing.second);
         EXPECT_FALSE(reader.IsOpen());
         EXPECT_EQ(reader.GetFileCount(), 0);
     }
@@ -226,6 +228,7 @@ struct TDirectoryCase
     const char *Label;
     std::function<void(std::string &)> Damage;
     bool RangeError; // otherwise a read error
+    const char *Why = "its directory does not fit the file";
     friend void PrintTo(const TDirectoryCase &C, std::ostream *Out) { *Out << C.Label; }
 };
 
@@ -239,8 +242,10 @@ constexpr std::uint32_t MaxEntries = 0x7FFFFFFF / 44;
 constexpr std::uint32_t MaxParts = 0x7FFFFFFF / 12;
 
 const TDirectoryCase DirectoryCases[] = {
-    {"empty file", [](std::string &B) { B.clear(); }, false},
-    {"shorter than the header", [](std::string &B) { B.resize(27); }, false},
+    {"empty file", [](std::string &B) { B.clear(); }, false,
+     "it is shorter than an archive's header"},
+    {"shorter than the header", [](std::string &B) { B.resize(27); }, false,
+     "it is shorter than an archive's header"},
     {"directory one byte past the end", [](std::string &B) { SetHeader(B, 6, WordAt(B, 24) + 1); },
      false},
     {"directory far past the end", [](std::string &B) { SetHeader(B, 6, 0xFFFFFFFF); }, false},
@@ -263,9 +268,11 @@ const TDirectoryCase DirectoryCases[] = {
      },
      true},
     {"name offset at the end of the name table",
-     [](std::string &B) { SetWord(B, EntryTableStart(B) + 44 + 40, WordAt(B, 20)); }, true},
+     [](std::string &B) { SetWord(B, EntryTableStart(B) + 44 + 40, WordAt(B, 20)); }, true,
+     "an entry's name lies outside the name table"},
     {"name offset far outside the name table",
-     [](std::string &B) { SetWord(B, EntryTableStart(B) + 40, 0xFFFFFFFF); }, true},
+     [](std::string &B) { SetWord(B, EntryTableStart(B) + 40, 0xFFFFFFFF); }, true,
+     "an entry's name lies outside the name table"},
 };
 
 class TDirectoryRejection : public ::testing::TestWithParam<TDirectoryCase>
@@ -285,10 +292,12 @@ TEST_P(TDirectoryRejection, refusesTheArchiveAndStaysClosed)
     TArcReader reader;
     reader.Open(dir / "good.arc");
     const auto open = [&] { reader.Open(dir / "bad.arc"); };
+    // The error kind's text stays; the reason says why the file is none.
+    const std::string why = std::string("not an archive: ") + GetParam().Why;
     if (GetParam().RangeError)
-        ExpectError<ERangeError>(open, "Fehler bei Bereichsprüfung");
+        ExpectError<ERangeError>(open, "Fehler bei Bereichsprüfung", why);
     else
-        ExpectError<EReadError>(open, "Stream-Lesefehler");
+        ExpectError<EReadError>(open, "Stream-Lesefehler", why);
     EXPECT_FALSE(reader.IsOpen());
     EXPECT_EQ(reader.GetFileCount(), 0);
 }

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 // The GoogleTest helpers of the engine's tests.
@@ -25,15 +26,20 @@ struct TLabelName
     }
 };
 
-// Runs Action and checks that it raises exactly TError with the given message.
+// Runs Action and checks that it raises exactly TError with the given
+// message, and with the given reason when one is given.
 template <typename TError>
-void ExpectError(const std::function<void()> &Action, const std::string &Message)
+void ExpectError(const std::function<void()> &Action, const std::string &Message,
+                 const std::optional<std::string> &Reason = std::nullopt)
 {
     try {
         Action();
         ADD_FAILURE() << "no error raised, expected: " << Message;
     } catch (const TError &e) {
         EXPECT_EQ(e.Message(), Message);
+        if (Reason) {
+            EXPECT_EQ(e.Reason(), *Reason) << Message;
+        }
     } catch (const std::exception &e) {
         ADD_FAILURE() << "wrong error kind: " << e.what() << ", expected: " << Message;
     }

@@ -22,6 +22,8 @@ TEST(CliOptions, optionsStandAnywhereAfterTheCommand)
          nullptr,
          true},
         {{"extract", "a", "-1", "-"}, {"a", "-1", "-"}, nullptr, false},
+        {{"test", "--no-space-check", "a"}, {"a"}, nullptr, true},
+        {{"extract", "a", "0", "o", "--no-space-check"}, {"a", "0", "o"}, nullptr, true},
     };
     for (const TCase &c : cases) {
         const TCliOptions options = ParseCommandLine(c.Args);

@@ -13,6 +13,7 @@
 #include <sched.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
@@ -206,6 +207,19 @@ std::string ShownName(const std::string &Stored)
     return Stored == OddName ? OddNameText : Stored;
 }
 
+// 131,072 entries that each use the same 65,536 part records of 2^31 bytes:
+// 2^64 bytes claimed by an archive of 7.6 MB.
+void WriteWrappingArchive(const std::string &Path)
+{
+    TArchiveWriter writer(Path);
+    const std::uint32_t stream = writer.AppendData(Deflate(""));
+    for (int i = 0; i < 65536; ++i)
+        writer.AddPart(stream, 8, 0x80000000);
+    for (int i = 0; i < 131072; ++i)
+        writer.AddEntry(3, 0, 0, 65536, 0, "e" + std::to_string(i));
+    writer.Finish();
+}
+
 TArchiveBuilder MixedArchive()
 {
     std::string text;
@@ -285,12 +299,14 @@ TEST_F(TCliTest, extractChecksTheIndex)
         int ExitCode;
         std::string Err;
     };
+    const std::string a = "trovel-cli: " + archive + ": ";
     const TCase cases[] = {
-        {archive, "3", 1, "trovel-cli: index 3 out of range (0 to 2)\n"},
-        {archive, "-1", 1, "trovel-cli: index -1 out of range (0 to 2)\n"},
+        {archive, "3", 1, a + "index 3 out of range (0 to 2)\n"},
+        {archive, "-1", 1, a + "index -1 out of range (0 to 2)\n"},
         {archive, "99999999999999999999", 1,
-         "trovel-cli: index 99999999999999999999 out of range (0 to 2)\n"},
-        {empty, "0", 1, "trovel-cli: index 0 out of range (the archive has no entries)\n"},
+         a + "index 99999999999999999999 out of range (0 to 2)\n"},
+        {empty, "0", 1,
+         "trovel-cli: " + empty + ": index 0 out of range (the archive has no entries)\n"},
         {archive, "x", 2, Usage()},
         {archive, "1x", 2, Usage()},
         {archive, " 1", 2, Usage()},
@@ -312,9 +328,13 @@ TEST_F(TCliTest, failuresPrintTheMessage)
     TArchiveBuilder traversal;
     traversal.AddStored("../escape", "x");
     TArchiveBuilder good = MixedArchive();
-    const std::string badDirectory = Path("bad.arc");
-    WriteFile(badDirectory, "short");
+    const std::string shortFile = Path("short.arc");
+    WriteFile(shortFile, "short");
+    // The first lines of a password file, read as a header.
+    const std::string notArchive = Path("shadow");
+    WriteFile(notArchive, "root:*:19000:0:99999:7:::\ndaemon:*:19000:0:99999:7:::\n");
     fs::create_directory(FDir / "folder");
+    const std::string missing = Path("missing.arc");
 
     struct TCase
     {
@@ -323,11 +343,19 @@ TEST_F(TCliTest, failuresPrintTheMessage)
     };
     const int full = ::open("/dev/full", O_WRONLY);
     const TCase cases[] = {
-        {{"list", Path("missing.arc")},
-         "Datei " + Path("missing.arc") + " kann nicht geöffnet werden"},
-        {{"list", badDirectory}, "Stream-Lesefehler"},
-        {{"test", Path("missing.arc")},
-         "Datei " + Path("missing.arc") + " kann nicht geöffnet werden"},
+        // failures of the archive name it, and say why
+        {{"list", missing},
+         missing + ": Datei " + missing +
+             " kann nicht geöffnet werden (No such file or directory)"},
+        {{"test", FDir.string()},
+         FDir.string() + ": Datei " + FDir.string() +
+             " kann nicht geöffnet werden (Is a directory)"},
+        {{"list", shortFile},
+         shortFile +
+             ": Stream-Lesefehler (not an archive: it is shorter than an archive's header)"},
+        {{"extract", notArchive, "0", Path("out")},
+         notArchive +
+             ": Fehler bei Bereichsprüfung (not an archive: its directory does not fit the file)"},
         // failures while an entry is written name the entry
         {{"extract", Write(damagedPart, "part.arc"), "1", Path("out")},
          "broken: Daten von broken sind beschädigt"},
@@ -338,10 +366,14 @@ TEST_F(TCliTest, failuresPrintTheMessage)
         {{"extract", Write(good), "0", Path("a.arc")},
          "readme.txt: Datei " + Path("a.arc") + " kann nicht erstellt werden"},
         {{"extract", Path("a.arc"), "0", Path("folder")},
-         "readme.txt: Datei " + Path("folder") + " kann nicht erstellt werden"},
+         "readme.txt: Datei " + Path("folder") + " kann nicht erstellt werden (Is a directory)"},
+        {{"extract", Path("a.arc"), "0", Path("nowhere/out")},
+         "readme.txt: Datei " + Path("nowhere/out") +
+             " kann nicht erstellt werden (No such file or directory)"},
         {{"extract", Path("a.arc"), "3", "/dev/full"},
-         OddNameText + ": Stream-Schreibfehler"}, // not escaped into a file
-        {{"extract", Path("a.arc"), "0", "-"}, "readme.txt: Stream-Schreibfehler"},
+         OddNameText + ": Stream-Schreibfehler (No space left on device)"}, // not escaped
+        {{"extract", Path("a.arc"), "0", "-"},
+         "readme.txt: Stream-Schreibfehler (No space left on device)"},
     };
     for (const TCase &c : cases) {
         // stdout takes nothing
@@ -354,7 +386,8 @@ TEST_F(TCliTest, failuresPrintTheMessage)
     const TOutcome o = TCli(FDir, {"list", Path("a.arc")}, -1, full).Wait();
     ::close(full);
     EXPECT_EQ(o.ExitCode, 1);
-    EXPECT_EQ(o.Err, "trovel-cli: Stream-Schreibfehler\n"); // tied to no entry
+    EXPECT_EQ(o.Err, "trovel-cli: standard output: Stream-Schreibfehler (No space left on "
+                     "device)\n"); // tied to no entry
 }
 
 TEST_F(TCliTest, patternsChooseTheSameEntriesForEveryCommand)
@@ -488,8 +521,14 @@ TEST_F(TCliTest, extractToStandardOutput)
 
 TEST_F(TCliTest, extractAllRefusesWhatTheDiskCannotHold)
 {
+    struct statvfs room = {};
+    ASSERT_EQ(::statvfs(FDir.c_str(), &room), 0);
+    const std::uint64_t block = room.f_frsize;
+    const auto inBlocks = [&](std::uint64_t Bytes) { return (Bytes + block - 1) / block * block; };
+
     // 64 entries share 3,072 part records that each claim 4 GiB but inflate
-    // to nothing: 768 TiB claimed by an archive of some 60 KB.
+    // to nothing: 768 TiB claimed by an archive of some 60 KB, counted in
+    // blocks, with the two folders of the target.
     constexpr int Entries = 64, Parts = 3072;
     TArchiveBuilder b;
     b.AddCompressedRaw("e0", std::vector<TRawPart>(Parts, {Deflate(""), 0xFFFFFFFF}), 0);
@@ -498,18 +537,84 @@ TEST_F(TCliTest, extractAllRefusesWhatTheDiskCannotHold)
         b.OverrideEntry(i, 7, Parts);
     }
     const std::string archive = Write(b);
+    const std::string wrapping = Path("wrap.arc");
+    WriteWrappingArchive(wrapping);
+    struct TCase
+    {
+        std::string Archive;
+        std::string Needed;
+    };
+    const TCase cases[] = {
+        {archive,
+         std::to_string(Entries * inBlocks(std::uint64_t{Parts} * 0xFFFFFFFF) + 2 * block)},
+        // 2^64 bytes, which would be 0 in 64 bits
+        {wrapping, "18446744073709551615"},
+    };
     const std::string target = Path("new/target");
-    const TOutcome o = Run({"extract-all", archive, target});
-    EXPECT_EQ(o.ExitCode, 1);
-    const std::string needed = std::to_string(std::uint64_t{Entries} * Parts * 0xFFFFFFFF);
-    EXPECT_TRUE(o.Err.starts_with("trovel-cli: extracting needs " + needed + " bytes but only "))
-        << o.Err;
-    EXPECT_NE(o.Err.find(" bytes are free in " + target + " ("), std::string::npos) << o.Err;
-    EXPECT_FALSE(fs::exists(Path("new")));
+    for (const TCase &c : cases) {
+        const TOutcome o = Run({"extract-all", c.Archive, target});
+        EXPECT_EQ(o.ExitCode, 1);
+        EXPECT_TRUE(
+            o.Err.starts_with("trovel-cli: extracting needs " + c.Needed + " bytes but only "))
+            << o.Err;
+        EXPECT_NE(o.Err.find(" bytes are free in " + target + " ("), std::string::npos) << o.Err;
+        EXPECT_FALSE(fs::exists(Path("new")));
+    }
 
     const TOutcome unchecked = Run({"extract-all", "--no-space-check", archive, target});
     EXPECT_EQ(unchecked.ExitCode, 0) << unchecked.Err;
     EXPECT_EQ(fs::file_size(target + "/e63"), 0u);
+}
+
+// Entries that share compressed data would keep the run busy for hours on a
+// small archive: refused before anything is read or written, unless asked.
+TEST_F(TCliTest, sharedDataIsRefusedBeforeAnyWork)
+{
+    // 300 entries share one part of 1 MiB of empty stored blocks: 300 MiB to
+    // inflate to nothing.
+    constexpr int Entries = 300;
+    TArchiveBuilder shared;
+    const std::string blocks = EmptyStoredBlocks(1 << 20);
+    shared.AddCompressedRaw("e0", {{blocks, 0}}, 0);
+    for (int i = 1; i < Entries; ++i) {
+        shared.AddCompressedRaw("e" + std::to_string(i), {}, 0);
+        shared.OverrideEntry(i, 7, 1);
+    }
+    const std::string archive = Write(shared);
+    // One entry with 300 part records on that stream.
+    TArchiveBuilder records;
+    records.AddCompressedRaw("one", std::vector<TRawPart>(Entries, {"x", 0}), 0);
+    records.AddStored("stream", blocks);
+    const std::uint32_t streamAt = HeaderSize + Entries;
+    for (int p = 0; p < Entries; ++p) {
+        records.OverridePart(p, 0, streamAt);
+        records.OverridePart(p, 1, static_cast<std::uint32_t>(blocks.size()));
+    }
+    const std::string one = Write(records, "one.arc");
+
+    const auto refusal = [&](const std::string &Archive) {
+        const std::uint64_t total = std::uint64_t{Entries} * blocks.size();
+        const std::uint64_t size = fs::file_size(Archive);
+        return "trovel-cli: " + Archive +
+               ": the entries share compressed data: " + std::to_string(total) +
+               " bytes would be inflated from an archive of " + std::to_string(size) +
+               " bytes (300 MiB from 1.0 MiB)\n";
+    };
+    const std::vector<std::vector<std::string>> refused = {
+        {"test", archive},
+        {"extract-all", archive, Path("out")},
+        {"extract", one, "0", Path("out")},
+    };
+    for (const auto &args : refused) {
+        const TOutcome o = Run(args);
+        EXPECT_EQ(o.ExitCode, 1) << args[0];
+        EXPECT_EQ(o.Out, "");
+        EXPECT_EQ(o.Err, refusal(args[1])) << args[0];
+        EXPECT_FALSE(fs::exists(Path("out"))) << args[0];
+    }
+    const TOutcome unchecked = Run({"test", "--no-space-check", archive});
+    EXPECT_EQ(unchecked.ExitCode, 0) << unchecked.Err;
+    EXPECT_EQ(unchecked.Out + unchecked.Err, "");
 }
 
 TEST_F(TCliTest, usageErrorsAndHelp)
@@ -565,7 +670,8 @@ TEST_F(TCliTest, extractAllIsSilentWhenNotOnATerminal)
 TEST_F(TCliTest, progressIsCutToTheTerminal)
 {
     TArchiveBuilder b;
-    b.AddStored("\xC3\xA4\x1B" + std::string(40, 'n'), "1"); // "ä", an escape, a long name
+    // "ä", an escape, a zero width space, a long name
+    b.AddStored("\xC3\xA4\x1B\u200B" + std::string(40, 'n'), "1");
     b.AddStored("second", "2");
     const std::string archive = Write(b);
     for (const std::string command : {"extract-all", "test"}) {
@@ -574,8 +680,9 @@ TEST_F(TCliTest, progressIsCutToTheTerminal)
             args.push_back(Path("out"));
         const TOutcome o = RunOnTerminal(args, false);
         EXPECT_EQ(o.ExitCode, 0) << command;
-        // 29 columns: the count, the percentage, "ä", "?" for the escape, 20 "n".
-        const std::string first = "\r1/2 0% \xC3\xA4?" + std::string(20, 'n') + "\033[K";
+        // 29 columns: the count, the percentage, "ä", "?" for the escape and
+        // for each byte of the zero width space, 17 "n".
+        const std::string first = "\r1/2 0% \xC3\xA4????" + std::string(17, 'n') + "\033[K";
         EXPECT_TRUE(o.Err.starts_with(first)) << o.Err;
         EXPECT_TRUE(o.Err.ends_with("\r\033[K")) << o.Err; // the line is erased at the end
     }
@@ -590,6 +697,10 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
     b.AddCompressedRaw("bad\x1B[31m", {{"not zlib", 5}}, 5);
     b.AddStored("raw\xFF", "");
     const std::string archive = Write(b);
+    TArchiveBuilder u;                     // UTF-8 names
+    u.AddStored("safe\u202Etxt.exe", "0"); // shows as "safeexe.txt"
+    u.AddStored("x\\e[2J\u200B", "1");     // a backslash, not an escape
+    const std::string unicode = Write(u, "unicode.arc");
     const std::string bad = "bad\\e[31m";
     struct TCase
     {
@@ -602,6 +713,7 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
          true,
          "0\t1\t1\t\\e[2Jclear\n1\t1\t1\tosc\\e]52;c;aGk=\\x07\n2\t3\t5\t" + bad + "\n"},
         {{"list", "--codepage=raw", archive}, true, "3\t1\t0\traw\\xFF\n"},
+        {{"list", unicode}, true, "0\t1\t1\tsafe\\u202Etxt.exe\n1\t1\t1\tx\\\\e[2J\\u200B\n"},
         {{"test", archive}, true, "2\t" + bad + "\tDaten von " + bad + " sind beschädigt\n"},
         {{"extract-all", archive, Path("out")},
          false,
@@ -613,7 +725,11 @@ TEST_F(TCliTest, namesAreEscapedOnATerminal)
         EXPECT_NE(o.Err.find(c.Shown), std::string::npos) << o.Err;
         EXPECT_EQ(o.Err.find("\x1B[2J"), std::string::npos);
         EXPECT_EQ(o.Err.find("\x1B]52"), std::string::npos);
+        EXPECT_EQ(o.Err.find("\u202E"), std::string::npos);
     }
+    // Into a file, the names stay as they are.
+    const TOutcome piped = Run({"list", unicode});
+    EXPECT_EQ(piped.Out, "0\t1\t1\tsafe\u202Etxt.exe\n1\t1\t1\tx\\e[2J\u200B\n");
 }
 
 TEST_F(TCliTest, extractWritesToTheNameGivenAsItStands)

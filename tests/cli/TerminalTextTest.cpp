@@ -19,6 +19,17 @@ TEST(TerminalText, escapesWhatCouldDriveTheTerminal)
         {"Gel\xE4nde", "Gel\\xE4nde"},
         {"csi\xC2\x9B", "csi\\xC2\\x9B"},
         {"cut\xE2\x82", "cut\\xE2\\x82"},
+        // a backslash cannot pass for an escape
+        {"x\\e[2J", "x\\\\e[2J"},
+        // format characters and separators show as nothing, or reorder the line
+        {"safe\u202Etxt.exe", "safe\\u202Etxt.exe"},
+        {"\u2066isolate\u2069", "\\u2066isolate\\u2069"},
+        {"zero\u200Bwidth\u200D\u2060", "zero\\u200Bwidth\\u200D\\u2060"},
+        {"\uFEFFbom", "\\uFEFFbom"},
+        {"soft\u00ADhyphen", "soft\\u00ADhyphen"},
+        {"line\u2028para\u2029", "line\\u2028para\\u2029"},
+        {"tag\U000E0041", "tag\\U000E0041"},
+        {"\u2010hyphen \u202F\u00A0spaces", "\u2010hyphen \u202F\u00A0spaces"},
     };
     for (const auto &[text, shown] : cases)
         EXPECT_EQ(Escaped(text), shown);

@@ -48,6 +48,23 @@ std::string Deflate(std::string_view Data, int Level)
     return stream;
 }
 
+std::string EmptyStoredBlocks(std::size_t Length)
+{
+    // The zlib header, stored blocks of five bytes each (a header byte, LEN 0
+    // and NLEN 0xFFFF), the last one marked final, and the Adler-32 of no
+    // data.
+    constexpr std::size_t Frame = 2 + 5 + 4;
+    if (Length < Frame)
+        throw std::invalid_argument("a zlib stream takes at least 11 bytes");
+    std::string stream("\x78\x01", 2);
+    stream.reserve(Length);
+    for (std::size_t i = 0; i < (Length - Frame) / 5; ++i)
+        stream.append("\x00\x00\x00\xFF\xFF", 5);
+    stream.append("\x01\x00\x00\xFF\xFF", 5);
+    stream.append("\x00\x00\x00\x01", 4);
+    return stream;
+}
+
 TArchiveWriter::TArchiveWriter()
 {
     Write(std::string(HeaderSize, '\0'));

@@ -33,6 +33,10 @@ struct TRawPart
 
 // zlib stream of Data (zlib wrapper, default window).
 std::string Deflate(std::string_view Data, int Level = 6);
+// A valid zlib stream that inflates to nothing, of empty stored blocks that
+// still have to be read and taken apart one by one: at most Length bytes (at
+// least 11) and fewer than 5 short of it.
+std::string EmptyStoredBlocks(std::size_t Length);
 
 class TArchiveWriter final
 {

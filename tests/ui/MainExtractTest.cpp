@@ -108,6 +108,8 @@ private slots:
     void allFilesThroughRealFolderChooser();
     void allFilesWithNothingToDo_data();
     void allFilesWithNothingToDo();
+    void allFilesRefusedBeforeTheRun_data();
+    void allFilesRefusedBeforeTheRun();
     void cancelStopsBeforeShownEntry_data();
     void cancelStopsBeforeShownEntry();
     void progressLabelKeepsFileNameOfLongEntry_data();
@@ -496,6 +498,48 @@ void TExtractTest::allFilesWithNothingToDo()
         driver.AnswerFolderChooser(answer.isEmpty() ? QString() : target);
     driver.Action("Allfiles1")->trigger();
     QCOMPARE(driver.Trace, trace);
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(driver.Panel()->isHidden());
+    QVERIFY(driver.Unexpected.isEmpty());
+}
+
+void TExtractTest::allFilesRefusedBeforeTheRun_data()
+{
+    QTest::addColumn<bool>("claimsTooMuch");
+    QTest::addColumn<QString>("refusal");
+    // 64 entries share 3,072 part records that claim 4 GiB each: 768 TiB.
+    QTest::newRow("no room") << true << "Extracting needs 844424930";
+    // 300 entries share one part of 1 MiB that inflates to nothing.
+    QTest::newRow("shared data") << false << "The entries share compressed data: 314572800 bytes";
+}
+
+// After the folder chooser and before the progress panel: the refusal in the
+// plain message box, and no run.
+void TExtractTest::allFilesRefusedBeforeTheRun()
+{
+    QFETCH(bool, claimsTooMuch);
+    QFETCH(QString, refusal);
+    const int entries = claimsTooMuch ? 64 : 300;
+    const std::uint32_t parts = claimsTooMuch ? 3072 : 1;
+    TArchiveBuilder archive;
+    archive.AddCompressedRaw("e0",
+                             claimsTooMuch ? std::vector<TRawPart>(parts, {Deflate(""), 0xFFFFFFFF})
+                                           : std::vector<TRawPart>{{EmptyStoredBlocks(1 << 20), 0}},
+                             0);
+    for (int i = 1; i < entries; ++i) {
+        archive.AddCompressedRaw("e" + std::to_string(i), {}, 0);
+        archive.OverrideEntry(i, 7, parts);
+    }
+    const QString target = FOut.filePath(QTest::currentDataTag());
+    TWindowDriver driver;
+    OpenArchive(driver, archive);
+    driver.AnswerFolderChooser(target);
+    driver.AnswerMessageBox();
+    driver.Action("Allfiles1")->trigger();
+    QCOMPARE(driver.Trace.size(), 2);
+    QCOMPARE(driver.Trace.first(), QStringLiteral("folder"));
+    QVERIFY2(driver.Trace.last().startsWith("message:" + refusal), qPrintable(driver.Trace.last()));
+    QCOMPARE(driver.Seen.last().Icon, QMessageBox::NoIcon);
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(driver.Panel()->isHidden());
     QVERIFY(driver.Unexpected.isEmpty());
