@@ -5,9 +5,11 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "FileFolderClashes.h"
 #include "NameClashes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <new>
 
@@ -74,22 +76,23 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             // for the entry, and every message about it, comes from this.
             const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
             const std::string path = target + relative;
-            if (path.size() > MaxPathLength || clashes.Note(at, FileNameView(index), relative))
+            if (path.size() > MaxPathLength)
+                throw WithSystemReason(EFCreateError(path), ENAMETOOLONG);
+            if (clashes.Note(at, FileNameView(index), relative))
                 throw EFCreateError(path);
+            CheckNameCanBeMade(relative, hasFile, path);
             if (!hasFile) {
-                if (!folders.MakeFolder(relative))
-                    throw EFCreateError(path);
+                folders.MakeFolder(relative, path);
                 continue;
             }
             const std::string folderPart = ExtractFilePath(relative);
-            const TFolder *folder = folders.MakeFolder(folderPart);
-            std::optional<TFileStream> output;
-            if (folder)
-                output = folder->ReplaceFile(relative.substr(folderPart.size()), archive);
-            if (!output)
-                throw EFCreateError(path);
-            WriteEntry(index, *output, buffers);
-            output->Close();
+            const TFolder &folder = folders.MakeFolder(folderPart, path);
+            // The entry's name keeps what stands there until the new file
+            // is whole: a failure on the way leaves the old file, or nothing.
+            TUnfinishedFile output =
+                folder.CreateUnfinished(relative.substr(folderPart.size()), path);
+            WriteEntry(index, output.Stream(), buffers);
+            output.Commit(archive);
         }
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
@@ -104,17 +107,55 @@ void TArcReader::TestFile(std::int32_t Index)
         // No target folder, not even "./", leaves room for a name longer than
         // a path may be.
         const std::string relative = ToNativeSeparators(FNameCodec.ToPathText(name));
-        if (relative.size() + 2 > MaxPathLength || ClashesWithEarlier(Index, relative))
+        if (relative.size() + 2 > MaxPathLength)
+            throw WithSystemReason(EFCreateError(relative), ENAMETOOLONG);
+        if (ClashesWithEarlier(Index, relative))
             throw EFCreateError(relative);
+        CheckNameCanBeMade(relative, hasFile, relative);
+        // In the order ExtractAll meets them: its folders are made before its
+        // data is read, its file takes its name after.
+        const TFileFolderClashes::TBlock block = FileFolderClashes().BlockOf(Index);
+        if (block == TFileFolderClashes::TBlock::FileInFolderPlace)
+            throw WithSystemReason(EFCreateError(relative), ENOTDIR);
         if (!hasFile)
             return;
         if (!FTestBuffers)
             FTestBuffers = std::make_unique<TExtractBuffers>();
         ReadEntry(
             Index, [](const void *, std::size_t) {}, *FTestBuffers);
+        if (block == TFileFolderClashes::TBlock::FolderInFilePlace)
+            throw WithSystemReason(EFCreateError(relative), EISDIR);
     } catch (const std::bad_alloc &) {
         throw EOutOfMemory();
     }
+}
+
+const TFileFolderClashes &TArcReader::FileFolderClashes()
+{
+    if (!FFileFolderClashes)
+        FFileFolderClashes =
+            std::make_unique<TFileFolderClashes>(GetFileCount(), [this](std::int32_t Index) {
+                // As ExtractAll goes: names it refuses, or that cannot be made
+                // anywhere, make nothing.
+                const std::string_view name = FileNameView(Index);
+                TFileFolderClashes::TEntryPath entry;
+                if (LeavesTargetFolder(name)) {
+                    entry.Skip = true;
+                    return entry;
+                }
+                entry.HasFile = !name.empty() && name.back() != '/';
+                entry.Relative = ToNativeSeparators(FNameCodec.ToPathText(name));
+                try {
+                    if (entry.Relative.size() + 2 > MaxPathLength)
+                        entry.Skip = true;
+                    else
+                        CheckNameCanBeMade(entry.Relative, entry.HasFile, {});
+                } catch (const EFCreateError &) {
+                    entry.Skip = true;
+                }
+                return entry;
+            });
+    return *FFileFolderClashes;
 }
 
 bool TArcReader::HasFileToWrite(const std::string &Name) const

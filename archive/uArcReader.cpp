@@ -3,6 +3,7 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "FileFolderClashes.h"
 #include "NameClashes.h"
 
 #include <bit>
@@ -125,6 +126,7 @@ void TArcReader::SetNameCodec(TNameCodec Codec)
     FNameCodec = std::move(Codec);
     FNamesMayClash.reset();
     FTestClashes.reset();
+    FFileFolderClashes.reset();
 }
 
 bool TArcReader::NamesMayClash()
@@ -192,6 +194,7 @@ void TArcReader::Close()
     FTestBuffers.reset();
     FTestClashes.reset();
     FNamesMayClash.reset();
+    FFileFolderClashes.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);

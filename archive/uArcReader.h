@@ -70,6 +70,7 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TFileFolderClashes;
 class TNameClashes;
 
 // Holds one open archive: the file stays open and the whole directory stays in
@@ -118,21 +119,28 @@ public:
     // Hands the entry's data to Output, exactly as ExtractFile writes it.
     void ExtractTo(std::int32_t Index, const TArcDataSink &Output);
     // Writes every entry below Folder, recreating the entries' folders, and
-    // reports each entry to OnProgress first. Whatever stands at an entry's
-    // place is replaced by a new file, never written through; only links
-    // in the place of folders that the run did not make are followed.
+    // reports each entry to OnProgress first. Each file is written aside and
+    // takes the entry's name only once it is whole and closed: an entry that
+    // fails leaves its name as it was (the old file, or nothing). Whatever
+    // stands at an entry's place is replaced by the new file, never written
+    // through. Below Folder, a link in the place of a folder is followed only
+    // when it belongs to the user who runs the extraction and stood there
+    // before the run made that folder; any other gives EFCreateError.
     void ExtractAll(const std::string &Folder);
     // The same for the entries Indices names, in that order: no other entry
     // is reported or written.
     void ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices);
 
     // Reads the entry as ExtractAll writes it and writes nothing: raises what
-    // ExtractAll raises for the entry's name and data, whatever the target
-    // folder (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory,
-    // EFCreateError for a name too long for any path), and nothing when it
-    // reads back. An entry whose decoded path is that of an entry before it
-    // with another stored name raises EFCreateError, as ExtractAll of all
-    // entries does.
+    // ExtractAll into an empty folder raises for the entry's name and data
+    // (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory), and
+    // nothing when it reads back. A name that cannot be made gives
+    // EFCreateError naming the entry's path: too long for any path, a
+    // component too long for a name, a file named ".", a decoded path that
+    // is that of an entry before it with another stored name, or a file and
+    // another entry's folder in the same place (whichever of the two comes
+    // second). Names are judged against every entry of the archive; the
+    // first call works that out for all of them.
     void TestFile(std::int32_t Index);
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
@@ -155,6 +163,7 @@ private:
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
     template <typename IndexAt>
     void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
+    const TFileFolderClashes &FileFolderClashes();
     // What extraction decides from a name alone: refused (EPathError), or
     // whether it has a file of its own beside its folders.
     bool HasFileToWrite(const std::string &Name) const;
@@ -188,6 +197,8 @@ private:
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;
+    // Worked out by the first TestFile; released by Close and by a new codec.
+    std::unique_ptr<TFileFolderClashes> FFileFolderClashes;
 };
 
 } // namespace trovel

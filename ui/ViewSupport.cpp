@@ -2,7 +2,10 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QPixmap>
+#include <QTreeView>
 #include <QWidget>
 
 namespace trovel {
@@ -93,6 +96,46 @@ QList<QIcon> FolderImages()
         closedIcon.addPixmap(open, QIcon::Selected);
     }
     return {openIcon, closedIcon};
+}
+
+void FitFirstColumn(QTreeView &View, int Minimum)
+{
+    QHeaderView *header = View.header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    QObject::connect(header, &QHeaderView::sectionResized, &View,
+                     [&View, header, Minimum](int Section, int, int NewSize) {
+                         if (Section == 0)
+                             return;
+                         int others = 0;
+                         for (int section = 1; section < header->count(); ++section)
+                             others += header->sectionSize(section);
+                         const int room = View.viewport()->width() - Minimum - (others - NewSize);
+                         if (NewSize > room && room >= header->minimumSectionSize())
+                             header->resizeSection(Section, room);
+                     });
+}
+
+QString ElidedEntryName(const QString &Name, const QFontMetrics &Metrics, int Width)
+{
+    if (Metrics.horizontalAdvance(Name) <= Width)
+        return Name;
+    const qsizetype lastSlash = Name.lastIndexOf(u'/');
+    if (lastSlash >= 0) {
+        const QString tail = QChar(0x2026) + Name.mid(lastSlash);
+        if (Metrics.horizontalAdvance(tail) <= Width) {
+            QString head;
+            for (qsizetype slash = Name.indexOf(u'/'); slash >= 0 && slash < lastSlash;
+                 slash = Name.indexOf(u'/', slash + 1)) {
+                const QString folders = Name.left(slash + 1);
+                if (Metrics.horizontalAdvance(folders + tail) > Width)
+                    break;
+                head = folders;
+            }
+            return head + tail;
+        }
+    }
+    return Metrics.elidedText(Name, Qt::ElideMiddle, Width);
 }
 
 } // namespace trovel
