@@ -77,14 +77,24 @@ void HideSelectionWhenUnfocused(QAbstractItemView *View)
 
 QList<QIcon> FolderImages()
 {
-    const QPixmap open(QStringLiteral(":/art/folder-open.png"));
-    const QPixmap closed(QStringLiteral(":/art/folder-closed.png"));
+    // The pictures at 1x, 2x and 3x, drawn from the same pixel grid: a view
+    // takes the one its screen's pixel ratio asks for instead of a 16-pixel
+    // picture scaled up and blurred.
+    const auto picture = [](const char *Name, int Size) {
+        const QString file =
+            Size == 16 ? QStringLiteral(":/art/%1.png").arg(QLatin1String(Name))
+                       : QStringLiteral(":/art/%1-%2.png").arg(QLatin1String(Name)).arg(Size);
+        return QPixmap(file);
+    };
     QIcon openIcon;
-    openIcon.addPixmap(open, QIcon::Normal);
-    openIcon.addPixmap(open, QIcon::Selected);
     QIcon closedIcon;
-    closedIcon.addPixmap(closed, QIcon::Normal);
-    closedIcon.addPixmap(open, QIcon::Selected);
+    for (const int size : {16, 32, 48}) {
+        const QPixmap open = picture("folder-open", size);
+        openIcon.addPixmap(open, QIcon::Normal);
+        openIcon.addPixmap(open, QIcon::Selected);
+        closedIcon.addPixmap(picture("folder-closed", size), QIcon::Normal);
+        closedIcon.addPixmap(open, QIcon::Selected);
+    }
     return {openIcon, closedIcon};
 }
 
