@@ -209,6 +209,20 @@ std::uint64_t TArcReader::GetExtractedSize(std::int32_t Index) const
     return size;
 }
 
+std::uint64_t TArcReader::GetPackedSize(std::int32_t Index) const
+{
+    const TArcFileEntry &entry = EntryAt(Index);
+    if (entry.StorageMode == smStored)
+        return entry.Size;
+    const std::uint64_t end = std::uint64_t{entry.FirstPart} + entry.PartCount;
+    if (entry.StorageMode != smCompressed || end > FParts.size())
+        return 0;
+    std::uint64_t size = 0;
+    for (std::size_t i = entry.FirstPart; i < end; ++i)
+        size += FParts[i].CompressedSize;
+    return size;
+}
+
 std::optional<TFileIdentity> TArcReader::ArchiveIdentity() const
 {
     if (!FStream)

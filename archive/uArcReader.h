@@ -147,6 +147,10 @@ public:
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
     std::uint64_t GetExtractedSize(std::int32_t Index) const;
+    // The bytes the entry's data takes in the archive: its Size when stored,
+    // the sum of its parts' CompressedSize when compressed, 0 otherwise (and
+    // for a part range outside the part table).
+    std::uint64_t GetPackedSize(std::int32_t Index) const;
     // The part table as loaded; valid until Close or Open.
     std::span<const TArcPart> Parts() const { return {FParts.data(), FParts.size()}; }
     // The open archive file's length now; 0 when none is open.

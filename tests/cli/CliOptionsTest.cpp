@@ -51,6 +51,16 @@ TEST(CliOptions, optionsStandAnywhereAfterTheCommand)
         {"test", "a", "-j=2"},
         {"test", "a", "-j"},
     };
+    const TCliOptions many = ParseCommandLine(
+        {"list", "-il", "a", "--exclude", "x", "--exclude=y", "-q", "p", "--", "-v"});
+    EXPECT_EQ(many.Operands, (std::vector<std::string>{"a", "p", "-v"}));
+    EXPECT_EQ(many.Excludes, (std::vector<std::string>{"x", "y"}));
+    EXPECT_TRUE(many.IgnoreCase && many.Long);
+    EXPECT_EQ(many.Verbosity, TVerbosity::Quiet);
+    const TCliOptions all = ParseCommandLine({"extract-all", "a", "d", "--skip-old-files", "-vi"});
+    EXPECT_TRUE(all.SkipOldFiles && all.IgnoreCase);
+    EXPECT_EQ(all.Verbosity, TVerbosity::Verbose);
+
     for (const auto &args : wrong)
         EXPECT_THROW(ParseCommandLine(args), TUsageError) << args[0] << " " << args.back();
 }
