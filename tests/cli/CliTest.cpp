@@ -239,6 +239,13 @@ TEST_F(TCliTest, jobsChangeNothingButTheSpeed)
     EXPECT_EQ(tested[1], "17\tf1/e17\tDaten von f1/e17 sind beschädigt\n");
     for (const char *jobs : {"2", "4"})
         EXPECT_EQ(run({"test", "-j", jobs, archive}), tested) << jobs;
+
+    // cat writes the entries before the damaged one, then stops there.
+    const auto catted = run({"cat", "-j1", archive, "*"});
+    EXPECT_EQ(catted[0], "1");
+    EXPECT_NE(catted[1].find(std::string(5000 + 997 * 16, 'q')), std::string::npos);
+    for (const char *jobs : {"-j2", "-j4"})
+        EXPECT_EQ(run({"cat", jobs, archive, "*"}), catted) << jobs;
 }
 
 TEST_F(TCliTest, extractToStandardOutput)
