@@ -47,6 +47,9 @@ public:
 
     // Block transfers: raise EReadError / EWriteError on a short count.
     void ReadBuffer(void *Buffer, std::size_t Count);
+    // A block read at Position, leaving the stream's position alone; several
+    // threads may read one stream so at once. Raises EReadError.
+    void ReadBufferAt(std::int64_t Position, void *Buffer, std::size_t Count) const;
     void WriteBuffer(const void *Buffer, std::size_t Count);
 
     // Closes the file and raises EWriteError when the system reports written

@@ -147,12 +147,15 @@ void TFileStream::Close()
     }
 }
 
-std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+namespace {
+
+std::size_t ReadFrom(int Handle, std::int64_t Position, void *Buffer, std::size_t Count)
 {
     auto *target = static_cast<char *>(Buffer);
     std::size_t done = 0;
     while (done < Count) {
-        const ssize_t got = ::pread(FHandle, target + done, Count - done, FPosition);
+        const ssize_t got = ::pread(Handle, target + done, Count - done,
+                                    Position + static_cast<std::int64_t>(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
@@ -161,9 +164,23 @@ std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
             break;
         }
         done += static_cast<std::size_t>(got);
-        FPosition += got;
     }
     return done;
+}
+
+} // namespace
+
+std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+{
+    const std::size_t done = ReadFrom(FHandle, FPosition, Buffer, Count);
+    FPosition += static_cast<std::int64_t>(done);
+    return done;
+}
+
+void TFileStream::ReadBufferAt(std::int64_t Position, void *Buffer, std::size_t Count) const
+{
+    if (ReadFrom(FHandle, Position, Buffer, Count) != Count)
+        throw EReadError();
 }
 
 std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)

@@ -4,6 +4,7 @@
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
 #include "FileFolderClashes.h"
+#include "InflateAhead.h"
 #include "NameClashes.h"
 
 #include <bit>
@@ -188,6 +189,8 @@ bool TArcReader::NamesAreUtf8() const
 
 void TArcReader::Close()
 {
+    // The workers read the archive: they stop before it closes.
+    FAhead.reset();
     if (!FStream)
         return;
     FStream.reset();

@@ -70,6 +70,8 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TInflateAhead;
+struct TInflatedEntry;
 class TFileFolderClashes;
 class TNameClashes;
 
@@ -154,6 +156,21 @@ public:
     // The open archive file's length now; 0 when none is open.
     std::int64_t ArchiveSize() const { return FStream ? FStream->Size() : 0; }
 
+    // The threads that inflate compressed entries during ExtractAll and the
+    // runs begun by ReadAhead: 1, the default, is the calling thread alone;
+    // with more, workers inflate upcoming entries into memory while the
+    // calling thread writes them in order, so files, errors and the handler's
+    // calls stay exactly those of one thread.
+    unsigned Jobs() const { return FJobs; }
+    void SetJobs(unsigned Jobs) { FJobs = Jobs < 1 ? 1 : Jobs; }
+    // Begins a run of TestFile or ExtractTo calls for the entries Indices
+    // names, in that order, whose compressed entries are inflated ahead on
+    // Jobs threads. The run ends with EndReadAhead, ExtractAll, Close or the
+    // next ReadAhead; calls out of that order are served, only no longer
+    // ahead.
+    void ReadAhead(std::span<const std::int32_t> Indices);
+    void EndReadAhead();
+
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }
 
@@ -177,11 +194,23 @@ private:
     // The open archive's file, which no output may replace or truncate.
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
+    // Hands the entry's data to Output, from the run's inflating ahead when
+    // it has the entry.
     void ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers);
+    // The same, always on the calling thread. It reads only what stays fixed
+    // while the archive is open, so workers run it side by side.
+    void ReadEntryData(std::int32_t Index, const TArcDataSink &Output,
+                       TExtractBuffers &Buffers) const;
     void CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
-                    TExtractBuffers &Buffers);
-    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, const TArcDataSink &Output,
-                      TExtractBuffers &Buffers);
+                    TExtractBuffers &Buffers) const;
+    void InflateParts(const TArcFileEntry &Entry, const TArcDataSink &Output,
+                      TExtractBuffers &Buffers) const;
+    // What ReadEntryData hands on, put into Entry (at most Claim bytes): the
+    // workers' way, which inflates parts whole where it can.
+    void InflateInto(std::int32_t Index, std::uint64_t Claim, TInflatedEntry &Entry,
+                     TExtractBuffers &Buffers) const;
+    std::unique_ptr<TInflateAhead>
+    MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::size_t)> IndexAt);
 
     std::string FFileName;
     std::optional<TFileStream> FStream;
@@ -197,6 +226,9 @@ private:
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;
+    unsigned FJobs = 1;
+    // The run inflating ahead, if one is going on.
+    std::unique_ptr<TInflateAhead> FAhead;
     // Worked out by the first TestFile; released by Close and by a new codec.
     std::unique_ptr<TFileFolderClashes> FFileFolderClashes;
 };

@@ -15,6 +15,8 @@ int TCatCommand::Run()
 {
     Open();
     CheckSharedData(FChosen);
+    UseJobs();
+    FReader.ReadAhead(FChosen);
     TCliStream &out = FStreams.Out;
     for (const std::int32_t index : FChosen) {
         FInHand.Hold(Shown(NameOf(index), FStreams.Err));

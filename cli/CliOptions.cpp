@@ -52,6 +52,9 @@ const char *const UsageText =
     "                      tested or written\n"
     "  -q, --quiet         print nothing but errors: no progress line, no\n"
     "                      summary\n"
+    "  -j, --jobs N        test, extract-all, cat: inflate on N threads (default:\n"
+    "                      one per online CPU; 1 reads on one thread). Files are\n"
+    "                      still written one by one, in entry order.\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
 
@@ -101,7 +104,7 @@ struct TOptionForm
     throw TUsageError{std::move(Message)};
 }
 
-const std::array<TOptionForm, 9> OptionForms = {{
+const std::array<TOptionForm, 10> OptionForms = {{
     {"--codepage", 0, true, ArchiveCommands,
      [](TCliOptions &Options, const std::string &Value) {
          Options.Codec = TNameCodec::FromName(Value);
@@ -124,6 +127,17 @@ const std::array<TOptionForm, 9> OptionForms = {{
      [](TCliOptions &Options, const std::string &) { Options.Verbosity = TVerbosity::Verbose; }},
     {"--quiet", 'q', false, ArchiveCommands,
      [](TCliOptions &Options, const std::string &) { Options.Verbosity = TVerbosity::Quiet; }},
+    {"--jobs", 'j', true,
+     Bit(TCliCommand::Test) | Bit(TCliCommand::ExtractAll) | Bit(TCliCommand::Cat),
+     [](TCliOptions &Options, const std::string &Value) {
+         // 1 to 1024 threads, digits only.
+         unsigned jobs = 0;
+         const auto [end, error] = std::from_chars(Value.data(), Value.data() + Value.size(), jobs);
+         if (Value.empty() || end != Value.data() + Value.size() || error != std::errc() ||
+             jobs < 1 || jobs > 1024)
+             Wrong("invalid number of jobs '" + Value + "': 1 to 1024");
+         Options.Jobs = jobs;
+     }},
     {"--help", 'h', false, 0, nullptr},
 }};
 

@@ -49,6 +49,8 @@ struct TCliOptions
     bool SkipOldFiles = false;
     bool Long = false;
     TVerbosity Verbosity = TVerbosity::Normal;
+    // -j, --jobs: the threads that inflate; none leaves it to the CPUs online.
+    std::optional<unsigned> Jobs;
 };
 
 // The command line fits no command; Message says what is wrong with it, in

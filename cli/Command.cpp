@@ -11,6 +11,8 @@
 #include "TerminalText.h"
 #include "TestCommand.h"
 
+#include <unistd.h>
+
 namespace trovel {
 
 namespace {
@@ -92,6 +94,12 @@ void TArchiveCommand::CheckSharedData(std::span<const std::int32_t> Indices) con
     } catch (const ESharedDataError &e) {
         throw TFileFailure{FOptions.Operands[0], e};
     }
+}
+
+void TArchiveCommand::UseJobs()
+{
+    long jobs = FOptions.Jobs ? *FOptions.Jobs : ::sysconf(_SC_NPROCESSORS_ONLN);
+    FReader.SetJobs(jobs > 0 ? static_cast<unsigned>(jobs) : 1);
 }
 
 std::string TArchiveCommand::NameOf(std::int32_t Index) const

@@ -78,6 +78,10 @@ protected:
     // that share data can make a small archive read for hours. A refusal
     // concerns the archive.
     void CheckSharedData(std::span<const std::int32_t> Indices) const;
+    // The threads that inflate: -j, or one for each CPU online. Workers
+    // inflate upcoming entries; the command still reads or writes them one by
+    // one, in order, as with one thread.
+    void UseJobs();
     // The name as trovel-cli prints it, and matches patterns against.
     std::string NameOf(std::int32_t Index) const;
     // "trovel-cli: <entry name>: <message>", so that a log shows which entry

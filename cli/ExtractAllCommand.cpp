@@ -51,6 +51,7 @@ int TExtractAllCommand::Run()
     if (!FOptions.NoSpaceCheck)
         TRunCheck(FReader).CheckRoom(FChosen, folder);
     CheckSharedData(FChosen);
+    UseJobs();
 
     const TCliStream &out = FStreams.Out;
     const bool escapeMessages = FStreams.Err.IsTerminal();

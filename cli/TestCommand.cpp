@@ -19,6 +19,8 @@ int TTestCommand::Run()
 {
     Open();
     CheckSharedData(FChosen);
+    UseJobs();
+    FReader.ReadAhead(FChosen);
     const TCliStream &out = FStreams.Out;
     const bool escapeMessages = FStreams.Err.IsTerminal();
     const auto count = static_cast<std::int32_t>(FChosen.size());

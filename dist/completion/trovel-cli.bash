@@ -20,7 +20,7 @@ _trovel_cli()
             COMPREPLY=($(compgen -W "$codepages" -- "$cur"))
             return
             ;;
-        --exclude)
+        --exclude | -j | --jobs)
             return
             ;;
     esac
@@ -32,9 +32,9 @@ _trovel_cli()
     local options="--codepage -q --quiet"
     case $command in
         list) options+=" --exclude -i --ignore-case -l --long" ;;
-        test) options+=" --exclude -i --ignore-case -v --verbose" ;;
-        extract-all) options+=" --exclude -i --ignore-case -v --verbose --skip-old-files --no-space-check" ;;
-        cat) options+=" --exclude -i --ignore-case" ;;
+        test) options+=" --exclude -i --ignore-case -v --verbose -j --jobs" ;;
+        extract-all) options+=" --exclude -i --ignore-case -v --verbose --skip-old-files --no-space-check -j --jobs" ;;
+        cat) options+=" --exclude -i --ignore-case -j --jobs" ;;
         extract) ;;
         *) return ;;
     esac
@@ -44,7 +44,7 @@ _trovel_cli()
     for ((i = 2; i < cword; i++)); do
         if [[ -z $ended && ${words[i]} == -- ]]; then
             ended=1
-        elif [[ -z $ended && ${words[i]} == @(--codepage|--exclude) ]]; then
+        elif [[ -z $ended && ${words[i]} == @(--codepage|--exclude|-j|--jobs) ]]; then
             ((i++))
         elif [[ -n $ended || ${words[i]} != -?* || ${words[i]} =~ ^-[0-9]+$ ]]; then
             ((operand++))

@@ -202,6 +202,52 @@ TEST_F(TCliTest, exitStatusTellsTheOutcome)
     EXPECT_EQ(Run({"cat", archive, "a"}).Out, "a");
 }
 
+TEST_F(TCliTest, jobsChangeNothingButTheSpeed)
+{
+    // Thirty entries, a damaged one in the middle: every count of threads
+    // reports the same entries, writes the same files and ends the same way.
+    TArchiveBuilder b;
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "f" + std::to_string(i % 4) + "/e" + std::to_string(i);
+        const std::string data(5000 + 997 * i, static_cast<char>('a' + i % 26));
+        if (i == 17)
+            b.AddCompressedRaw(name, {{"not zlib at all", 9000}}, 0);
+        else if (i % 2 == 0)
+            b.AddCompressed(name, {data, data.substr(0, 300)});
+        else
+            b.AddStored(name, data);
+    }
+    const std::string archive = Write(b);
+    const fs::path out = FDir / "out";
+    const auto run = [&](const std::vector<std::string> &Args) {
+        const TOutcome o = Run(Args);
+        std::string files;
+        for (const std::string &item : TreeOf(out))
+            files += item + (item.ends_with('/') ? "" : "=" + ReadFile(out / item)) + "\n";
+        fs::remove_all(out);
+        return std::vector<std::string>{std::to_string(o.ExitCode), o.Out, o.Err, files};
+    };
+    const auto one = run({"extract-all", "-j", "1", archive, out.string()});
+    EXPECT_EQ(one[0], "1");
+    EXPECT_NE(one[3].find("f0/e16="), std::string::npos);
+    EXPECT_EQ(one[3].find("f2/e18="), std::string::npos);
+    for (const char *jobs : {"2", "4"})
+        EXPECT_EQ(run({"extract-all", "--jobs", jobs, archive, out.string()}), one) << jobs;
+    EXPECT_EQ(run({"extract-all", archive, out.string()}), one);
+
+    const auto tested = run({"test", archive, "--jobs=1"});
+    EXPECT_EQ(tested[1], "17\tf1/e17\tDaten von f1/e17 sind beschädigt\n");
+    for (const char *jobs : {"2", "4"})
+        EXPECT_EQ(run({"test", "-j", jobs, archive}), tested) << jobs;
+
+    // cat writes the entries before the damaged one, then stops there.
+    const auto catted = run({"cat", "-j1", archive, "*"});
+    EXPECT_EQ(catted[0], "1");
+    EXPECT_NE(catted[1].find(std::string(5000 + 997 * 16, 'q')), std::string::npos);
+    for (const char *jobs : {"-j2", "-j4"})
+        EXPECT_EQ(run({"cat", jobs, archive, "*"}), catted) << jobs;
+}
+
 TEST_F(TCliTest, extractToStandardOutput)
 {
     const std::string data(1 << 20, 'd'); // far more than a pipe holds
