@@ -196,30 +196,26 @@ bool TArcReader::HasFileToWrite(const std::string &Name) const
 
 std::uint64_t TArcReader::GetExtractedSize(std::int32_t Index) const
 {
-    const TArcFileEntry &entry = EntryAt(Index);
-    if (entry.StorageMode == smStored)
-        return entry.Size;
-    // A part range outside the table fails before anything is written.
-    const std::uint64_t end = std::uint64_t{entry.FirstPart} + entry.PartCount;
-    if (entry.StorageMode != smCompressed || end > FParts.size())
-        return 0;
-    std::uint64_t size = 0;
-    for (std::size_t i = entry.FirstPart; i < end; ++i)
-        size += FParts[i].UncompressedSize;
-    return size;
+    return SumOfParts(EntryAt(Index), &TArcPart::UncompressedSize);
 }
 
 std::uint64_t TArcReader::GetPackedSize(std::int32_t Index) const
 {
-    const TArcFileEntry &entry = EntryAt(Index);
-    if (entry.StorageMode == smStored)
-        return entry.Size;
-    const std::uint64_t end = std::uint64_t{entry.FirstPart} + entry.PartCount;
-    if (entry.StorageMode != smCompressed || end > FParts.size())
+    return SumOfParts(EntryAt(Index), &TArcPart::CompressedSize);
+}
+
+std::uint64_t TArcReader::SumOfParts(const TArcFileEntry &Entry,
+                                     std::uint32_t TArcPart::*Field) const
+{
+    if (Entry.StorageMode == smStored)
+        return Entry.Size;
+    // A part range outside the table fails before anything is written.
+    const std::uint64_t end = std::uint64_t{Entry.FirstPart} + Entry.PartCount;
+    if (Entry.StorageMode != smCompressed || end > FParts.size())
         return 0;
     std::uint64_t size = 0;
-    for (std::size_t i = entry.FirstPart; i < end; ++i)
-        size += FParts[i].CompressedSize;
+    for (std::size_t i = Entry.FirstPart; i < end; ++i)
+        size += FParts[i].*Field;
     return size;
 }
 

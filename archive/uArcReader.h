@@ -192,6 +192,9 @@ private:
     // stored name.
     bool ClashesWithEarlier(std::int32_t Index, const std::string &Path);
     // The open archive's file, which no output may replace or truncate.
+    // Stored entries: their Size; compressed ones: Field summed over their
+    // parts; 0 otherwise.
+    std::uint64_t SumOfParts(const TArcFileEntry &Entry, std::uint32_t TArcPart::*Field) const;
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
     // Hands the entry's data to Output, from the run's inflating ahead when
