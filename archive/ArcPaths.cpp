@@ -1,8 +1,10 @@
 #include "ArcPaths.h"
 
+#include "ArcErrors.h"
 #include "FileLayer.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace trovel {
 
@@ -32,6 +34,21 @@ std::string ExtractFilePath(const std::string &Path)
     while (end > 0 && !IsPathDelim(Path[end - 1]))
         --end;
     return Path.substr(0, end);
+}
+
+void CheckNameCanBeMade(std::string_view Relative, bool HasFile, const std::string &Shown)
+{
+    std::size_t start = 0;
+    while (start <= Relative.size()) {
+        std::size_t end = Relative.find(PathDelim, start);
+        if (end == std::string_view::npos)
+            end = Relative.size();
+        if (NameLength(Relative.substr(start, end - start)) > MaxNameLength)
+            throw WithSystemReason(EFCreateError(Shown), ENAMETOOLONG);
+        if (HasFile && end == Relative.size() && Relative.substr(start) == ".")
+            throw WithSystemReason(EFCreateError(Shown), EISDIR);
+        start = end + 1;
+    }
 }
 
 bool ForceDirectories(std::string Path)
@@ -67,17 +84,38 @@ bool ForceDirectories(std::string Path)
     return true;
 }
 
-const TFolder *TTargetFolder::MakeFolder(const std::string &Relative)
+namespace {
+
+[[noreturn]] void Refuse(const std::string &Shown, std::string Reason)
+{
+    EFCreateError refused(Shown);
+    refused.SetReason(std::move(Reason));
+    throw refused;
+}
+
+} // namespace
+
+const TFolder &TTargetFolder::MakeFolder(const std::string &Relative, const std::string &Shown)
 {
     if (!FRoot) {
         ForceDirectories(FPath);
-        FRoot = TFolder::Open(FPath);
-        if (!FRoot)
-            return nullptr;
+        TFolderOpening root = TFolder::Open(FPath);
+        if (!root.Folder)
+            Refuse(Shown, std::move(root.Reason));
+        FRoot = std::move(root.Folder);
     }
     if (FLast && Relative == FLastRelative)
-        return &*FLast;
+        return *FLast;
     FLast.reset();
+    if (Relative.empty())
+        return *FRoot;
+    // Folders that stand already, without a link anywhere, are opened in one
+    // step; only the others are walked level by level.
+    if (std::optional<TFolder> plain = FRoot->OpenPlainPath(Relative)) {
+        FLastRelative = Relative;
+        FLast = std::move(plain);
+        return *FLast;
+    }
 
     std::optional<TFolder> level;
     const TFolder *parent = &*FRoot;
@@ -94,33 +132,39 @@ const TFolder *TTargetFolder::MakeFolder(const std::string &Relative)
         if (!key.empty())
             key += PathDelim;
         key += name;
-        std::optional<TFolder> next = OpenLevel(*parent, name, key);
-        if (!next)
-            return nullptr;
-        level = std::move(next);
+        level = OpenLevel(*parent, name, key, Shown);
         parent = &*level;
     }
     if (!level)
-        return &*FRoot;
+        return *FRoot;
     FLastRelative = Relative;
     FLast = std::move(level);
-    return &*FLast;
+    return *FLast;
 }
 
-std::optional<TFolder> TTargetFolder::OpenLevel(const TFolder &Parent, const std::string &Name,
-                                                const std::string &Key)
+TFolder TTargetFolder::OpenLevel(const TFolder &Parent, const std::string &Name,
+                                 const std::string &Key, const std::string &Shown)
 {
     const bool made = FMade.contains(Key);
-    if (std::optional<TFolder> folder = Parent.OpenChild(Name, !made))
-        return folder;
-    if (made)
-        return std::nullopt;
-    // Missing, or not a folder: creating it tells which.
-    if (Parent.CreateChild(Name)) {
-        FMade.insert(Key);
-        return Parent.OpenChild(Name, false);
+    const TLinkRule links = made ? TLinkRule::Refuse : TLinkRule::FollowOwn;
+    TFolderOpening opening = Parent.OpenChild(Name, links);
+    if (opening.Missing) {
+        std::string refusal = Parent.CreateChild(Name);
+        if (refusal.empty()) {
+            FMade.insert(Key);
+            opening = Parent.OpenChild(Name, TLinkRule::Refuse);
+        } else {
+            opening = Parent.OpenChild(Name, links); // made by someone else meanwhile
+            if (opening.Missing)
+                opening.Reason = std::move(refusal);
+        }
     }
-    return Parent.OpenChild(Name, true); // made by someone else meanwhile
+    if (opening.Folder)
+        return std::move(*opening.Folder);
+    if (opening.RefusedLink)
+        Refuse(Shown, FMade.contains(Key) ? "a link in place of a folder this extraction made"
+                                          : "a link that belongs to another user");
+    Refuse(Shown, std::move(opening.Reason));
 }
 
 } // namespace trovel

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The few file-system operations the archive engine needs. Each platform
 // provides them in a file of its own (FileLayerPosix.cpp, FileLayerWin.cpp).
@@ -48,6 +49,9 @@ public:
 
     // Block transfers: raise EReadError / EWriteError on a short count.
     void ReadBuffer(void *Buffer, std::size_t Count);
+    // A block read at Position, leaving the stream's position alone; several
+    // threads may read one stream so at once. Raises EReadError.
+    void ReadBufferAt(std::int64_t Position, void *Buffer, std::size_t Count) const;
     void WriteBuffer(const void *Buffer, std::size_t Count);
 
     // Closes the file and raises EWriteError when the system reports written
@@ -63,6 +67,7 @@ public:
 
 private:
     friend class TFolder;
+    friend class TUnfinishedFile;
     TFileStream(int Handle, bool Sequential) : FHandle(Handle), FSequential(Sequential) {}
     void Release() noexcept;
 
@@ -71,14 +76,29 @@ private:
     bool FSequential = false; // written with plain writes: a pipe, terminal or device
 };
 
+struct TFolderOpening;
+
+// Which links in place of a folder are followed.
+enum class TLinkRule
+{
+    Refuse,
+    // A link that belongs to the user who runs the program: one he made
+    // himself, such as a folder moved to another disk. Anyone else's link in
+    // a shared folder is refused, as the kernel refuses to follow such links
+    // in sticky folders.
+    FollowOwn
+};
+
+class TUnfinishedFile;
+
 // An open folder. Files and folders are made inside it by name, so a path is
 // resolved only once and a folder cannot be swapped for a link between the
 // moment it is opened and the moment something is made in it.
 class TFolder final
 {
 public:
-    // The folder a path leads to, links followed; none when it is no folder.
-    static std::optional<TFolder> Open(const std::string &Path);
+    // The folder a path leads to, links followed.
+    static TFolderOpening Open(const std::string &Path);
 
     TFolder(TFolder &&Other) noexcept;
     TFolder &operator=(TFolder &&Other) noexcept;
@@ -86,24 +106,80 @@ public:
     TFolder &operator=(const TFolder &) = delete;
     ~TFolder();
 
-    // The folder Name inside this one; a link in its place is followed only
-    // when FollowLink is set. None when there is no such folder.
-    std::optional<TFolder> OpenChild(const std::string &Name, bool FollowLink) const;
-    // Creates the folder Name inside this one. Reports success.
-    bool CreateChild(const std::string &Name) const;
-    // A new empty file Name inside this folder, for writing. Whatever stands
-    // in its place (a file, a link, a FIFO, a device) is removed first and
-    // never written through: a link's target and a hard link's other names
-    // keep their contents. A folder in its place, or the file Keep (the open
-    // archive), is never removed; none is returned then, and when the file
-    // cannot be made.
-    std::optional<TFileStream> ReplaceFile(const std::string &Name,
-                                           const std::optional<TFileIdentity> &Keep) const;
+    // The folder Name inside this one. A link in its place is judged and
+    // followed in one step: the link that was judged is the one followed,
+    // whatever replaces it meanwhile.
+    TFolderOpening OpenChild(const std::string &Name, TLinkRule Links) const;
+    // The folder Relative (levels below this one, native separators) in one
+    // step, when every level of it is a folder and none is a link; none
+    // otherwise, and where the system cannot make sure of that.
+    std::optional<TFolder> OpenPlainPath(const std::string &Relative) const;
+    // Creates the folder Name inside this one. Empty when it was made,
+    // otherwise the system's reason why not.
+    std::string CreateChild(const std::string &Name) const;
+    // A new file that is to take the name Name inside this folder once it is
+    // whole; until then the name keeps what stands there. Raises
+    // EFCreateError naming Shown. The folder must stay open as long as the
+    // file is not committed.
+    TUnfinishedFile CreateUnfinished(const std::string &Name, const std::string &Shown) const;
 
 private:
     explicit TFolder(int Handle) : FHandle(Handle) {}
 
     int FHandle = -1;
+};
+
+// A folder inside another one, or why there is none.
+struct TFolderOpening
+{
+    std::optional<TFolder> Folder;
+    // Nothing stands at the name: the folder may be made there.
+    bool Missing = false;
+    // A link stands at the name and was not followed: it belongs to another
+    // user, or links were not to be followed at all.
+    bool RefusedLink = false;
+    // The system's reason when there is no folder and no refused link.
+    std::string Reason;
+};
+
+// A file being written for a name in a folder: unnamed where the file system
+// offers that, otherwise under a name of its own in the same folder that marks
+// it as unfinished (".NAME.trovel-unfinished-XXXXXX"). Dropped without
+// Commit, it leaves nothing behind; only a killed process can leave a marked
+// file.
+class TUnfinishedFile final
+{
+public:
+    TUnfinishedFile(TUnfinishedFile &&Other) noexcept;
+    TUnfinishedFile &operator=(TUnfinishedFile &&) = delete;
+    TUnfinishedFile(const TUnfinishedFile &) = delete;
+    TUnfinishedFile &operator=(const TUnfinishedFile &) = delete;
+    ~TUnfinishedFile();
+
+    TFileStream &Stream() { return FStream; }
+
+    // Closes the file and puts it onto its name in one step. Whatever stood
+    // there (a file, a link, a FIFO) is replaced, never written through: a
+    // link's target and a hard link's other names keep their contents.
+    // Raises EWriteError when closing reports written data as lost, and
+    // EFCreateError naming Shown when the name cannot take the file: a folder
+    // stands there, or the file Keep (the open archive). The name then keeps
+    // what stood there.
+    void Commit(const std::optional<TFileIdentity> &Keep);
+
+private:
+    friend class TFolder;
+    TUnfinishedFile(int Folder, TFileStream Stream, std::string Name, std::string Shown,
+                    std::string TemporaryName);
+    void LinkAside();
+    void Rename(const std::optional<TFileIdentity> &Keep);
+
+    int FFolder = -1; // not owned
+    TFileStream FStream;
+    std::string FName;
+    std::string FShown;
+    // The marked name the file has meanwhile; empty while it has none.
+    std::string FTemporaryName;
 };
 
 bool DirectoryExists(const std::string &Path);
@@ -167,11 +243,29 @@ inline constexpr bool IsPathDelim(char Character)
 // The longest path, in bytes, that the system resolves; longer output paths
 // are refused, so that every file made can be reached by its path.
 extern const std::size_t MaxPathLength;
+// The longest name of one file or folder, in the units NameLength counts.
+extern const std::size_t MaxNameLength;
+// The length of a name as the system limits it: in bytes on POSIX, in UTF-16
+// code units on Windows.
+#ifdef _WIN32
+std::size_t NameLength(std::string_view Name);
+#else
+inline std::size_t NameLength(std::string_view Name)
+{
+    return Name.size();
+}
+#endif
 
-// The call that closes an output file in TFileStream::Close. A test puts a
+// The call that closes an output file in TFileStream::Close and
+// TUnfinishedFile::Commit. A test puts a
 // failing one in its place to play a file system that reports a lost write
 // only at close. Returns the call it replaces.
 using TCloseCall = int (*)(int Handle);
 TCloseCall ReplaceCloseCall(TCloseCall Call);
+
+// Whether TFolder::CreateUnfinished may make unnamed files where the file
+// system offers them. A test turns it off to take the way of file systems
+// that offer none. Returns the previous setting.
+bool AllowUnnamedFiles(bool Allow);
 
 } // namespace trovel

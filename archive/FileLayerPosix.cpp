@@ -2,20 +2,25 @@
 
 #include "ArcErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <random>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
 
 namespace trovel {
 
 const std::size_t MaxPathLength = PATH_MAX - 1;
+const std::size_t MaxNameLength = NAME_MAX;
 
 namespace {
 
@@ -27,11 +32,8 @@ constexpr int FolderAccess = O_PATH;
 constexpr int FolderAccess = O_RDONLY;
 #endif
 
-// How often a name that reappears after its removal is removed again before
-// ReplaceFile gives up.
-constexpr int ReplaceAttempts = 16;
-
 TCloseCall CloseCall = ::close;
+bool UnnamedFilesAllowed = true;
 
 template <typename TCall>
 int RetryInterrupted(TCall Call)
@@ -145,12 +147,15 @@ void TFileStream::Close()
     }
 }
 
-std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+namespace {
+
+std::size_t ReadFrom(int Handle, std::int64_t Position, void *Buffer, std::size_t Count)
 {
     auto *target = static_cast<char *>(Buffer);
     std::size_t done = 0;
     while (done < Count) {
-        const ssize_t got = ::pread(FHandle, target + done, Count - done, FPosition);
+        const ssize_t got = ::pread(Handle, target + done, Count - done,
+                                    Position + static_cast<std::int64_t>(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
@@ -159,9 +164,23 @@ std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
             break;
         }
         done += static_cast<std::size_t>(got);
-        FPosition += got;
     }
     return done;
+}
+
+} // namespace
+
+std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+{
+    const std::size_t done = ReadFrom(FHandle, FPosition, Buffer, Count);
+    FPosition += static_cast<std::int64_t>(done);
+    return done;
+}
+
+void TFileStream::ReadBufferAt(std::int64_t Position, void *Buffer, std::size_t Count) const
+{
+    if (ReadFrom(FHandle, Position, Buffer, Count) != Count)
+        throw EReadError();
 }
 
 std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
@@ -220,13 +239,16 @@ TFileIdentity TFileStream::Identity() const
     return IdentityOf(info);
 }
 
-std::optional<TFolder> TFolder::Open(const std::string &Path)
+TFolderOpening TFolder::Open(const std::string &Path)
 {
+    TFolderOpening opening;
     const int handle = RetryInterrupted(
         [&] { return ::open(Path.c_str(), FolderAccess | O_DIRECTORY | O_CLOEXEC); });
-    if (handle < 0)
-        return std::nullopt;
-    return TFolder(handle);
+    if (handle >= 0)
+        opening.Folder = TFolder(handle);
+    else
+        opening.Reason = SystemReason(errno);
+    return opening;
 }
 
 TFolder::TFolder(TFolder &&Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
@@ -247,45 +269,251 @@ TFolder::~TFolder()
         ::close(FHandle);
 }
 
-std::optional<TFolder> TFolder::OpenChild(const std::string &Name, bool FollowLink) const
+TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) const
 {
-    const int flags = FolderAccess | O_DIRECTORY | O_CLOEXEC | (FollowLink ? 0 : O_NOFOLLOW);
-    const int handle = RetryInterrupted([&] { return ::openat(FHandle, Name.c_str(), flags); });
-    if (handle < 0)
-        return std::nullopt;
-    return TFolder(handle);
-}
-
-bool TFolder::CreateChild(const std::string &Name) const
-{
-    return ::mkdirat(FHandle, Name.c_str(), 0777) == 0;
-}
-
-std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
-                                                const std::optional<TFileIdentity> &Keep) const
-{
-    // O_EXCL makes the file new, never one that a link leads to; whatever
-    // took the name is removed and the creation tried again.
-    constexpr int Flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
-    for (int attempt = 0; attempt < ReplaceAttempts; ++attempt) {
-        const int handle =
-            RetryInterrupted([&] { return ::openat(FHandle, Name.c_str(), Flags, 0666); });
-        if (handle >= 0)
-            return TFileStream(handle, false);
-        if (errno != EEXIST)
-            return std::nullopt;
-        struct stat info = {};
-        if (::fstatat(FHandle, Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT)
-                continue;
-            return std::nullopt;
-        }
-        if (S_ISDIR(info.st_mode) || IsKept(info, Keep))
-            return std::nullopt;
-        if (::unlinkat(FHandle, Name.c_str(), 0) != 0 && errno != ENOENT)
-            return std::nullopt;
+    TFolderOpening opening;
+    constexpr int Flags = FolderAccess | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    const int handle = RetryInterrupted([&] { return ::openat(FHandle, Name.c_str(), Flags); });
+    if (handle >= 0) {
+        opening.Folder = TFolder(handle);
+        return opening;
     }
+    const int error = errno;
+    if (error == ENOENT)
+        opening.Missing = true;
+    // A link in the folder's place fails with one of these; so does a file.
+    if (error != ENOTDIR && error != ELOOP) {
+        opening.Reason = SystemReason(error);
+        return opening;
+    }
+    // The link itself, held open: its owner and its text come from this
+    // handle, and its text is resolved from the same parent, so no link put
+    // in its place meanwhile is ever followed.
+    const int link = RetryInterrupted(
+        [&] { return ::openat(FHandle, Name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC); });
+    if (link < 0) {
+        opening.Missing = errno == ENOENT;
+        opening.Reason = SystemReason(errno);
+        return opening;
+    }
+    const TFolder linkHandle(link); // closes it
+    struct stat info = {};
+    if (::fstat(link, &info) != 0) {
+        opening.Reason = SystemReason(errno);
+        return opening;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+        opening.Reason = SystemReason(ENOTDIR);
+        return opening;
+    }
+    if (Links == TLinkRule::Refuse || info.st_uid != ::geteuid()) {
+        opening.RefusedLink = true;
+        return opening;
+    }
+    std::string text(static_cast<std::size_t>(PATH_MAX), '\0');
+    const ssize_t length = ::readlinkat(link, "", text.data(), text.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= text.size()) {
+        opening.Reason = SystemReason(length < 0 ? errno : ENAMETOOLONG);
+        return opening;
+    }
+    text.resize(static_cast<std::size_t>(length));
+    const int target = RetryInterrupted(
+        [&] { return ::openat(FHandle, text.c_str(), FolderAccess | O_DIRECTORY | O_CLOEXEC); });
+    if (target < 0) {
+        opening.Reason = SystemReason(errno);
+        return opening;
+    }
+    opening.Folder = TFolder(target);
+    return opening;
+}
+
+std::optional<TFolder> TFolder::OpenPlainPath(const std::string &Relative) const
+{
+#ifdef SYS_openat2
+    static bool available = true;
+    if (!available)
+        return std::nullopt;
+    open_how how = {};
+    how.flags = FolderAccess | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+    const int handle = RetryInterrupted([&] {
+        return static_cast<int>(
+            ::syscall(SYS_openat2, FHandle, Relative.c_str(), &how, sizeof how));
+    });
+    if (handle >= 0)
+        return TFolder(handle);
+    if (errno == ENOSYS)
+        available = false;
+#else
+    (void)Relative;
+#endif
     return std::nullopt;
+}
+
+std::string TFolder::CreateChild(const std::string &Name) const
+{
+    if (::mkdirat(FHandle, Name.c_str(), 0777) == 0)
+        return {};
+    return SystemReason(errno);
+}
+
+namespace {
+
+constexpr char UnfinishedMark[] = ".trovel-unfinished-";
+constexpr std::size_t UnfinishedSuffixLength = 6;
+// How many marked names are tried before the folder is taken as full of them.
+constexpr int UnfinishedAttempts = 100;
+
+// ".NAME.trovel-unfinished-XXXXXX", cut so that it fits the name limit; the
+// random part only keeps runs apart, O_EXCL keeps them from sharing a file.
+std::string UnfinishedName(const std::string &Name)
+{
+    static constexpr char Letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::minstd_rand random(static_cast<std::uint_fast32_t>(
+        std::random_device()() ^ static_cast<unsigned>(::getpid())));
+    const std::size_t room =
+        MaxNameLength - 1 - (sizeof UnfinishedMark - 1) - UnfinishedSuffixLength;
+    std::string name(1, '.');
+    name.append(Name, 0, std::min(Name.size(), room));
+    name += UnfinishedMark;
+    for (std::size_t i = 0; i < UnfinishedSuffixLength; ++i)
+        name += Letters[random() % (sizeof Letters - 1)];
+    return name;
+}
+
+// An unnamed file gets its name through its entry in /proc/self/fd, which
+// needs no privilege (linkat with AT_EMPTY_PATH would).
+bool CanNameUnnamedFiles()
+{
+    static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+    return available;
+}
+
+// Gives the unnamed file behind Handle the name Name in Folder; fails with
+// EEXIST when the name is taken. Naming a file by its handle alone takes a
+// privilege on older kernels; without it, the file's entry in /proc/self/fd
+// names it, which costs a longer lookup.
+int LinkUnnamed(int Handle, int Folder, const char *Name)
+{
+    static bool byHandle = true;
+    if (byHandle) {
+        if (::linkat(Handle, "", Folder, Name, AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT && errno != EPERM)
+            return -1;
+        byHandle = false;
+    }
+    const std::string source = "/proc/self/fd/" + std::to_string(Handle);
+    return ::linkat(AT_FDCWD, source.c_str(), Folder, Name, AT_SYMLINK_FOLLOW);
+}
+
+} // namespace
+
+TUnfinishedFile TFolder::CreateUnfinished(const std::string &Name, const std::string &Shown) const
+{
+#ifdef O_TMPFILE
+    if (UnnamedFilesAllowed && CanNameUnnamedFiles()) {
+        const int handle = RetryInterrupted(
+            [&] { return ::openat(FHandle, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); });
+        if (handle >= 0)
+            return TUnfinishedFile(FHandle, TFileStream(handle, false), Name, Shown, {});
+        // A file system without unnamed files, or a kernel that does not know
+        // them, says so with one of these; anything else is a real refusal.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            throw WithSystemReason(EFCreateError(Shown), errno);
+    }
+#endif
+    for (int attempt = 0; attempt < UnfinishedAttempts; ++attempt) {
+        std::string temporary = UnfinishedName(Name);
+        constexpr int Flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+        const int handle =
+            RetryInterrupted([&] { return ::openat(FHandle, temporary.c_str(), Flags, 0666); });
+        if (handle >= 0)
+            return TUnfinishedFile(FHandle, TFileStream(handle, false), Name, Shown,
+                                   std::move(temporary));
+        if (errno != EEXIST)
+            throw WithSystemReason(EFCreateError(Shown), errno);
+    }
+    throw WithSystemReason(EFCreateError(Shown), EEXIST);
+}
+
+TUnfinishedFile::TUnfinishedFile(int Folder, TFileStream Stream, std::string Name,
+                                 std::string Shown, std::string TemporaryName)
+    : FFolder(Folder), FStream(std::move(Stream)), FName(std::move(Name)), FShown(std::move(Shown)),
+      FTemporaryName(std::move(TemporaryName))
+{
+}
+
+TUnfinishedFile::TUnfinishedFile(TUnfinishedFile &&Other) noexcept
+    : FFolder(Other.FFolder), FStream(std::move(Other.FStream)), FName(std::move(Other.FName)),
+      FShown(std::move(Other.FShown)), FTemporaryName(std::exchange(Other.FTemporaryName, {}))
+{
+}
+
+TUnfinishedFile::~TUnfinishedFile()
+{
+    // An unnamed file goes with its handle.
+    if (!FTemporaryName.empty())
+        ::unlinkat(FFolder, FTemporaryName.c_str(), 0);
+}
+
+void TUnfinishedFile::Commit(const std::optional<TFileIdentity> &Keep)
+{
+    if (FTemporaryName.empty()) {
+        // An unnamed file can only be named while it is open. Where the name
+        // is free, the file takes it at once: nothing is replaced, so there
+        // is nothing to check. Should closing then report lost data, the
+        // name is made free again, as it was.
+        if (LinkUnnamed(FStream.FHandle, FFolder, FName.c_str()) == 0) {
+            const int handle = std::exchange(FStream.FHandle, -1);
+            if (CloseCall(handle) != 0 && errno != EINTR) {
+                const int error = errno;
+                ::unlinkat(FFolder, FName.c_str(), 0);
+                throw WithSystemReason(EWriteError(), error);
+            }
+            return;
+        }
+        if (errno != EEXIST)
+            throw WithSystemReason(EFCreateError(FShown), errno);
+        LinkAside();
+    }
+    // Closed under its marked name, then renamed over what stands at its
+    // own; a failure on the way leaves the marked name to the destructor.
+    const int handle = std::exchange(FStream.FHandle, -1);
+    if (CloseCall(handle) != 0 && errno != EINTR)
+        throw WithSystemReason(EWriteError(), errno);
+    Rename(Keep);
+}
+
+void TUnfinishedFile::LinkAside()
+{
+    for (int attempt = 0; attempt < UnfinishedAttempts; ++attempt) {
+        std::string temporary = UnfinishedName(FName);
+        if (LinkUnnamed(FStream.FHandle, FFolder, temporary.c_str()) == 0) {
+            FTemporaryName = std::move(temporary);
+            return;
+        }
+        if (errno != EEXIST)
+            throw WithSystemReason(EFCreateError(FShown), errno);
+    }
+    throw WithSystemReason(EFCreateError(FShown), EEXIST);
+}
+
+void TUnfinishedFile::Rename(const std::optional<TFileIdentity> &Keep)
+{
+    // Renaming replaces the name itself, never what a link at it leads to;
+    // a folder at the name makes it fail.
+    struct stat info = {};
+    if (Keep && ::fstatat(FFolder, FName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        IsKept(info, Keep)) {
+        EFCreateError refused(FShown);
+        refused.SetReason("it is the open archive");
+        throw refused;
+    }
+    if (::renameat(FFolder, FTemporaryName.c_str(), FFolder, FName.c_str()) != 0)
+        throw WithSystemReason(EFCreateError(FShown), errno);
+    FTemporaryName.clear();
 }
 
 bool DirectoryExists(const std::string &Path)
@@ -359,6 +587,11 @@ bool CreateDir(const std::string &Path)
 TCloseCall ReplaceCloseCall(TCloseCall Call)
 {
     return std::exchange(CloseCall, Call);
+}
+
+bool AllowUnnamedFiles(bool Allow)
+{
+    return std::exchange(UnnamedFilesAllowed, Allow);
 }
 
 } // namespace trovel

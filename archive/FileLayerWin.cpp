@@ -11,6 +11,8 @@
 #include "WideText.h"
 
 #include <windows.h>
+
+#include <aclapi.h>
 #include <winternl.h>
 // windows.h names ReplaceFileW so; the folder operation keeps its name.
 #undef ReplaceFile
@@ -18,22 +20,40 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <iterator>
+#include <memory>
+#include <random>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace trovel {
 
 const std::size_t MaxPathLength = MAX_PATH - 1;
+// In UTF-16 code units, as NTFS and exFAT count them.
+const std::size_t MaxNameLength = 255;
 
 namespace {
 
-// How often a name that reappears after its removal is removed again before
-// ReplaceFile gives up.
-constexpr int ReplaceAttempts = 16;
+// A folder handle for making and opening things inside it.
+constexpr ACCESS_MASK FolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+
+// Closes the system handle it holds.
+struct THandleCloser
+{
+    void operator()(HANDLE Handle) const
+    {
+        if (Handle && Handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(Handle);
+    }
+};
+using TOwnedHandle = std::unique_ptr<void, THandleCloser>;
 
 // The largest transfer one ReadFile or WriteFile call is given.
 constexpr DWORD MaxTransfer = 1u << 30;
@@ -80,6 +100,38 @@ DWORD AttributesOf(HANDLE Handle)
 bool IsKept(HANDLE Handle, const std::optional<TFileIdentity> &Keep)
 {
     return Keep && IdentityOf(Handle) == *Keep;
+}
+
+// Whether the token's user (TokenUser) or the owner it gives new objects
+// (TokenOwner) is Sid.
+bool TokenNames(HANDLE Token, TOKEN_INFORMATION_CLASS Which, PSID Sid)
+{
+    DWORD size = 0;
+    ::GetTokenInformation(Token, Which, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !::GetTokenInformation(Token, Which, buffer.data(), size, &size))
+        return false;
+    const PSID named = Which == TokenUser ? reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid
+                                          : reinterpret_cast<TOKEN_OWNER *>(buffer.data())->Owner;
+    return ::EqualSid(named, Sid);
+}
+
+// Whether the file behind Handle (opened with READ_CONTROL) belongs to the
+// user running the program: its owner is the user, or the owner the user's
+// new files get, such as the Administrators group for an administrator.
+bool IsOwnedByUser(HANDLE Handle)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(Handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const std::unique_ptr<void, decltype(&::LocalFree)> freed(descriptor, ::LocalFree);
+    HANDLE token = nullptr;
+    if (!owner || !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    const TOwnedHandle tokenOwner(token);
+    return TokenNames(token, TokenUser, owner) || TokenNames(token, TokenOwner, owner);
 }
 
 // The names of devices, which every folder seems to hold, with or without
@@ -338,6 +390,30 @@ void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
         throw WithWin32Reason(EReadError(), TransferError);
 }
 
+void TFileStream::ReadBufferAt(std::int64_t Position, void *Buffer, std::size_t Count) const
+{
+    // Every read names its position, so the handle's own position is never
+    // used and threads may read at once.
+    const HANDLE handle = SystemHandle(FHandle);
+    auto *target = static_cast<char *>(Buffer);
+    std::size_t done = 0;
+    while (done < Count) {
+        const auto at = static_cast<std::uint64_t>(Position) + done;
+        OVERLAPPED place = {};
+        place.Offset = static_cast<DWORD>(at);
+        place.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
+        DWORD got = 0;
+        if (!::ReadFile(handle, target + done, ask, &got, &place)) {
+            const DWORD error = ::GetLastError();
+            throw WithWin32Reason(EReadError(), error == ERROR_HANDLE_EOF ? 0 : error);
+        }
+        if (got == 0)
+            throw EReadError(); // the file ends before the block
+        done += got;
+    }
+}
+
 void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
 {
     if (Write(Buffer, Count) != Count)
@@ -357,23 +433,28 @@ TFileIdentity TFileStream::Identity() const
     return IdentityOf(SystemHandle(FHandle));
 }
 
-std::optional<TFolder> TFolder::Open(const std::string &Path)
+TFolderOpening TFolder::Open(const std::string &Path)
 {
     // FILE_FLAG_BACKUP_SEMANTICS opens folders; links are followed.
-    const HANDLE handle = ::CreateFileW(
-        WideFromUtf8(Path).c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-        ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
+    TFolderOpening opening;
+    const HANDLE handle = ::CreateFileW(WideFromUtf8(Path).c_str(), FolderAccess, ShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        opening.Reason = Win32Reason(::GetLastError());
+        return opening;
+    }
     const DWORD attributes = AttributesOf(handle);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::CloseHandle(handle);
-        return std::nullopt;
+        opening.Reason = Win32Reason(ERROR_DIRECTORY);
+        return opening;
     }
     const int descriptor = Adopt(handle, _O_RDONLY);
     if (descriptor < 0)
-        return std::nullopt;
-    return TFolder(descriptor);
+        opening.Reason = Win32Reason(ERROR_TOO_MANY_OPEN_FILES);
+    else
+        opening.Folder = TFolder(descriptor);
+    return opening;
 }
 
 TFolder::TFolder(TFolder &&Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
@@ -394,62 +475,209 @@ TFolder::~TFolder()
         ::_close(FHandle);
 }
 
-std::optional<TFolder> TFolder::OpenChild(const std::string &Name, bool FollowLink) const
+TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) const
 {
-    constexpr ACCESS_MASK Access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+    TFolderOpening opening;
+    const HANDLE folder = SystemHandle(FHandle);
     const std::wstring name = WideFromUtf8(Name);
-    HANDLE handle = OpenRelative(SystemHandle(FHandle), name, Access, ShareAll, FILE_OPEN,
-                                 FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT);
-    if (handle == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    if (AttributesOf(handle) & FILE_ATTRIBUTE_REPARSE_POINT) {
-        ::CloseHandle(handle);
-        if (!FollowLink)
-            return std::nullopt;
-        handle = OpenRelative(SystemHandle(FHandle), name, Access, ShareAll, FILE_OPEN,
-                              FILE_DIRECTORY_FILE);
-        if (handle == INVALID_HANDLE_VALUE)
-            return std::nullopt;
+    const auto fail = [&opening](DWORD Error) {
+        opening.Missing = Error == ERROR_FILE_NOT_FOUND;
+        opening.Reason = Win32Reason(Error);
+        return opening;
+    };
+    const auto adopt = [&opening](TOwnedHandle Handle) {
+        const int descriptor = Adopt(Handle.release(), _O_RDONLY);
+        if (descriptor < 0)
+            opening.Reason = Win32Reason(ERROR_TOO_MANY_OPEN_FILES);
+        else
+            opening.Folder = TFolder(descriptor);
+        return opening;
+    };
+    // The entry itself, a reparse point not followed.
+    TOwnedHandle entry(
+        OpenRelative(folder, name, FolderAccess, ShareAll, FILE_OPEN, FILE_OPEN_REPARSE_POINT));
+    if (entry.get() == INVALID_HANDLE_VALUE)
+        return fail(::GetLastError());
+    const DWORD attributes = AttributesOf(entry.get());
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return adopt(std::move(entry));
+        return fail(ERROR_DIRECTORY);
     }
-    const int descriptor = Adopt(handle, _O_RDONLY);
-    if (descriptor < 0)
-        return std::nullopt;
-    return TFolder(descriptor);
+    entry.reset();
+    if (Links == TLinkRule::Refuse) {
+        opening.RefusedLink = true;
+        return opening;
+    }
+    // The link held open, sharing neither writes nor deletion: while it is
+    // judged and followed, nobody can remove, rename or rewrite it, so the
+    // link that was judged is the one followed.
+    const TOwnedHandle link(OpenRelative(folder, name, FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                         FILE_SHARE_READ, FILE_OPEN, FILE_OPEN_REPARSE_POINT));
+    if (link.get() == INVALID_HANDLE_VALUE)
+        return fail(::GetLastError());
+    if (!(AttributesOf(link.get()) & FILE_ATTRIBUTE_REPARSE_POINT) || !IsOwnedByUser(link.get())) {
+        opening.RefusedLink = true;
+        return opening;
+    }
+    TOwnedHandle target(
+        OpenRelative(folder, name, FolderAccess, ShareAll, FILE_OPEN, FILE_DIRECTORY_FILE));
+    if (target.get() == INVALID_HANDLE_VALUE) {
+        opening.Reason = Win32Reason(::GetLastError());
+        return opening;
+    }
+    return adopt(std::move(target));
 }
 
-bool TFolder::CreateChild(const std::string &Name) const
+std::optional<TFolder> TFolder::OpenPlainPath(const std::string &) const
+{
+    // Windows has no call that opens several levels and refuses every
+    // reparse point on the way; the walk level by level does.
+    return std::nullopt;
+}
+
+std::string TFolder::CreateChild(const std::string &Name) const
 {
     const HANDLE handle =
         OpenRelative(SystemHandle(FHandle), WideFromUtf8(Name), FILE_LIST_DIRECTORY, ShareAll,
                      FILE_CREATE, FILE_DIRECTORY_FILE);
     if (handle == INVALID_HANDLE_VALUE)
-        return false;
+        return Win32Reason(::GetLastError());
     ::CloseHandle(handle);
-    return true;
+    return {};
 }
 
-std::optional<TFileStream> TFolder::ReplaceFile(const std::string &Name,
-                                                const std::optional<TFileIdentity> &Keep) const
+namespace {
+
+constexpr wchar_t UnfinishedMark[] = L".trovel-unfinished-";
+constexpr std::size_t UnfinishedSuffixLength = 6;
+// How many marked names are tried before the folder is taken as full of them.
+constexpr int UnfinishedAttempts = 100;
+
+// ".NAME.trovel-unfinished-XXXXXX", cut so that it fits the name limit; the
+// random part only keeps runs apart, FILE_CREATE keeps them from sharing a
+// file.
+std::wstring UnfinishedName(const std::wstring &Name)
 {
-    // FILE_CREATE makes the file new, never one that a link leads to;
-    // whatever took the name is removed and the creation tried again.
-    const std::wstring name = WideFromUtf8(Name);
+    static constexpr wchar_t Letters[] =
+        L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::minstd_rand random(static_cast<std::uint_fast32_t>(
+        std::random_device()() ^ static_cast<unsigned>(::GetCurrentProcessId())));
+    std::size_t room = MaxNameLength - 1 - (std::size(UnfinishedMark) - 1) - UnfinishedSuffixLength;
+    room = std::min(room, Name.size());
+    // A surrogate pair is kept whole or not at all.
+    if (room > 0 && room < Name.size() && IS_HIGH_SURROGATE(Name[room - 1]))
+        --room;
+    std::wstring name(1, L'.');
+    name.append(Name, 0, room);
+    name += UnfinishedMark;
+    for (std::size_t i = 0; i < UnfinishedSuffixLength; ++i)
+        name += Letters[random() % (std::size(Letters) - 1)];
+    return name;
+}
+
+} // namespace
+
+TUnfinishedFile TFolder::CreateUnfinished(const std::string &Name, const std::string &Shown) const
+{
+    // Windows has no unnamed files: the file is written under a marked name
+    // and renamed onto its own once whole.
     const HANDLE folder = SystemHandle(FHandle);
-    for (int attempt = 0; attempt < ReplaceAttempts; ++attempt) {
-        const HANDLE handle = OpenRelative(folder, name, GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0,
-                                           FILE_CREATE, FILE_NON_DIRECTORY_FILE);
+    const std::wstring name = WideFromUtf8(Name);
+    if (!IsPlainName(name))
+        throw WithWin32Reason(EFCreateError(Shown), ERROR_INVALID_NAME);
+    for (int attempt = 0; attempt < UnfinishedAttempts; ++attempt) {
+        const std::wstring temporary = UnfinishedName(name);
+        const HANDLE handle = OpenRelative(folder, temporary, GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                           0, FILE_CREATE, FILE_NON_DIRECTORY_FILE);
         if (handle != INVALID_HANDLE_VALUE) {
             const int descriptor = Adopt(handle, _O_WRONLY);
-            if (descriptor < 0)
-                return std::nullopt;
-            return TFileStream(descriptor, false);
+            if (descriptor < 0) {
+                RemoveEntry(folder, temporary, std::nullopt);
+                throw WithWin32Reason(EFCreateError(Shown), ERROR_TOO_MANY_OPEN_FILES);
+            }
+            return TUnfinishedFile(FHandle, TFileStream(descriptor, false), Name, Shown,
+                                   Utf8FromWide(temporary));
         }
-        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            return std::nullopt;
-        if (!RemoveEntry(folder, name, Keep))
-            return std::nullopt;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            throw WithWin32Reason(EFCreateError(Shown), error);
     }
-    return std::nullopt;
+    throw WithWin32Reason(EFCreateError(Shown), ERROR_FILE_EXISTS);
+}
+
+TUnfinishedFile::TUnfinishedFile(int Folder, TFileStream Stream, std::string Name,
+                                 std::string Shown, std::string TemporaryName)
+    : FFolder(Folder), FStream(std::move(Stream)), FName(std::move(Name)), FShown(std::move(Shown)),
+      FTemporaryName(std::move(TemporaryName))
+{
+}
+
+TUnfinishedFile::TUnfinishedFile(TUnfinishedFile &&Other) noexcept
+    : FFolder(Other.FFolder), FStream(std::move(Other.FStream)), FName(std::move(Other.FName)),
+      FShown(std::move(Other.FShown)), FTemporaryName(std::exchange(Other.FTemporaryName, {}))
+{
+}
+
+TUnfinishedFile::~TUnfinishedFile()
+{
+    // The file is closed before its name is removed: a name of an open file
+    // goes only once the last handle does.
+    FStream = TFileStream(-1, false);
+    if (!FTemporaryName.empty())
+        RemoveEntry(SystemHandle(FFolder), WideFromUtf8(FTemporaryName), std::nullopt);
+}
+
+void TUnfinishedFile::Commit(const std::optional<TFileIdentity> &Keep)
+{
+    // Closed under its marked name, then renamed over what stands at its
+    // own; a failure on the way leaves the marked name to the destructor.
+    const int handle = std::exchange(FStream.FHandle, -1);
+    if (CloseCall(handle) != 0) {
+        const int error = errno;
+        throw WithSystemReason(EWriteError(), error);
+    }
+    Rename(Keep);
+}
+
+void TUnfinishedFile::LinkAside()
+{
+    // Only unnamed files are linked aside; Windows makes none.
+}
+
+void TUnfinishedFile::Rename(const std::optional<TFileIdentity> &Keep)
+{
+    const HANDLE folder = SystemHandle(FFolder);
+    const std::wstring name = WideFromUtf8(FName);
+    // The open archive is shared without deletion, so the system refuses to
+    // replace it anyway; the check says why.
+    if (Keep) {
+        const TOwnedHandle standing(OpenRelative(folder, name, FILE_READ_ATTRIBUTES, ShareAll,
+                                                 FILE_OPEN, FILE_OPEN_REPARSE_POINT));
+        if (standing.get() != INVALID_HANDLE_VALUE && IsKept(standing.get(), Keep)) {
+            EFCreateError refused(FShown);
+            refused.SetReason("it is the open archive");
+            throw refused;
+        }
+    }
+    const TOwnedHandle file(
+        OpenRelative(folder, WideFromUtf8(FTemporaryName), DELETE | FILE_READ_ATTRIBUTES, 0,
+                     FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+    if (file.get() == INVALID_HANDLE_VALUE)
+        throw WithWin32Reason(EFCreateError(FShown), ::GetLastError());
+    // Renaming replaces the name itself, never what a reparse point at it
+    // leads to; a folder at the name makes it fail.
+    const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto *rename = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = folder;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, name.data(), nameBytes);
+    if (!::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size())))
+        throw WithWin32Reason(EFCreateError(FShown), ::GetLastError());
+    FTemporaryName.clear();
 }
 
 bool DirectoryExists(const std::string &Path)
@@ -543,6 +771,17 @@ bool CreateDir(const std::string &Path)
 TCloseCall ReplaceCloseCall(TCloseCall Call)
 {
     return std::exchange(CloseCall, Call);
+}
+
+bool AllowUnnamedFiles(bool)
+{
+    // Windows makes no unnamed files: every file takes the marked name's way.
+    return false;
+}
+
+std::size_t NameLength(std::string_view Name)
+{
+    return WideFromUtf8(Name).size();
 }
 
 } // namespace trovel

@@ -3,6 +3,7 @@
 #include "ArcErrors.h"
 
 #include <algorithm>
+#include <limits>
 #include <zlib.h>
 
 namespace trovel {
@@ -53,7 +54,7 @@ bool TZlibInflater::Inflate(std::uint64_t InputLength, std::uint32_t Limit, cons
         if (stream.avail_in == 0 && unread > 0) {
             const auto piece =
                 static_cast<std::size_t>(std::min<std::uint64_t>(unread, InputChunk));
-            Source(FInput.get(), piece);
+            Source(InputLength - unread, FInput.get(), piece);
             stream.next_in = FInput.get();
             stream.avail_in = static_cast<uInt>(piece);
             unread -= piece;
@@ -80,6 +81,24 @@ bool TZlibInflater::Inflate(std::uint64_t InputLength, std::uint32_t Limit, cons
         if (status != Z_OK)
             return false;
     }
+}
+
+bool TZlibInflater::InflateWhole(const unsigned char *Input, std::size_t InputLength,
+                                 unsigned char *Output, std::uint32_t Limit, std::size_t &Produced)
+{
+    if (InputLength > std::numeric_limits<uInt>::max())
+        return false;
+    z_stream &stream = *FStream;
+    inflateReset(&stream);
+    stream.next_in = const_cast<unsigned char *>(Input);
+    stream.avail_in = static_cast<uInt>(InputLength);
+    stream.next_out = Output;
+    stream.avail_out = Limit;
+    const int status = inflate(&stream, Z_FINISH);
+    if (status == Z_MEM_ERROR)
+        throw EOutOfMemory();
+    Produced = Limit - stream.avail_out;
+    return status == Z_STREAM_END;
 }
 
 } // namespace trovel

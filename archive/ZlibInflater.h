@@ -17,9 +17,11 @@ namespace trovel {
 class TZlibInflater final
 {
 public:
-    // Fills Buffer with exactly the next Length bytes of the stream, or
-    // raises.
-    using TSource = std::function<void(unsigned char *Buffer, std::size_t Length)>;
+    // Fills Buffer with exactly the Length bytes of the stream that start at
+    // Offset, or raises. Offsets run forward, except that an inflater may
+    // read a stream a second time from its start.
+    using TSource =
+        std::function<void(std::uint64_t Offset, unsigned char *Buffer, std::size_t Length)>;
     using TSink = std::function<void(const unsigned char *Data, std::size_t Length)>;
 
     TZlibInflater();
@@ -34,6 +36,13 @@ public:
     // header is found in the first piece of input.
     bool Inflate(std::uint64_t InputLength, std::uint32_t Limit, const TSource &Source,
                  const TSink &Sink);
+
+    // Inflates one whole stream held in memory straight into Output, which
+    // has room for Limit bytes. True, with Produced set, only when the stream
+    // is complete and valid and inflates to at most Limit bytes; otherwise
+    // Output holds nothing of use, and Inflate tells what the stream gives.
+    bool InflateWhole(const unsigned char *Input, std::size_t InputLength, unsigned char *Output,
+                      std::uint32_t Limit, std::size_t &Produced);
 
 private:
     std::unique_ptr<z_stream_s> FStream;

@@ -3,6 +3,8 @@
 #include "ArcErrors.h"
 #include "ArcPaths.h"
 #include "ExtractBuffers.h"
+#include "FileFolderClashes.h"
+#include "InflateAhead.h"
 #include "NameClashes.h"
 
 #include <bit>
@@ -125,6 +127,7 @@ void TArcReader::SetNameCodec(TNameCodec Codec)
     FNameCodec = std::move(Codec);
     FNamesMayClash.reset();
     FTestClashes.reset();
+    FFileFolderClashes.reset();
 }
 
 bool TArcReader::NamesMayClash()
@@ -186,12 +189,15 @@ bool TArcReader::NamesAreUtf8() const
 
 void TArcReader::Close()
 {
+    // The workers read the archive: they stop before it closes.
+    FAhead.reset();
     if (!FStream)
         return;
     FStream.reset();
     FTestBuffers.reset();
     FTestClashes.reset();
     FNamesMayClash.reset();
+    FFileFolderClashes.reset();
     // Swapping with empty containers gives the memory back at once.
     decltype(FEntries)().swap(FEntries);
     decltype(FParts)().swap(FParts);

@@ -70,6 +70,9 @@ using TArcProgressEvent = std::function<bool(TArcReader &Sender, const std::stri
 using TArcDataSink = std::function<void(const void *Data, std::size_t Length)>;
 
 class TExtractBuffers;
+class TInflateAhead;
+struct TInflatedEntry;
+class TFileFolderClashes;
 class TNameClashes;
 
 // Holds one open archive: the file stays open and the whole directory stays in
@@ -118,29 +121,55 @@ public:
     // Hands the entry's data to Output, exactly as ExtractFile writes it.
     void ExtractTo(std::int32_t Index, const TArcDataSink &Output);
     // Writes every entry below Folder, recreating the entries' folders, and
-    // reports each entry to OnProgress first. Whatever stands at an entry's
-    // place is replaced by a new file, never written through; only links
-    // in the place of folders that the run did not make are followed.
+    // reports each entry to OnProgress first. Each file is written aside and
+    // takes the entry's name only once it is whole and closed: an entry that
+    // fails leaves its name as it was (the old file, or nothing). Whatever
+    // stands at an entry's place is replaced by the new file, never written
+    // through. Below Folder, a link in the place of a folder is followed only
+    // when it belongs to the user who runs the extraction and stood there
+    // before the run made that folder; any other gives EFCreateError.
     void ExtractAll(const std::string &Folder);
     // The same for the entries Indices names, in that order: no other entry
     // is reported or written.
     void ExtractAll(const std::string &Folder, std::span<const std::int32_t> Indices);
 
     // Reads the entry as ExtractAll writes it and writes nothing: raises what
-    // ExtractAll raises for the entry's name and data, whatever the target
-    // folder (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory,
-    // EFCreateError for a name too long for any path), and nothing when it
-    // reads back. An entry whose decoded path is that of an entry before it
-    // with another stored name raises EFCreateError, as ExtractAll of all
-    // entries does.
+    // ExtractAll into an empty folder raises for the entry's name and data
+    // (EPathError, EDataError, EReadError, ERangeError, EOutOfMemory), and
+    // nothing when it reads back. A name that cannot be made gives
+    // EFCreateError naming the entry's path: too long for any path, a
+    // component too long for a name, a file named ".", a decoded path that
+    // is that of an entry before it with another stored name, or a file and
+    // another entry's folder in the same place (whichever of the two comes
+    // second). Names are judged against every entry of the archive; the
+    // first call works that out for all of them.
     void TestFile(std::int32_t Index);
     // The most bytes extracting the entry writes: its Size when stored, the
     // sum of its parts' UncompressedSize when compressed, 0 otherwise.
     std::uint64_t GetExtractedSize(std::int32_t Index) const;
+    // The bytes the entry's data takes in the archive: its Size when stored,
+    // the sum of its parts' CompressedSize when compressed, 0 otherwise (and
+    // for a part range outside the part table).
+    std::uint64_t GetPackedSize(std::int32_t Index) const;
     // The part table as loaded; valid until Close or Open.
     std::span<const TArcPart> Parts() const { return {FParts.data(), FParts.size()}; }
     // The open archive file's length now; 0 when none is open.
     std::int64_t ArchiveSize() const { return FStream ? FStream->Size() : 0; }
+
+    // The threads that inflate compressed entries during ExtractAll and the
+    // runs begun by ReadAhead: 1, the default, is the calling thread alone;
+    // with more, workers inflate upcoming entries into memory while the
+    // calling thread writes them in order, so files, errors and the handler's
+    // calls stay exactly those of one thread.
+    unsigned Jobs() const { return FJobs; }
+    void SetJobs(unsigned Jobs) { FJobs = Jobs < 1 ? 1 : Jobs; }
+    // Begins a run of TestFile or ExtractTo calls for the entries Indices
+    // names, in that order, whose compressed entries are inflated ahead on
+    // Jobs threads. The run ends with EndReadAhead, ExtractAll, Close or the
+    // next ReadAhead; calls out of that order are served, only no longer
+    // ahead.
+    void ReadAhead(std::span<const std::int32_t> Indices);
+    void EndReadAhead();
 
     const TArcProgressEvent &OnProgress() const { return FOnProgress; }
     void SetOnProgress(TArcProgressEvent Handler) { FOnProgress = std::move(Handler); }
@@ -151,6 +180,7 @@ private:
     const TArcFileEntry &EntryAt(std::int32_t Index) const;
     template <typename IndexAt>
     void ExtractEach(const std::string &Folder, std::size_t Count, IndexAt IndexOf);
+    const TFileFolderClashes &FileFolderClashes();
     // What extraction decides from a name alone: refused (EPathError), or
     // whether it has a file of its own beside its folders.
     bool HasFileToWrite(const std::string &Name) const;
@@ -162,13 +192,28 @@ private:
     // stored name.
     bool ClashesWithEarlier(std::int32_t Index, const std::string &Path);
     // The open archive's file, which no output may replace or truncate.
+    // Stored entries: their Size; compressed ones: Field summed over their
+    // parts; 0 otherwise.
+    std::uint64_t SumOfParts(const TArcFileEntry &Entry, std::uint32_t TArcPart::*Field) const;
     std::optional<TFileIdentity> ArchiveIdentity() const;
     void WriteEntry(std::int32_t Index, TFileStream &Output, TExtractBuffers &Buffers);
+    // Hands the entry's data to Output, from the run's inflating ahead when
+    // it has the entry.
     void ReadEntry(std::int32_t Index, const TArcDataSink &Output, TExtractBuffers &Buffers);
+    // The same, always on the calling thread. It reads only what stays fixed
+    // while the archive is open, so workers run it side by side.
+    void ReadEntryData(std::int32_t Index, const TArcDataSink &Output,
+                       TExtractBuffers &Buffers) const;
     void CopyStored(const TArcFileEntry &Entry, const TArcDataSink &Output,
-                    TExtractBuffers &Buffers);
-    void InflateParts(std::int32_t Index, const TArcFileEntry &Entry, const TArcDataSink &Output,
-                      TExtractBuffers &Buffers);
+                    TExtractBuffers &Buffers) const;
+    void InflateParts(const TArcFileEntry &Entry, const TArcDataSink &Output,
+                      TExtractBuffers &Buffers) const;
+    // What ReadEntryData hands on, put into Entry (at most Claim bytes): the
+    // workers' way, which inflates parts whole where it can.
+    void InflateInto(std::int32_t Index, std::uint64_t Claim, TInflatedEntry &Entry,
+                     TExtractBuffers &Buffers) const;
+    std::unique_ptr<TInflateAhead>
+    MakeInflateAhead(std::size_t Count, std::function<std::int32_t(std::size_t)> IndexAt);
 
     std::string FFileName;
     std::optional<TFileStream> FStream;
@@ -184,6 +229,11 @@ private:
     // Kept from one TestFile to the next, so that testing many small entries
     // does not allocate for each of them; released by Close.
     std::unique_ptr<TExtractBuffers> FTestBuffers;
+    unsigned FJobs = 1;
+    // The run inflating ahead, if one is going on.
+    std::unique_ptr<TInflateAhead> FAhead;
+    // Worked out by the first TestFile; released by Close and by a new codec.
+    std::unique_ptr<TFileFolderClashes> FFileFolderClashes;
 };
 
 } // namespace trovel

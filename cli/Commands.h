@@ -6,8 +6,6 @@
 
 namespace trovel {
 
-struct TCliOptions;
-
 enum TExitCode
 {
     ExitOk = 0,
@@ -31,27 +29,11 @@ struct TQuietFailure
 
 // Ends the program with ExitFailure and the line "trovel-cli: FILE: MESSAGE
 // (REASON)": a failure that concerns the file File (the archive, standard
-// output).
+// output). Escaped when stderr is a terminal.
 struct TFileFailure
 {
     std::string File;
     Exception Error;
 };
-
-// The line on stderr for Failure, names escaped when stderr is a terminal.
-std::string FailureLine(const TFileFailure &Failure);
-// The same for a failure that concerns no file of its own.
-std::string FailureLine(const Exception &Error);
-
-// Each command returns its exit status; failures not tied to an entry are
-// raised.
-int RunList(const TCliOptions &Options);
-int RunTest(const TCliOptions &Options);
-int RunExtract(const TCliOptions &Options);
-int RunExtractAll(const TCliOptions &Options);
-
-// stdout through stdio's buffer; a stream that fails to take it (a full disk,
-// a closed pipe) is a write error like any other.
-void FlushOutput();
 
 } // namespace trovel

@@ -1,5 +1,7 @@
 #include "EntryPattern.h"
 
+#include "CaseFolding.h"
+
 #include <cwctype>
 
 namespace trovel {
@@ -243,19 +245,29 @@ bool TEntryPattern::Matches(std::string_view Name) const
            Name[FFolder.size()] == '/';
 }
 
-TEntrySelection::TEntrySelection(const std::vector<std::string> &Patterns)
-    : FMatched(Patterns.size(), false)
+TEntrySelection::TEntrySelection(const std::vector<std::string> &Patterns,
+                                 const std::vector<std::string> &Excludes, bool IgnoreCase)
+    : FTexts(Patterns), FMatched(Patterns.size(), false), FIgnoreCase(IgnoreCase)
 {
+    const auto compared = [IgnoreCase](const std::string &Text) {
+        return IgnoreCase ? Folded(Text) : Text;
+    };
     FPatterns.reserve(Patterns.size());
     for (const std::string &pattern : Patterns)
-        FPatterns.emplace_back(pattern);
+        FPatterns.emplace_back(compared(pattern));
+    FExcludes.reserve(Excludes.size());
+    for (const std::string &pattern : Excludes)
+        FExcludes.emplace_back(compared(pattern));
 }
 
 bool TEntrySelection::Choose(std::string_view Name)
 {
-    if (FPatterns.empty())
-        return true;
-    bool chosen = false;
+    if (FIgnoreCase) {
+        FFolded.clear();
+        AppendFolded(Name, FFolded);
+        Name = FFolded;
+    }
+    bool chosen = FPatterns.empty();
     for (std::size_t i = 0; i < FPatterns.size(); ++i) {
         if (chosen && FMatched[i])
             continue;
@@ -264,7 +276,13 @@ bool TEntrySelection::Choose(std::string_view Name)
             chosen = true;
         }
     }
-    return chosen;
+    if (!chosen)
+        return false;
+    for (const TEntryPattern &exclude : FExcludes) {
+        if (exclude.Matches(Name))
+            return false;
+    }
+    return true;
 }
 
 std::vector<std::string> TEntrySelection::Unmatched() const
@@ -272,7 +290,7 @@ std::vector<std::string> TEntrySelection::Unmatched() const
     std::vector<std::string> unmatched;
     for (std::size_t i = 0; i < FPatterns.size(); ++i) {
         if (!FMatched[i])
-            unmatched.push_back(FPatterns[i].Text());
+            unmatched.push_back(FTexts[i]);
     }
     return unmatched;
 }

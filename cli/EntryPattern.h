@@ -59,23 +59,34 @@ private:
     std::string FFolder; // without its trailing "/"
 };
 
-// The PATTERNs of one command: an entry is chosen when at least one matches
-// it; no PATTERN at all chooses every entry.
+// The PATTERNs and --exclude patterns of one command: an entry is chosen when
+// at least one PATTERN matches it (no PATTERN at all chooses every entry) and
+// no exclusion does. With IgnoreCase, names and patterns are compared by their
+// Unicode simple case folding.
 class TEntrySelection final
 {
 public:
-    explicit TEntrySelection(const std::vector<std::string> &Patterns);
+    explicit TEntrySelection(const std::vector<std::string> &Patterns,
+                             const std::vector<std::string> &Excludes = {},
+                             bool IgnoreCase = false);
 
-    bool ChoosesAll() const { return FPatterns.empty(); }
+    bool ChoosesAll() const { return FPatterns.empty() && FExcludes.empty(); }
     // Whether the entry of this name is chosen. Every pattern that matches is
-    // remembered, also when an earlier one has chosen the entry already.
+    // remembered, also when an earlier one has chosen the entry already, and
+    // also when an exclusion then leaves the entry out: the pattern did take
+    // something.
     bool Choose(std::string_view Name);
-    // The patterns that have not chosen any entry so far, in command-line order.
+    // The patterns that have not matched any entry so far, in command-line
+    // order, as given.
     std::vector<std::string> Unmatched() const;
 
 private:
     std::vector<TEntryPattern> FPatterns;
+    std::vector<std::string> FTexts;
     std::vector<bool> FMatched;
+    std::vector<TEntryPattern> FExcludes;
+    bool FIgnoreCase;
+    std::string FFolded; // the latest name, folded
 };
 
 } // namespace trovel

@@ -29,4 +29,18 @@ bool InterruptRequested();
 void SetEntryInHand(std::string_view Name);
 void ClearEntryInHand();
 
+// Holds the entry in hand for as long as it lives or until Release: whichever
+// way a command leaves an entry, a later Ctrl+C names no entry that is done.
+class TEntryInHand final
+{
+public:
+    TEntryInHand() = default;
+    ~TEntryInHand() { Release(); }
+    TEntryInHand(const TEntryInHand &) = delete;
+    TEntryInHand &operator=(const TEntryInHand &) = delete;
+
+    void Hold(std::string_view Name) { SetEntryInHand(Name); }
+    void Release() { ClearEntryInHand(); }
+};
+
 } // namespace trovel

@@ -1,9 +1,7 @@
 #include "ProgressLine.h"
 
+#include "CliStreams.h"
 #include "TerminalText.h"
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace trovel {
 
@@ -42,7 +40,10 @@ int AppendFitting(std::string &Line, std::string_view Text, int Columns)
 
 } // namespace
 
-TProgressLine::TProgressLine(int Fd) : FFd(Fd), FActive(IsTerminal(Fd)) {}
+TProgressLine::TProgressLine(TCliStream &Stream, bool Enabled)
+    : FStream(Stream), FActive(Enabled && Stream.IsTerminal())
+{
+}
 
 std::string TProgressLine::Format(std::int32_t Index, std::int32_t Count, std::string_view Name,
                                   int Width)
@@ -98,20 +99,17 @@ void TProgressLine::Keep()
 
 int TProgressLine::Width() const
 {
-    const int columns = TerminalColumns(FFd);
+    const int columns = FStream.Columns();
     return columns > 1 ? columns : DefaultWidth;
 }
 
 void TProgressLine::Put(const std::string &Text) const
 {
-    std::size_t done = 0;
-    while (done < Text.size()) {
-        const ssize_t put = ::write(FFd, Text.data() + done, Text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return; // the display is a courtesy; a failing terminal stops nothing
-        done += static_cast<std::size_t>(put);
+    // The display is a courtesy; a failing terminal stops nothing.
+    try {
+        FStream.Write(Text);
+        FStream.Flush();
+    } catch (...) {
     }
 }
 

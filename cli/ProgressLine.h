@@ -7,13 +7,15 @@
 
 namespace trovel {
 
+class TCliStream;
+
 // The one-line progress display of extract-all on a terminal: entry count,
 // percentage and current name, redrawn in place and cut to the terminal's
-// width. On anything but a terminal it shows nothing.
+// width. On anything but a terminal, or when not Enabled, it shows nothing.
 class TProgressLine final
 {
 public:
-    explicit TProgressLine(int Fd);
+    TProgressLine(TCliStream &Stream, bool Enabled);
     TProgressLine(const TProgressLine &) = delete;
     TProgressLine &operator=(const TProgressLine &) = delete;
 
@@ -39,7 +41,7 @@ private:
     int Width() const;
     void Put(const std::string &Text) const;
 
-    int FFd;
+    TCliStream &FStream;
     bool FActive;
     bool FDrawn = false;
     std::int32_t FIndex = 0;

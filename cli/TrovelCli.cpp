@@ -1,64 +1,14 @@
 // trovel-cli: lists, tests and extracts archives from scripts and batch jobs,
 // on the same engine as the window.
-#include "CliOptions.h"
-#include "Commands.h"
+#include "CliRun.h"
 #include "ProgramStart.h"
 
-#include <cstdio>
-#include <exception>
-#include <new>
-#include <string>
-#include <vector>
-
-namespace trovel {
-
-namespace {
-
-int Run(const std::vector<std::string> &Args)
-{
-    const TCliOptions options = ParseCommandLine(Args);
-    switch (options.Command) {
-    case TCliCommand::Help:
-        std::fputs(UsageText, stdout);
-        FlushOutput();
-        return ExitOk;
-    case TCliCommand::Version:
-        std::fputs("trovel-cli " TROVEL_VERSION "\n", stdout);
-        FlushOutput();
-        return ExitOk;
-    case TCliCommand::List:
-        return RunList(options);
-    case TCliCommand::Test:
-        return RunTest(options);
-    case TCliCommand::Extract:
-        return RunExtract(options);
-    case TCliCommand::ExtractAll:
-        return RunExtractAll(options);
-    }
-    return ExitUsage;
-}
-
-} // namespace
-
-} // namespace trovel
+#include <unistd.h>
 
 int main(int argc, char **argv)
 {
     using namespace trovel;
-    try {
-        return Run(StartProgram(argc, argv));
-    } catch (const TUsageError &) {
-        std::fputs(UsageText, stderr);
-        return ExitUsage;
-    } catch (const TQuietFailure &) {
-    } catch (const TFileFailure &failure) {
-        std::fputs(FailureLine(failure).c_str(), stderr);
-    } catch (const Exception &e) {
-        std::fputs(FailureLine(e).c_str(), stderr);
-    } catch (const std::bad_alloc &) {
-        std::fprintf(stderr, "trovel-cli: %s\n", EOutOfMemory().what());
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "trovel-cli: %s\n", e.what());
-    }
-    return ExitFailure;
+    TFdStream out(STDOUT_FILENO);
+    TFdStream err(STDERR_FILENO);
+    return RunCli(StartProgram(argc, argv), {out, err});
 }

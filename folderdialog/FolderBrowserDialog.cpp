@@ -1,6 +1,7 @@
 #include "FolderBrowserDialog.h"
 
 #include "FolderPlacesModel.h"
+#include "NewFolderButtonLayout.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -79,8 +81,15 @@ TFolderBrowserDialog::TFolderBrowserDialog(const TBrowseInfo &Info)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // OK and Cancel stand in the row where clients put buttons of their own
+    // near the bottom-left corner (NewFolderButtonRect), as high as those, so
+    // that all of them share one baseline.
+    const QRect row = NewFolderButtonRect(qRound(screen()->logicalDotsPerInch()), 0,
+                                          style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    for (QAbstractButton *button : buttons->buttons())
+        button->setFixedHeight(row.height());
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(12, 12, 12, 13);
+    column->setContentsMargins(12, 12, 12, -row.top() - row.height());
     column->addWidget(FTitle);
     column->addWidget(FStatus);
     column->addWidget(FTree, 1);
@@ -176,13 +185,10 @@ void TFolderBrowserDialog::ScrollToCurrent()
     if (!current.isValid())
         return;
     FTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
-    // Sideways, the item's start stays in view and as much of its name as fits.
-    QScrollBar *bar = FTree->horizontalScrollBar();
-    bar->setValue(0);
-    const QRect item = FTree->visualRect(current);
-    const int shown = FTree->viewport()->width();
-    if (item.right() > shown)
-        bar->setValue(qMin(item.left(), item.right() - shown));
+    // Sideways the view stays at its left edge, where every row begins: a
+    // deep row scrolled to would cut off the names, arrows and icons of all
+    // the others.
+    FTree->horizontalScrollBar()->setValue(0);
 }
 
 void TFolderBrowserDialog::PutClientWidgetsInTabOrder()

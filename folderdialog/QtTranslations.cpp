@@ -1,5 +1,7 @@
 #include "QtTranslations.h"
 
+#include "VeskaFolderDialog.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -10,6 +12,8 @@ namespace trovel {
 
 bool InstallQtTranslations(const QLocale &Locale, QObject &Owner)
 {
+    if (!HasOwnCaptions(Locale))
+        return false;
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(Locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

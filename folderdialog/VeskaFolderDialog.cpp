@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
 
 namespace trovel {
@@ -121,6 +122,15 @@ unsigned ShellFlags(TBrowseInfoFlagSet Flags)
             result |= Bits[ordinal];
     }
     return result;
+}
+
+bool HasOwnCaptions(const QLocale &Locale)
+{
+    const QString key = LanguageKeyOf(Locale);
+    return std::any_of(
+        DefaultCaptions.begin(), DefaultCaptions.end(), [&key](const TDefaultCaption &Caption) {
+            return key.compare(QString::fromUtf16(Caption.Name), Qt::CaseInsensitive) == 0;
+        });
 }
 
 TVeskaFolderDialog::TVeskaFolderDialog(QObject *Owner)

@@ -68,6 +68,10 @@ unsigned ShellFlags(TBrowseInfoFlagSet Flags);
 
 class TVeskaFolderDialog;
 
+// Whether the chooser's default captions have lines of their own for the
+// language of Locale, so that it does not fall back to the "Default" ones.
+bool HasOwnCaptions(const QLocale &Locale);
+
 // DialogHandle is the open browser window.
 using TBrowserInitializedEvent =
     std::function<void(TVeskaFolderDialog &Sender, QWidget *DialogHandle)>;

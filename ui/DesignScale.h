@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QMargins>
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -38,5 +40,26 @@ QFont ScreenFont(QFont Font, qreal PixelsPerInch);
 
 // The width of a cell of View that shows Text without cutting it off.
 int CellWidthFor(const QWidget &View, const QString &Text);
+
+// Where a window first appears on a desktop: its frame's top-left corner and
+// the size inside the frame.
+struct TPlacement
+{
+    QPoint FramePosition;
+    QSize Size;
+
+    friend bool operator==(const TPlacement &, const TPlacement &) = default;
+};
+
+// A window of the Designed size inside a frame of Frame, centred on Desktop.
+// Where the desktop leaves less room, the window is made smaller in both
+// directions by the same factor, so that the whole frame stays on the desktop
+// and the window keeps the design's proportions.
+TPlacement FirstPlacement(const QSize &Designed, const QMargins &Frame, const QRect &Desktop);
+
+// The frame that the window manager will give Window, known before it is
+// shown: that of a window of the program already framed, else a title bar and
+// borders as the style draws them.
+QMargins EstimatedFrame(const QWidget &Window);
 
 } // namespace trovel

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace trovel {
 
@@ -71,6 +72,16 @@ bool TFileDialog::RefusedForMissingFolder(const QString &FileName)
     TMessageBox box(QMessageBox::Warning, ApplicationTitle(), MissingFolderText(folder));
     FSeam.Exec(box);
     return true;
+}
+
+void KeepNoSettings()
+{
+    // QSettings writes a user's settings file only where it can make it, and
+    // no folder can be made below a device file: the dialog's settings stay
+    // in memory, unwritten and unread.
+    const QString nowhere = QStringLiteral("/dev/null");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, nowhere);
 }
 
 QString MissingFolderText(const QString &Folder)

@@ -52,6 +52,13 @@ private:
     QString FDirectory;
 };
 
+// Keeps every setting of the program's run in memory. Qt's own file dialog
+// saves its history, last folder and layout in the user's settings of the
+// toolkit when it is destroyed, and reads them when it is made; after this
+// they are neither read from nor written to disk. Call it before the first
+// dialog is made.
+void KeepNoSettings();
+
 // What the save dialog says when the folder of the chosen name does not exist.
 QString MissingFolderText(const QString &Folder);
 

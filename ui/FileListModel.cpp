@@ -1,7 +1,6 @@
 #include "FileListModel.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace trovel {
 
@@ -63,34 +62,6 @@ void TFileListModel::Fill(std::vector<TFileRow> Rows)
     endResetModel();
 }
 
-void TFileListModel::SortRows()
-{
-    std::vector<int> order(FRows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [this](int Left, int Right) { return Before(FRows[Left], FRows[Right]); });
-    if (std::is_sorted(order.begin(), order.end()))
-        return;
-
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRowOf(FRows.size());
-    std::vector<TSortedRow> sorted;
-    sorted.reserve(FRows.size());
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        newRowOf[order[position]] = static_cast<int>(position);
-        sorted.push_back(std::move(FRows[order[position]]));
-    }
-    FRows.swap(sorted);
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex &index : before)
-        after.append(index.isValid() ? createIndex(newRowOf[index.row()], index.column())
-                                     : QModelIndex());
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
 int TFileListModel::rowCount(const QModelIndex &Parent) const
 {
     return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
@@ -108,7 +79,6 @@ QVariant TFileListModel::data(const QModelIndex &Index, int Role) const
     const TFileRow &row = FRows[Index.row()].Row;
     switch (Role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
         if (Index.column() == ColumnFilename)
             return row.Caption;
         return QString::number(row.Size);
@@ -121,22 +91,6 @@ QVariant TFileListModel::data(const QModelIndex &Index, int Role) const
     default:
         return {};
     }
-}
-
-bool TFileListModel::setData(const QModelIndex &Index, const QVariant &Value, int Role)
-{
-    if (Role != Qt::EditRole || !checkIndex(Index, CheckIndexOption::IndexIsValid) ||
-        Index.column() != ColumnFilename)
-        return false;
-    const QString caption = Value.toString();
-    TSortedRow &row = FRows[Index.row()];
-    if (caption == row.Row.Caption)
-        return true;
-    row.Row.Caption = caption;
-    MakeKey(row);
-    emit dataChanged(Index, Index, {Qt::DisplayRole, Qt::EditRole});
-    SortRows();
-    return true;
 }
 
 QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
@@ -158,10 +112,7 @@ Qt::ItemFlags TFileListModel::flags(const QModelIndex &Index) const
 {
     if (!Index.isValid())
         return Qt::NoItemFlags;
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (Index.column() == ColumnFilename)
-        flags |= Qt::ItemIsEditable;
-    return flags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
 } // namespace trovel

@@ -20,8 +20,7 @@ struct TFileRow
 
 // The files of one folder: "Filename" and "Size" columns, rows in the order of
 // their captions. The order comes from sort keys made once per row, so a fill
-// of any size is one sort. The caption can be edited in place; that changes
-// only what is shown and sorts the rows again. The entry index of a row is what
+// of any size is one sort. Rows are read-only; the entry index of a row is what
 // the commands use.
 class TFileListModel final : public QAbstractTableModel
 {
@@ -41,7 +40,6 @@ public:
     int rowCount(const QModelIndex &Parent = {}) const override;
     int columnCount(const QModelIndex &Parent = {}) const override;
     QVariant data(const QModelIndex &Index, int Role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex &Index, const QVariant &Value, int Role = Qt::EditRole) override;
     QVariant headerData(int Section, Qt::Orientation Orientation,
                         int Role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &Index) const override;
@@ -57,7 +55,6 @@ private:
 
     void MakeKey(TSortedRow &Row);
     bool Before(const TSortedRow &Left, const TSortedRow &Right) const;
-    void SortRows();
 
     TCollator FCollator;
     std::vector<TSortedRow> FRows;

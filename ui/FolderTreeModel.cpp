@@ -5,6 +5,7 @@
 #include "PathText.h"
 
 #include <QFile>
+#include <QLocale>
 
 #include <algorithm>
 #include <functional>
@@ -51,6 +52,7 @@ void TFolderTreeModel::Clear()
     std::vector<TFolderNode>().swap(FTopLevel);
     std::string().swap(FTexts);
     std::vector<TFolderNode>().swap(FSlots);
+    FDeepestLevel = 0;
     endResetModel();
 }
 
@@ -83,6 +85,7 @@ TFolderNode TFolderTreeModel::NewNode(TFolderNode Parent, std::int32_t Row,
                            {}});
     FTexts.append(Text);
     IndexNode(node);
+    FDeepestLevel = std::max(FDeepestLevel, level);
     return node;
 }
 
@@ -260,6 +263,15 @@ QVariant TFolderTreeModel::data(const QModelIndex &Index, int Role) const
             return PathText(text);
         return NameText(FNameCodec, text);
     }
+    case Qt::ToolTipRole: {
+        const TNode &shown = FNodes[node];
+        if (shown.Level == FLevelsShown && !shown.Children.empty()) {
+            QString text = HiddenLevelsText(FLevelsShown);
+            text[0] = text[0].toUpper();
+            return text;
+        }
+        return {};
+    }
     case Qt::DecorationRole: {
         const int image = FNodes[node].ImageIndex;
         if (image >= 0 && image < FImages.size())
@@ -276,6 +288,12 @@ Qt::ItemFlags TFolderTreeModel::flags(const QModelIndex &Index) const
     if (!Index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+QString HiddenLevelsText(int LevelsShown)
+{
+    return QStringLiteral("folders below level %1 are hidden")
+        .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(LevelsShown));
 }
 
 } // namespace trovel

@@ -5,6 +5,7 @@
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QList>
+#include <QString>
 
 #include <cstdint>
 #include <string>
@@ -52,6 +53,9 @@ public:
     void SetLevelsShown(int Levels);
     // Whether views see the node.
     bool IsShown(TFolderNode Node) const { return FNodes[Node].Level <= FLevelsShown; }
+    // Whether some node lies below the levels shown. The nodes of the last
+    // level shown that have children say so in their tooltip.
+    bool HidesLevels() const { return FDeepestLevel > FLevelsShown; }
 
     // The normal icons by image index. The icon's QIcon::Selected pixmap is
     // what a node shows while it is selected.
@@ -136,7 +140,12 @@ private:
     std::vector<TFolderNode> FSlots;
     QList<QIcon> FImages;
     int FLevelsShown = DefaultLevelsShown;
+    std::int32_t FDeepestLevel = 0;
     TNameCodec FNameCodec = TNameCodec::Utf8();
 };
+
+// What is said where levels are hidden: "folders below level 1,000 are
+// hidden", the number grouped in thousands as English writes it.
+QString HiddenLevelsText(int LevelsShown);
 
 } // namespace trovel

@@ -20,9 +20,11 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -76,6 +78,8 @@ TfrmMain::TfrmMain(QWidget *Parent)
       FFolderIndex(*FTree, PendingEventsInterval), FExtractAll(PendingEventsInterval)
 {
     QCoreApplication::installTranslator(FShortcutTexts);
+    // Nothing of a run is kept on disk, not even by the toolkit's dialogs.
+    KeepNoSettings();
     FUi->setupUi(this);
     if (const QScreen *screen = this->screen()) {
         if (const QFont shown = ScreenFont(font(), screen->logicalDotsPerInchY()); shown != font())
@@ -87,14 +91,10 @@ TfrmMain::TfrmMain(QWidget *Parent)
     ConnectHandlers();
 
     // The client area has that size; the menu bar comes on top.
-    resize(FScale(ClientWidth), FScale(ClientHeight) + FUi->MainMenu1->sizeHint().height());
-    if (const QScreen *screen = this->screen()) {
-        // A window larger than the desktop, as in a large font, keeps its
-        // title bar and menus on it.
-        const QRect desktop = screen->availableGeometry();
-        const QPoint centred = desktop.center() - rect().center();
-        move(std::max(centred.x(), desktop.left()), std::max(centred.y(), desktop.top()));
-    }
+    FDesignedSize =
+        QSize(FScale(ClientWidth), FScale(ClientHeight) + FUi->MainMenu1->sizeHint().height());
+    resize(FDesignedSize);
+    PlaceOnDesktop(EstimatedFrame(*this));
 
     FormCreate();
 }
@@ -103,6 +103,40 @@ TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
     FGuard.Run([this] { FormDestroy(); });
+}
+
+void TfrmMain::PlaceOnDesktop(const QMargins &Frame)
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    // Centred on the desktop; a window that would be larger than the desktop,
+    // as in a large font, is made smaller in both directions.
+    const TPlacement place = FirstPlacement(FDesignedSize, Frame, screen->availableGeometry());
+    FPlacedSize = place.Size;
+    resize(place.Size);
+    move(place.FramePosition);
+}
+
+bool TfrmMain::event(QEvent *Event)
+{
+    // The frame was estimated before the window manager drew it. Once it is
+    // known, a window whose size the estimate got wrong is placed again: one
+    // made smaller than designed takes the room there is, and none reaches
+    // beyond the desktop. A size given by someone else, the user say, stays.
+    if (Event->type() == QEvent::Resize && size() != FPlacedSize)
+        FFramePending = false;
+    if (FFramePending && (Event->type() == QEvent::Move || Event->type() == QEvent::Resize) &&
+        isVisible() && windowHandle() && !windowHandle()->frameMargins().isNull()) {
+        FFramePending = false;
+        if (const QScreen *screen = this->screen()) {
+            const TPlacement place = FirstPlacement(FDesignedSize, windowHandle()->frameMargins(),
+                                                    screen->availableGeometry());
+            if (place.Size != size())
+                PlaceOnDesktop(windowHandle()->frameMargins());
+        }
+    }
+    return QMainWindow::event(Event);
 }
 
 void TfrmMain::SetUpViews()
@@ -136,11 +170,9 @@ void TfrmMain::SetUpViews()
     header->resizeSection(
         1, std::max(FScale(SizeWidth), CellWidthFor(*list, QStringLiteral("4294967295"))));
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(header, &QHeaderView::sectionResized, this,
-            [header, minimum = FScale(FilenameMinimumWidth)](int Section, int, int NewSize) {
-                if (Section == 0 && NewSize < minimum)
-                    header->resizeSection(0, minimum);
-            });
+    // The name takes the width the size leaves free, so the size stays in
+    // view in a narrow window and no empty strip follows it in a wide one.
+    FitFirstColumn(*list, FScale(FilenameMinimumWidth));
     list->setMinimumWidth(FScale(list->minimumWidth()));
     HideSelectionWhenUnfocused(list);
 
@@ -246,6 +278,27 @@ bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
         }
         break;
     }
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(Event);
+        const auto *widget = qobject_cast<QWidget *>(Watched);
+        if (!widget || widget->window() != this)
+            break;
+        // Esc stops All files as its cancel button does, wherever the focus
+        // stands in the window.
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            FRunning.Running() == TRunning::ExtractAll) {
+            Guarded([this] { btCancelClick(); });
+            return true;
+        }
+        // Enter on the list does what a double-click does.
+        if (Watched == FUi->lvFiles &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            Guarded([this] { Selectedfile1Click(); });
+            return true;
+        }
+        break;
+    }
     case QEvent::MouseButtonDblClick:
         // A double-click anywhere in the list, on a row or not.
         if (Watched == FUi->lvFiles->viewport() &&
@@ -262,7 +315,12 @@ bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
 
 void TfrmMain::UpdateStatus()
 {
-    FUi->StatusBar1->SetText(QStringLiteral("%1 files").arg(FReader->GetFileCount()));
+    QString text = QStringLiteral("%1 files").arg(FReader->GetFileCount());
+    // Only a hostile archive nests its folders this deep; its lists would
+    // otherwise look empty without a reason.
+    if (FTree->HidesLevels())
+        text += QStringLiteral(" (") + HiddenLevelsText(FTree->LevelsShown()) + u')';
+    FUi->StatusBar1->SetText(text);
 }
 
 void TfrmMain::LoadArchive(const std::string &FileName)
@@ -463,7 +521,10 @@ void TfrmMain::ShowExtractPanel()
 
 void TfrmMain::ShowExtractProgress(int Position, const std::string &Name)
 {
-    FUi->lbExtract->setText(NameText(FReader->NameCodec(), Name));
+    // A long name keeps its end, the file's own name, in the label's width.
+    QLabel *label = FUi->lbExtract;
+    label->setText(ElidedEntryName(NameText(FReader->NameCodec(), Name), label->fontMetrics(),
+                                   label->contentsRect().width()));
     FUi->pbProgress->setValue(std::min(Position, FUi->pbProgress->maximum()));
 }
 

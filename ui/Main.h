@@ -12,6 +12,8 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QMargins>
+#include <QSize>
 
 #include <cstdint>
 #include <memory>
@@ -47,6 +49,7 @@ public:
     bool ArchiveLoaded() const { return FArchiveLoaded; }
 
 protected:
+    bool event(QEvent *Event) override;
     void closeEvent(QCloseEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
@@ -82,6 +85,9 @@ private:
     void CloseIfRequested();
     void ConnectHandlers();
     void SetUpViews();
+    // Sizes the window to FDesignedSize, or smaller where the desktop leaves
+    // less room inside a frame of Frame, and centres it.
+    void PlaceOnDesktop(const QMargins &Frame);
     bool IsMenuShortcut(const QKeyEvent &Key) const;
     std::optional<std::int32_t> SelectedEntry() const;
     // Before All files writes anything: the target's file system has room
@@ -95,6 +101,12 @@ private:
     std::unique_ptr<Ui::TfrmMain> FUi;
     // Scales the form's sizes to the window's font.
     TDesignScale FScale;
+    // The window's size at the scale, the menu bar included.
+    QSize FDesignedSize;
+    // The size PlaceOnDesktop gave the window.
+    QSize FPlacedSize;
+    // The window manager's frame is not known yet.
+    bool FFramePending = true;
     TModalSeam FModalSeam;
     TCommandGuard FGuard;
     TShortcutTexts *FShortcutTexts;

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "ArchiveBuilder.h"
+#include "FileLayer.h"
 #include "LocaleEnvironment.h"
 #include "TempDir.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 // The GoogleTest helpers of the engine's tests.
 namespace trovel::testing {
@@ -58,5 +61,40 @@ void ExpectError(const std::function<void()> &Action, const std::string &Message
         ADD_FAILURE() << "wrong error kind: " << e.what() << ", expected: " << Message;
     }
 }
+
+// Every output file fails at close, as on a network file system whose quota
+// is found full only then; the data is written all the same.
+class TFailingClose final
+{
+public:
+    TFailingClose()
+        : FPrevious(ReplaceCloseCall([](int Handle) {
+              ::close(Handle);
+              errno = EIO;
+              return -1;
+          }))
+    {
+    }
+    ~TFailingClose() { ReplaceCloseCall(FPrevious); }
+    TFailingClose(const TFailingClose &) = delete;
+    TFailingClose &operator=(const TFailingClose &) = delete;
+
+private:
+    TCloseCall FPrevious;
+};
+
+// Files are written as on a file system without unnamed files: under a marked
+// name of their own until they are whole.
+class TNoUnnamedFiles final
+{
+public:
+    TNoUnnamedFiles() : FPrevious(AllowUnnamedFiles(false)) {}
+    ~TNoUnnamedFiles() { AllowUnnamedFiles(FPrevious); }
+    TNoUnnamedFiles(const TNoUnnamedFiles &) = delete;
+    TNoUnnamedFiles &operator=(const TNoUnnamedFiles &) = delete;
+
+private:
+    bool FPrevious;
+};
 
 } // namespace trovel::testing

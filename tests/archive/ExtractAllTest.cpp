@@ -6,7 +6,13 @@
 #include "uArcReader.h"
 
 #include <algorithm>
+#include <optional>
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace trovel;
 using namespace trovel::testing;
@@ -479,16 +485,22 @@ TEST_P(TReplacedAtTheEntrysPlace, byANewFileWhileNothingOutsideChanges)
     fs::create_directories(FDir.Path() / "t");
     fs::create_directory(outside);
     WriteFile(outside / "victim.txt", "victim");
-    GetParam().Make(place, outside);
     TArchiveBuilder b;
     b.AddCompressed("f.txt", {"new"});
     Open(b);
-    FReader.ExtractAll(Target());
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place)));
-    EXPECT_EQ(fs::hard_link_count(place), 1u);
-    EXPECT_EQ(ReadFile(place), "new");
-    EXPECT_EQ(TreeOf(outside), TTree{"victim.txt"});
-    EXPECT_EQ(ReadFile(outside / "victim.txt"), "victim");
+    for (const bool unnamed : {true, false}) {
+        const std::optional<TNoUnnamedFiles> marked =
+            unnamed ? std::nullopt : std::make_optional<TNoUnnamedFiles>();
+        fs::remove(place);
+        GetParam().Make(place, outside);
+        FReader.ExtractAll(Target());
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place)));
+        EXPECT_EQ(fs::hard_link_count(place), 1u);
+        EXPECT_EQ(ReadFile(place), "new");
+        EXPECT_EQ(TreeOf(FDir.Path() / "t"), TTree{"f.txt"});
+        EXPECT_EQ(TreeOf(outside), TTree{"victim.txt"});
+        EXPECT_EQ(ReadFile(outside / "victim.txt"), "victim");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, TReplacedAtTheEntrysPlace, ::testing::ValuesIn(InPlaces),
@@ -517,7 +529,8 @@ TEST_F(TExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem
         return false;
     });
     ExpectError<EFCreateError>([&] { FReader.ExtractAll(Target()); },
-                               "Datei " + Target() + "/made/second kann nicht erstellt werden");
+                               "Datei " + Target() + "/made/second kann nicht erstellt werden",
+                               "a link in place of a folder this extraction made");
     EXPECT_EQ(ReadFile(outside / "real/x.txt"), "through the user's link");
     EXPECT_EQ(TreeOf(outside), (TTree{"real/", "real/x.txt"}));
 #endif
@@ -528,9 +541,16 @@ TEST_F(TExtractAllTest, neverReplacesTheOpenArchive)
     TArchiveBuilder b;
     b.AddStored("a.arc", "in the archive's place");
     Open(b);
-    ExpectError<EFCreateError>([&] { FReader.ExtractAll(FDir.Path().string()); },
-                               "Datei " + FDir / "a.arc" + " kann nicht erstellt werden");
-    EXPECT_EQ(ReadFile(FDir / "a.arc"), b.Build());
+    fs::create_hard_link(FDir / "a.arc", FDir / "hard.arc");
+    for (const bool unnamed : {true, false}) {
+        const std::optional<TNoUnnamedFiles> marked =
+            unnamed ? std::nullopt : std::make_optional<TNoUnnamedFiles>();
+        ExpectError<EFCreateError>([&] { FReader.ExtractAll(FDir.Path().string()); },
+                                   "Datei " + FDir / "a.arc" + " kann nicht erstellt werden",
+                                   "it is the open archive");
+        EXPECT_EQ(ReadFile(FDir / "a.arc"), b.Build());
+        EXPECT_EQ(TreeOf(FDir.Path()), (TTree{"a.arc", "hard.arc"}));
+    }
 }
 
 namespace {
@@ -593,3 +613,345 @@ TEST_P(TNamesOnDisk, areTheDecodedStoredNames)
 }
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, TNamesOnDisk, ::testing::ValuesIn(NameCases), TLabelName());
+
+namespace {
+
+// Gives a link to another user, as a link planted in a shared folder belongs
+// to whoever planted it. Only root can do that; false when it cannot be done.
+bool GiveToAnotherUser(const fs::path &Link)
+{
+    constexpr uid_t Nobody = 65534;
+    return ::geteuid() != Nobody && ::lchown(Link.c_str(), Nobody, Nobody) == 0;
+}
+
+// A link below the target: in "t" beside the folder "o/real" outside it.
+struct TLinkCase
+{
+    const char *Label;
+    // Before the run, or (when PlantAt is set) when the handler is called for
+    // the entry PlantAt.
+    std::function<void(const fs::path &Target, const fs::path &Real)> Plant;
+    const char *PlantAt;
+    // The link is planted by another user: it must not be followed.
+    bool Foreign;
+    friend void PrintTo(const TLinkCase &C, std::ostream *Out) { *Out << C.Label; }
+};
+
+// Puts a link to To in the place of the folder At.
+void LinkInPlace(const fs::path &To, const fs::path &At)
+{
+    fs::remove_all(At);
+    fs::create_directory_symlink(To, At);
+}
+
+const TLinkCase LinkCases[] = {
+    {"link planted between two entries",
+     [](const fs::path &Target, const fs::path &Real) { LinkInPlace(Real, Target / "sub"); },
+     "sub/x.txt", true},
+    {"link inside a folder that stood before",
+     [](const fs::path &Target, const fs::path &Real) { LinkInPlace(Real, Target / "pre/sub"); },
+     nullptr, true},
+    {"folder that stood before swapped for a link",
+     [](const fs::path &Target, const fs::path &Real) { LinkInPlace(Real, Target / "pre/sub"); },
+     "pre/sub/x.txt", true},
+    {"relative link",
+     [](const fs::path &Target, const fs::path &) {
+         LinkInPlace("../../o/real", Target / "pre/sub");
+     },
+     nullptr, true},
+    {"the user's own link",
+     [](const fs::path &Target, const fs::path &Real) { LinkInPlace(Real, Target / "pre/sub"); },
+     nullptr, false},
+    {"the user's own relative link",
+     [](const fs::path &Target, const fs::path &) {
+         LinkInPlace("../../o/real", Target / "pre/sub");
+     },
+     nullptr, false},
+};
+
+class TLinkBelowTheTarget : public TExtractAllTest, public ::testing::WithParamInterface<TLinkCase>
+{
+};
+
+} // namespace
+
+TEST_P(TLinkBelowTheTarget, isFollowedOnlyWhenItIsTheUsersOwn)
+{
+    const TLinkCase &c = GetParam();
+    const fs::path target = FDir.Path() / "t";
+    const fs::path real = FDir.Path() / "o/real";
+    fs::create_directories(real);
+    fs::create_directories(target / "pre/sub");
+    TArchiveBuilder b;
+    b.AddStored("first.txt", "1");
+    b.AddStored(c.PlantAt ? c.PlantAt : "pre/sub/x.txt", "through the link");
+    b.AddStored("last.txt", "3");
+    Open(b);
+    const auto plant = [&] {
+        c.Plant(target, real);
+        const fs::path link =
+            c.PlantAt ? target / fs::path(c.PlantAt).parent_path() : target / "pre/sub";
+        ASSERT_TRUE(fs::is_symlink(link));
+        if (c.Foreign && !GiveToAnotherUser(link))
+            GTEST_SKIP() << "only root can give a link to another user";
+    };
+    if (!c.PlantAt) {
+        plant();
+        if (IsSkipped())
+            return;
+    }
+    FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {
+        if (c.PlantAt && Name == c.PlantAt)
+            plant();
+        return false;
+    });
+    if (!c.Foreign) {
+        FReader.ExtractAll(Target());
+        EXPECT_EQ(ReadFile(real / "x.txt"), "through the link");
+        EXPECT_EQ(ReadFile(target / "last.txt"), "3");
+        return;
+    }
+    ExpectError<EFCreateError>([&] { FReader.ExtractAll(Target()); },
+                               "Datei " + Target() + "/" + b.Name(1) +
+                                   " kann nicht erstellt werden",
+                               "a link that belongs to another user");
+    if (IsSkipped())
+        return;
+    EXPECT_TRUE(fs::is_empty(real));
+    EXPECT_EQ(ReadFile(target / "first.txt"), "1");
+    EXPECT_FALSE(fs::exists(target / "last.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TLinkBelowTheTarget, ::testing::ValuesIn(LinkCases),
+                         TLabelName());
+
+TEST_F(TExtractAllTest, targetFolderIsTakenAsTheUserNamedItLinksAndAll)
+{
+    const fs::path real = FDir.Path() / "o/real";
+    fs::create_directories(real);
+    fs::create_directory_symlink(real, FDir.Path() / "t");
+    ASSERT_TRUE(GiveToAnotherUser(FDir.Path() / "t") || ::geteuid() != 0);
+    TArchiveBuilder b;
+    b.AddStored("d/x.txt", "x");
+    Open(b);
+    FReader.ExtractAll(Target() + "/");
+    EXPECT_EQ(ReadFile(real / "d/x.txt"), "x");
+}
+
+namespace {
+
+// Limits the size of any file this process writes; writing past it fails
+// with "File too large" instead of ending the process.
+class TFileSizeLimit final
+{
+public:
+    explicit TFileSizeLimit(rlim_t Bytes) : FPreviousHandler(::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &FPrevious);
+        const rlimit limit = {Bytes, FPrevious.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &FPrevious);
+        ::signal(SIGXFSZ, FPreviousHandler);
+    }
+    TFileSizeLimit(const TFileSizeLimit &) = delete;
+    TFileSizeLimit &operator=(const TFileSizeLimit &) = delete;
+
+private:
+    rlimit FPrevious = {};
+    sighandler_t FPreviousHandler;
+};
+
+// An entry "f.bin" that fails after its file was begun.
+struct TFailedEntry
+{
+    const char *Label;
+    std::function<void(TArchiveBuilder &)> Add;
+    std::string Message;
+    std::function<std::unique_ptr<void, void (*)(void *)>()> Fault = [] {
+        return std::unique_ptr<void, void (*)(void *)>(nullptr, [](void *) {});
+    };
+    friend void PrintTo(const TFailedEntry &E, std::ostream *Out) { *Out << E.Label; }
+};
+
+template <typename TFault, typename... TArgs>
+std::unique_ptr<void, void (*)(void *)> Fault(TArgs... Args)
+{
+    return {new TFault(Args...), [](void *Fault) { delete static_cast<TFault *>(Fault); }};
+}
+
+const std::string Big(150000, 'b');
+
+const TFailedEntry FailedEntries[] = {
+    {"damaged part",
+     [](TArchiveBuilder &B) {
+         B.AddCompressedRaw("f.bin", {{Deflate("first part"), 10}, {"not zlib", 10}}, 20);
+     },
+     "Daten von f.bin sind beschädigt"},
+    {"part range outside the table",
+     [](TArchiveBuilder &B) {
+         B.AddCompressed("f.bin", {"x"});
+         B.OverrideEntry(B.EntryCount() - 1, 7, 5);
+     },
+     "Fehler bei Bereichsprüfung"},
+    {"stored entry past the end of the file",
+     [](TArchiveBuilder &B) {
+         B.AddStored("f.bin", Big);
+         B.OverrideEntry(B.EntryCount() - 1, 3, 5000000);
+     },
+     "Stream-Lesefehler"},
+    {"write that fails midway", [](TArchiveBuilder &B) { B.AddStored("f.bin", Big); },
+     "Stream-Schreibfehler", [] { return Fault<TFileSizeLimit>(rlim_t{100000}); }},
+    {"close that reports lost data", [](TArchiveBuilder &B) { B.AddStored("f.bin", Big); },
+     "Stream-Schreibfehler", [] { return Fault<TFailingClose>(); }},
+};
+
+class TFailedEntryKeepsItsName : public TExtractAllTest,
+                                 public ::testing::WithParamInterface<TFailedEntry>
+{
+};
+
+} // namespace
+
+TEST_P(TFailedEntryKeepsItsName, asItWasAndLeavesNoTemporaryFile)
+{
+    const fs::path place = FDir.Path() / "t/d/f.bin";
+    TArchiveBuilder b;
+    GetParam().Add(b);
+    b.AddStored("after.txt", "never");
+    Open(b);
+    fs::create_directories(place.parent_path());
+    for (const bool unnamed : {true, false}) {
+        for (const bool old : {true, false}) {
+            const std::optional<TNoUnnamedFiles> marked =
+                unnamed ? std::nullopt : std::make_optional<TNoUnnamedFiles>();
+            fs::remove(place);
+            if (old)
+                WriteFile(place, "old");
+            FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {
+                EXPECT_TRUE(Name != "f.bin" || fs::exists(place) == old);
+                return false;
+            });
+            {
+                const auto fault = GetParam().Fault();
+                try {
+                    FReader.ExtractAll(Target() + "/d");
+                    ADD_FAILURE() << "no error";
+                } catch (const Exception &e) {
+                    EXPECT_EQ(e.Message(), GetParam().Message);
+                }
+            }
+            const std::string label = std::string(unnamed ? "unnamed" : "marked") +
+                                      (old ? ", over an old file" : ", over nothing");
+            const TTree expected = old ? TTree{"f.bin"} : TTree{};
+            EXPECT_EQ(TreeOf(place.parent_path()), expected) << label;
+            if (old) {
+                EXPECT_EQ(ReadFile(place), "old") << label;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TFailedEntryKeepsItsName, ::testing::ValuesIn(FailedEntries),
+                         TLabelName());
+
+TEST_F(TExtractAllTest, finishedEntryReplacesTheOldFileEitherWay)
+{
+    TArchiveBuilder b;
+    b.AddStored("a.txt", "new a");
+    b.AddCompressed("d/b.txt", {"new ", "b"});
+    Open(b);
+    for (const bool unnamed : {true, false}) {
+        const std::optional<TNoUnnamedFiles> marked =
+            unnamed ? std::nullopt : std::make_optional<TNoUnnamedFiles>();
+        fs::create_directories(Target() + "/d");
+        WriteFile(Target() + "/a.txt", "an old and longer a");
+        FReader.ExtractAll(Target());
+        EXPECT_EQ(Tree(), (TTree{"a.txt", "d/", "d/b.txt"}));
+        EXPECT_EQ(ReadFile(Target() + "/a.txt"), "new a");
+        EXPECT_EQ(ReadFile(Target() + "/d/b.txt"), "new b");
+        fs::remove_all(Target());
+    }
+}
+
+namespace {
+
+// Names that cannot all be made below an empty folder, and the entries that
+// fail for it.
+struct TUnmakeableNames
+{
+    const char *Label;
+    std::vector<std::string> Names;
+    std::vector<int> Failing;
+    friend void PrintTo(const TUnmakeableNames &N, std::ostream *Out) { *Out << N.Label; }
+};
+
+std::string LongPath()
+{
+    std::string path;
+    for (int level = 0; level < 17; ++level)
+        path += std::string(250, 'p') + "/";
+    return path + "f";
+}
+
+const TUnmakeableNames UnmakeableNames[] = {
+    {"file, then a file in a folder of its name", {"a", "a/b.txt"}, {1}},
+    {"file in a folder, then a file of the folder's name", {"a/b.txt", "a"}, {1}},
+    {"folder entry, then a file of its name", {"a/", "a"}, {1}},
+    {"file, then a folder entry below it", {"a", "a/sub/"}, {1}},
+    {"file in the way of deeper levels", {"x.txt", "a", "a/b/c.txt", "a/b/"}, {2, 3}},
+    {"names spelt differently", {"x//y", "./x/y/z"}, {1}},
+    {"a file that failed is no obstacle", {"a/x", "a", "a/y"}, {1}},
+    {"a folder that failed is no obstacle", {"a", "a/x", "a"}, {1}},
+    {"the same file twice", {"a", "a", "b/c", "b/d"}, {}},
+    {"dot names", {"ok/./fine", "sub/.", ".", "./", "sub/./"}, {1, 2}},
+    {"name longer than a name may be",
+     {std::string(256, 'n'), std::string(255, 'm'), "d/" + std::string(256, 'n') + "/x"},
+     {0, 2}},
+    {"path longer than a path may be", {"short", LongPath()}, {1}},
+};
+
+class TNamesThatCannotBeMade : public TExtractAllTest,
+                               public ::testing::WithParamInterface<TUnmakeableNames>
+{
+};
+
+} // namespace
+
+TEST_P(TNamesThatCannotBeMade, failTestFileAsTheyFailExtractAll)
+{
+    const TUnmakeableNames &c = GetParam();
+    TArchiveBuilder b;
+    for (const std::string &name : c.Names)
+        b.AddStored(name, "x");
+    Open(b);
+    std::vector<int> failing;
+    std::string firstReason;
+    for (int i = 0; i < b.EntryCount(); ++i) {
+        try {
+            FReader.TestFile(i);
+        } catch (const EFCreateError &e) {
+            failing.push_back(i);
+            EXPECT_EQ(e.Message(), "Datei " + c.Names[i] + " kann nicht erstellt werden");
+            EXPECT_FALSE(e.Reason().empty()) << c.Names[i];
+            if (failing.size() == 1)
+                firstReason = e.Reason();
+        }
+    }
+    EXPECT_EQ(failing, c.Failing);
+    EXPECT_EQ(TreeOf(FDir.Path()), TTree{"a.arc"});
+
+    if (c.Failing.empty()) {
+        FReader.ExtractAll(Target());
+        return;
+    }
+    ExpectError<EFCreateError>([&] { FReader.ExtractAll(Target()); },
+                               "Datei " + Target() + "/" + c.Names[c.Failing[0]] +
+                                   " kann nicht erstellt werden",
+                               firstReason);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExtractAll, TNamesThatCannotBeMade, ::testing::ValuesIn(UnmakeableNames),
+                         TLabelName());

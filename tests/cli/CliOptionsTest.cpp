@@ -43,7 +43,33 @@ TEST(CliOptions, optionsStandAnywhereAfterTheCommand)
         {"extract", "a", "0"},
         {"--version", "list"},
         {"list", "--help"},
+        {"list", "a", "-j", "2"},
+        {"extract", "a", "0", "o", "--jobs=2"},
+        {"test", "a", "-j", "0"},
+        {"test", "a", "-j", "1025"},
+        {"test", "a", "--jobs=two"},
+        {"test", "a", "-j=2"},
+        {"test", "a", "-j"},
     };
+    const TCliOptions many = ParseCommandLine(
+        {"list", "-il", "a", "--exclude", "x", "--exclude=y", "-q", "p", "--", "-v"});
+    EXPECT_EQ(many.Operands, (std::vector<std::string>{"a", "p", "-v"}));
+    EXPECT_EQ(many.Excludes, (std::vector<std::string>{"x", "y"}));
+    EXPECT_TRUE(many.IgnoreCase && many.Long);
+    EXPECT_EQ(many.Verbosity, TVerbosity::Quiet);
+    const TCliOptions all = ParseCommandLine({"extract-all", "a", "d", "--skip-old-files", "-vi"});
+    EXPECT_TRUE(all.SkipOldFiles && all.IgnoreCase);
+    EXPECT_EQ(all.Verbosity, TVerbosity::Verbose);
+
     for (const auto &args : wrong)
         EXPECT_THROW(ParseCommandLine(args), TUsageError) << args[0] << " " << args.back();
+}
+
+TEST(CliOptions, jobsCountThreads)
+{
+    EXPECT_EQ(ParseCommandLine({"test", "a"}).Jobs, std::nullopt);
+    EXPECT_EQ(ParseCommandLine({"test", "-j", "3", "a"}).Jobs, 3u);
+    EXPECT_EQ(ParseCommandLine({"extract-all", "a", "d", "--jobs=1024"}).Jobs, 1024u);
+    EXPECT_EQ(ParseCommandLine({"extract-all", "a", "--jobs", "1", "d"}).Operands,
+              (std::vector<std::string>{"a", "d"}));
 }

@@ -70,3 +70,16 @@ TEST(EntryPattern, everyMatchingPatternCountsAsUsed)
     EXPECT_EQ(selection.Unmatched(), std::vector<std::string>{"sky.tex"});
     EXPECT_TRUE(TEntrySelection({}).Choose("anything"));
 }
+
+TEST(EntryPattern, ignoringCaseFoldsNamesPatternsAndExclusions)
+{
+    // Simple folding: one character stays one, even where its UTF-8 length
+    // changes (KELVIN SIGN to "k"); the unmatched pattern is told as given.
+    TEntrySelection selection({"MAPS", "\u212Aelvin*", "STRASSE"}, {"*.BAK"}, true);
+    EXPECT_TRUE(selection.Choose("maps/Alpha.map"));
+    EXPECT_FALSE(selection.Choose("Maps/old.bak"));
+    EXPECT_TRUE(selection.Choose("kELVIN.txt"));
+    EXPECT_FALSE(selection.Choose("stra\u00DFe"));
+    EXPECT_EQ(selection.Unmatched(), std::vector<std::string>{"STRASSE"});
+    EXPECT_FALSE(TEntrySelection({"MAPS"}).Choose("maps/Alpha.map"));
+}

@@ -4,6 +4,7 @@
 #include "QtTranslations.h"
 #include "VeskaFolderDialog.h"
 
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -40,6 +41,9 @@ private slots:
     void showsStartFolderAndFollowsResizing();
     void cancelReturnsFalseWithoutStatusLine();
     void rootFolderIsTheOnlyTopItem();
+    void opensScrolledLeftAtDeepFolder();
+    void qtTranslationsOnlyWhereChooserHasCaptions_data();
+    void qtTranslationsOnlyWhereChooserHasCaptions();
 };
 
 void TFolderBrowserDialogTest::makesFolderThroughButtonAndReturnsIt()
@@ -204,6 +208,97 @@ void TFolderBrowserDialogTest::rootFolderIsTheOnlyTopItem()
     QCOMPARE(places, QStringList{QStringLiteral("Desktop")});
     QCOMPARE(selected, home.Path() + "/Desktop");
     QCOMPARE(dialog.Folder(), home.Path() + "/Desktop");
+}
+
+// Opened at a folder deep enough that its row is wider than the tree, and
+// again after New folder, the tree stands at its left edge, where every row
+// begins, with the selected row in sight; the chooser's button shares the row
+// of OK and Cancel.
+void TFolderBrowserDialogTest::opensScrolledLeftAtDeepFolder()
+{
+    TFakeHome home;
+    QVERIFY(home.IsValid());
+    home.Folder("Desktop");
+    const QString deep = home.Folder("Spiele/Morvanth/Archive/Texturen/Umgebung/Wald/Laubbäume/"
+                                     "Eiche/Rinde der alten Eiche am Waldrand");
+    TVeskaFolderDialog dialog;
+    dialog.SetFlags({TFlags::OnlyFileSystem, TFlags::ShowPath});
+    dialog.SetFolder(deep);
+    int openings = 0;
+    dialog.SetOnInitialized([&](TVeskaFolderDialog &, QWidget *) { ++openings; });
+
+    struct TSeen
+    {
+        QString Selected;
+        int Sideways = -1;
+        int SidewaysRange = 0;
+        bool InView = false;
+        QList<QRect> Buttons; // New folder, OK, Cancel in the dialog
+    };
+    QList<TSeen> seen;
+    const auto look = [&](QWidget &Window) {
+        const TBrowserDriver browser(Window);
+        const QScrollBar *bar = browser.Tree().horizontalScrollBar();
+        TSeen now{browser.CurrentPath(), bar->value(), bar->maximum(), browser.CurrentInView(), {}};
+        for (const QPushButton *button :
+             {&browser.NewFolderButton(), &browser.OkButton(), &browser.CancelButton()})
+            now.Buttons << QRect(button->mapTo(&Window, QPoint(0, 0)), button->size());
+        seen << now;
+    };
+    TModalDriver driver;
+    driver.When(TBrowserDriver::IsBrowser, [&](QWidget &Window) {
+        look(Window);
+        driver.When(TBrowserDriver::IsNameInput, [&](QWidget &Input) {
+            auto &box = static_cast<QInputDialog &>(Input);
+            box.setTextValue(QStringLiteral("Neu"));
+            box.accept();
+        });
+        TBrowserDriver(Window).NewFolderButton().click();
+        driver.When(
+            [&](QWidget &Modal) { return openings == 2 && TBrowserDriver::IsBrowser(Modal); },
+            [&](QWidget &Again) {
+                look(Again);
+                TBrowserDriver(Again).OkButton().click();
+            });
+    });
+    QVERIFY(dialog.Execute());
+    QVERIFY2(driver.Failures.isEmpty(), qPrintable(driver.Failures.join(u'\n')));
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen[0].Selected, deep);
+    QCOMPARE(seen[1].Selected, deep + "/Neu");
+    for (const TSeen &opened : std::as_const(seen)) {
+        QVERIFY(opened.SidewaysRange > 0);
+        QCOMPARE(opened.Sideways, 0);
+        QVERIFY(opened.InView);
+        for (const QRect &button : opened.Buttons.mid(1)) {
+            QCOMPARE(opened.Buttons[0].top(), button.top());
+            QCOMPARE(opened.Buttons[0].height(), button.height());
+        }
+    }
+}
+
+void TFolderBrowserDialogTest::qtTranslationsOnlyWhereChooserHasCaptions_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("cancel");
+    QTest::newRow("German (Germany)") << "de_DE" << true << "Abbrechen";
+    QTest::newRow("French (Canada)") << "fr_CA" << true << "Annuler";
+    // The chooser would be English beside Qt's Russian or German buttons.
+    QTest::newRow("Russian") << "ru_RU" << false << "Cancel";
+    QTest::newRow("German (Belgium)") << "de_BE" << false << "Cancel";
+}
+
+// Qt's buttons speak the chooser's language, or English as it does.
+void TFolderBrowserDialogTest::qtTranslationsOnlyWhereChooserHasCaptions()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, installed);
+    QFETCH(QString, cancel);
+    QObject translations;
+    QCOMPARE(InstallQtTranslations(QLocale(locale), translations), installed);
+    const QDialogButtonBox box(QDialogButtonBox::Cancel);
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text().remove(u'&'), cancel);
 }
 
 QTEST_MAIN(TFolderBrowserDialogTest)

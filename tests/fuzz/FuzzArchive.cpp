@@ -1,6 +1,6 @@
 // libFuzzer target: every input is a whole archive file. It is opened, every
-// entry is listed and tested, and everything is extracted into a fresh folder;
-// nothing may land outside that folder.
+// entry is listed and tested, and everything is extracted into a fresh folder
+// (with one thread or two); nothing may land outside that folder.
 #include "ArcErrors.h"
 #include "uArcReader.h"
 
@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <set>
 #include <sys/resource.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -124,6 +126,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Every entry reads back or fails with one of the error kinds. What the
     // entries claim bounds what they inflate to, so a budget on the claims
     // keeps entries that share their parts from inflating for ever.
+    // Half the inputs run with an inflating thread beside the reading one.
+    reader.SetJobs(size % 2 == 0 ? 1 : 2);
+    std::vector<std::int32_t> all(static_cast<std::size_t>(reader.GetFileCount()));
+    std::iota(all.begin(), all.end(), 0);
+    reader.ReadAhead(all);
     std::uint64_t budget = 64 << 20;
     for (std::int32_t i = 0; i < reader.GetFileCount(); ++i) {
         const std::uint64_t claimed = reader.GetExtractedSize(i);
@@ -136,6 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
+    reader.EndReadAhead();
     std::int32_t calls = 0;
     reader.SetOnProgress([&](trovel::TArcReader &, const std::string &) {
         ++calls;

@@ -14,6 +14,8 @@ private slots:
     void designSizesScaleWithLineHeight();
     void screenFontFollowsPixelsPerInch_data();
     void screenFontFollowsPixelsPerInch();
+    void firstPlacementKeepsFrameOnDesktop_data();
+    void firstPlacementKeepsFrameOnDesktop();
 };
 
 void TDesignScaleTest::designSizesScaleWithLineHeight_data()
@@ -61,6 +63,43 @@ void TDesignScaleTest::screenFontFollowsPixelsPerInch()
     QFETCH(qreal, pixelsPerInch);
     QFETCH(QFont, shown);
     QCOMPARE(ScreenFont(font, pixelsPerInch), shown);
+}
+
+void TDesignScaleTest::firstPlacementKeepsFrameOnDesktop_data()
+{
+    QTest::addColumn<QSize>("designed");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("desktop");
+    QTest::addColumn<QPoint>("framePosition");
+    QTest::addColumn<QSize>("size");
+    const QMargins frame(1, 22, 1, 1);
+    QTest::newRow("fits: centred") << QSize(736, 507) << frame << QRect(0, 0, 1024, 768)
+                                   << QPoint(143, 119) << QSize(736, 507);
+    // A font of 144 pixels per inch on 1280 x 800: 23 pixels too high.
+    QTest::newRow("too high: both sides shrink")
+        << QSize(1190, 800) << frame << QRect(0, 0, 1280, 800) << QPoint(61, 0) << QSize(1155, 777);
+    QTest::newRow("too wide: both sides shrink")
+        << QSize(1600, 400) << frame << QRect(0, 0, 1280, 800) << QPoint(0, 229)
+        << QSize(1278, 319);
+    QTest::newRow("desktop below a panel") << QSize(1190, 800) << frame << QRect(0, 30, 1280, 770)
+                                           << QPoint(83, 30) << QSize(1111, 747);
+    QTest::newRow("exactly the room")
+        << QSize(1278, 777) << frame << QRect(0, 0, 1280, 800) << QPoint(0, 0) << QSize(1278, 777);
+}
+
+// However large the font makes the window, its frame lies on the desktop and
+// its sides keep the design's proportions.
+void TDesignScaleTest::firstPlacementKeepsFrameOnDesktop()
+{
+    QFETCH(QSize, designed);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, desktop);
+    QFETCH(QPoint, framePosition);
+    QFETCH(QSize, size);
+    const TPlacement place = FirstPlacement(designed, frame, desktop);
+    QCOMPARE(place.FramePosition, framePosition);
+    QCOMPARE(place.Size, size);
+    QVERIFY(desktop.contains(QRect(place.FramePosition, place.Size.grownBy(frame))));
 }
 
 QTEST_MAIN(TDesignScaleTest)

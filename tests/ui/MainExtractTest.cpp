@@ -110,7 +110,11 @@ private slots:
     void allFilesWithNothingToDo();
     void allFilesRefusedBeforeTheRun_data();
     void allFilesRefusedBeforeTheRun();
+    void cancelStopsBeforeShownEntry_data();
     void cancelStopsBeforeShownEntry();
+    void progressLabelKeepsFileNameOfLongEntry_data();
+    void progressLabelKeepsFileNameOfLongEntry();
+    void dialogsLeaveNoSettingsOnDisk();
     void failedEntryReachesErrorDisplayAfterPanel();
     void failedSelectedFileKeepsItsStatusText();
     void commandsRefusedWhileAllFilesRuns_data();
@@ -121,6 +125,8 @@ private slots:
 
 private:
     QTemporaryDir FOut;
+    // The user's settings folder of the whole run.
+    QTemporaryDir FSettings;
 };
 
 void TExtractTest::initTestCase()
@@ -130,6 +136,10 @@ void TExtractTest::initTestCase()
     // The panel's size and place are laid out for a font of this line height.
     QApplication::setFont(FontOfLineHeight(13));
     QVERIFY(FOut.isValid());
+    // Before any dialog is made: the toolkit settles its settings folders
+    // once.
+    QVERIFY(FSettings.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(FSettings.path()));
 }
 
 void TExtractTest::extractsLikeAPerson()
@@ -165,6 +175,20 @@ void TExtractTest::extractsLikeAPerson()
     QCOMPARE(driver.Seen.last().InitialFile, out.filePath("clouds.tex"));
     QCOMPARE(ReadFile(out.filePath("wolken.tex")), QByteArray("cloudcloud"));
     QCOMPARE(driver.StatusTexts, (QStringList{"Extracting textures/sky/clouds.tex...", "7 files"}));
+
+    // One by Enter on its row, as by a double-click; Enter of the keypad too.
+    driver.SelectFolder("");
+    driver.List()->setFocus();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        driver.SelectRow("readme.txt");
+        const QString saved = out.filePath(QStringLiteral("readme-%1.txt").arg(int(key)));
+        driver.AnswerFileDialog(saved);
+        QTest::keyClick(driver.List(), key,
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(QFileInfo(driver.Seen.last().InitialFile).fileName(),
+                 QStringLiteral("readme.txt"));
+        QCOMPARE(ReadFile(saved), QByteArray::fromStdString(archive.Expected(0)));
+    }
 
     // All files by Ctrl+A into a folder from the chooser; the panel shows the
     // first entry when events first run, and where the run ended at its end.
@@ -521,17 +545,30 @@ void TExtractTest::allFilesRefusedBeforeTheRun()
     QVERIFY(driver.Unexpected.isEmpty());
 }
 
-// A click on "Abbrechen" handled while the label shows the first entry keeps
-// every entry from being written, and the target folder from being made. The
-// next run starts afresh and runs to its end.
+void TExtractTest::cancelStopsBeforeShownEntry_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Abbrechen") << "button";
+    QTest::newRow("Esc in the list") << "esc";
+}
+
+// A click on "Abbrechen", or Esc, handled while the label shows the first
+// entry keeps every entry from being written, and the target folder from
+// being made. The next run starts afresh and runs to its end.
 void TExtractTest::cancelStopsBeforeShownEntry()
 {
+    QFETCH(QString, how);
     const TArchiveBuilder archive = SampleArchive();
-    const QString first = FOut.filePath("cancelled");
+    const QString first = FOut.filePath("cancelled-" + how);
     const QString second = first + QStringLiteral("-again");
     TWindowDriver driver;
     OpenArchive(driver, archive);
-    PostToRun(driver, [&] { QTest::mouseClick(driver.CancelButton(), Qt::LeftButton); });
+    PostToRun(driver, [&] {
+        if (how == u"esc")
+            QTest::keyClick(driver.List(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(driver.CancelButton(), Qt::LeftButton);
+    });
     driver.AnswerFolderChooser(first);
     driver.Action("Allfiles1")->trigger();
     QVERIFY(!QFileInfo::exists(first));
@@ -543,6 +580,63 @@ void TExtractTest::cancelStopsBeforeShownEntry()
     driver.Action("Allfiles1")->trigger();
     QCOMPARE(TreeOnDisk(second), TreeOfEntries(archive, 7));
     QCOMPARE(driver.Bar()->value(), 7);
+}
+
+void TExtractTest::progressLabelKeepsFileNameOfLongEntry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::newRow("folders cut, whole ones kept")
+        << "data/textures/environment/forest/trees/deciduous/oak/bark/oak_bark.tex"
+        << "data/textures/" << QStringLiteral("\u2026/oak_bark.tex");
+    QTest::newRow("no folder fits before the name") << QString(60, u'f') + "/oak_bark.tex"
+                                                    << "" << QStringLiteral("\u2026/oak_bark.tex");
+    // A file name wider than the label keeps its end.
+    QTest::newRow("name alone too long") << "data/" + QString(100, u'n') + "_end.tex"
+                                         << "data/"
+                                         << "_end.tex";
+    QTest::newRow("fits") << "maps/a.txt"
+                          << "maps/a.txt"
+                          << "maps/a.txt";
+}
+
+// The label shows the end of a long entry name, the file's own name, within
+// the design's width.
+void TExtractTest::progressLabelKeepsFileNameOfLongEntry()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    TArchiveBuilder archive;
+    archive.AddStored(name.toStdString(), "x");
+    TWindowDriver driver;
+    OpenArchive(driver, archive);
+    QString shown;
+    PostToRun(driver, [&] { shown = driver.Label()->text(); });
+    driver.AnswerFolderChooser(FOut.filePath(QStringLiteral("long-") + QTest::currentDataTag()));
+    driver.Action("Allfiles1")->trigger();
+    QVERIFY2(shown.startsWith(start) && shown.endsWith(end), qPrintable(shown));
+    const QLabel *label = driver.Label();
+    QCOMPARE(label->width(), 257);
+    QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width());
+    QCOMPARE(shown == name, name.size() < 20);
+}
+
+// Open and Save leave nothing of the toolkit's file dialog (history, last
+// folder, layout) in the user's settings.
+void TExtractTest::dialogsLeaveNoSettingsOnDisk()
+{
+    const TArchiveBuilder archive = SampleArchive();
+    TWindowDriver driver;
+    OpenArchive(driver, archive);
+    driver.SelectRow("readme.txt");
+    driver.AnswerFileDialog(FOut.filePath("settings-readme.txt"));
+    driver.Action("Selectedfile1")->trigger();
+    QVERIFY(QFileInfo::exists(FOut.filePath("settings-readme.txt")));
+    const QString settings = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QCOMPARE(settings, FSettings.path());
+    QCOMPARE(TreeOnDisk(settings), QStringList());
 }
 
 void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()

@@ -14,6 +14,9 @@ int main(int argc, char **argv)
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     QApplication application(argc, argv);
+    // Docks and software centres match the window to its desktop entry by
+    // this name (the Wayland app id; X11 goes by the entry's StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral(TROVEL_APP_ID));
     // The toolkit's own texts (standard buttons, file dialogs) in the user's
     // language, as the folder chooser's texts are.
     trovel::InstallQtTranslations(QLocale::system(), application);

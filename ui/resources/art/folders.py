@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws the two 16 x 16 folder images of the tree from the pixel grids below
-and writes each as an SVG (one square per pixel) and a PNG.
+and writes each as an SVG (one square per pixel) and as PNGs of 16, 32 and 48
+pixels (folder-open.png, folder-open-32.png, ...): the SVG rendered at 1x, 2x
+and 3x, so that the tree's icons stay sharp at every device pixel ratio.
 
 Run from this folder: python3 folders.py
 The application icon is drawn in trovel.svg; its PNG sizes come from
@@ -63,10 +65,12 @@ def rows(grid):
     return lines
 
 
-def write_png(path, lines):
+def write_png(path, lines, scale=1):
     raw = b''
     for line in lines:
-        raw += b'\0' + b''.join(bytes(PALETTE[c] or (0, 0, 0, 0)) for c in line)
+        row = b''.join(bytes(PALETTE[c] or (0, 0, 0, 0)) * scale for c in line)
+        raw += (b'\0' + row) * scale
+    side = 16 * scale
 
     def chunk(kind, data):
         body = kind + data
@@ -74,7 +78,7 @@ def write_png(path, lines):
 
     with open(path, 'wb') as out:
         out.write(b'\x89PNG\r\n\x1a\n')
-        out.write(chunk(b'IHDR', struct.pack('>IIBBBBB', 16, 16, 8, 6, 0, 0, 0)))
+        out.write(chunk(b'IHDR', struct.pack('>IIBBBBB', side, side, 8, 6, 0, 0, 0)))
         out.write(chunk(b'IDAT', zlib.compress(raw, 9)))
         out.write(chunk(b'IEND', b''))
 
@@ -97,4 +101,6 @@ def write_svg(path, lines):
 for name, grid in (('folder-closed', CLOSED), ('folder-open', OPEN)):
     lines = rows(grid)
     write_png(name + '.png', lines)
+    for scale in (2, 3):
+        write_png('%s-%d.png' % (name, 16 * scale), lines, scale)
     write_svg(name + '.svg', lines)

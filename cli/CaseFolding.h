@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trovel {
+
+// Text with each character replaced by its Unicode simple case folding, so
+// that two texts that differ only in case come out equal ("MAPS", "Maps" and
+// "maps"; "STRASSE" stays apart from "straße", as simple folding keeps one
+// character one). Text is UTF-8; a byte that begins no valid sequence is
+// kept as it is. Appends to Out.
+void AppendFolded(std::string_view Text, std::string &Out);
+std::string Folded(std::string_view Text);
+
+} // namespace trovel
