@@ -483,7 +483,6 @@ TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) cons
     const auto fail = [&opening](DWORD Error) {
         opening.Missing = Error == ERROR_FILE_NOT_FOUND;
         opening.Reason = Win32Reason(Error);
-        return opening;
     };
     const auto adopt = [&opening](TOwnedHandle Handle) {
         const int descriptor = Adopt(Handle.release(), _O_RDONLY);
@@ -491,18 +490,21 @@ TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) cons
             opening.Reason = Win32Reason(ERROR_TOO_MANY_OPEN_FILES);
         else
             opening.Folder = TFolder(descriptor);
-        return opening;
     };
     // The entry itself, a reparse point not followed.
     TOwnedHandle entry(
         OpenRelative(folder, name, FolderAccess, ShareAll, FILE_OPEN, FILE_OPEN_REPARSE_POINT));
-    if (entry.get() == INVALID_HANDLE_VALUE)
-        return fail(::GetLastError());
+    if (entry.get() == INVALID_HANDLE_VALUE) {
+        fail(::GetLastError());
+        return opening;
+    }
     const DWORD attributes = AttributesOf(entry.get());
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return adopt(std::move(entry));
-        return fail(ERROR_DIRECTORY);
+            adopt(std::move(entry));
+        else
+            fail(ERROR_DIRECTORY);
+        return opening;
     }
     entry.reset();
     if (Links == TLinkRule::Refuse) {
@@ -514,8 +516,10 @@ TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) cons
     // link that was judged is the one followed.
     const TOwnedHandle link(OpenRelative(folder, name, FILE_READ_ATTRIBUTES | READ_CONTROL,
                                          FILE_SHARE_READ, FILE_OPEN, FILE_OPEN_REPARSE_POINT));
-    if (link.get() == INVALID_HANDLE_VALUE)
-        return fail(::GetLastError());
+    if (link.get() == INVALID_HANDLE_VALUE) {
+        fail(::GetLastError());
+        return opening;
+    }
     if (!(AttributesOf(link.get()) & FILE_ATTRIBUTE_REPARSE_POINT) || !IsOwnedByUser(link.get())) {
         opening.RefusedLink = true;
         return opening;
@@ -526,7 +530,8 @@ TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) cons
         opening.Reason = Win32Reason(::GetLastError());
         return opening;
     }
-    return adopt(std::move(target));
+    adopt(std::move(target));
+    return opening;
 }
 
 std::optional<TFolder> TFolder::OpenPlainPath(const std::string &) const
@@ -666,17 +671,22 @@ void TUnfinishedFile::Rename(const std::optional<TFileIdentity> &Keep)
     if (file.get() == INVALID_HANDLE_VALUE)
         throw WithWin32Reason(EFCreateError(FShown), ::GetLastError());
     // Renaming replaces the name itself, never what a reparse point at it
-    // leads to; a folder at the name makes it fail.
+    // leads to; a folder at the name makes it fail. The system's own call
+    // takes the name relative to the folder's handle; the Win32 one would
+    // read it as a path from the current folder.
     const std::size_t nameBytes = name.size() * sizeof(wchar_t);
-    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
-    auto *rename = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFORMATION) + nameBytes);
+    auto *rename = reinterpret_cast<FILE_RENAME_INFORMATION *>(buffer.data());
     rename->ReplaceIfExists = TRUE;
     rename->RootDirectory = folder;
-    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    rename->FileNameLength = static_cast<ULONG>(nameBytes);
     std::memcpy(rename->FileName, name.data(), nameBytes);
-    if (!::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
-                                      static_cast<DWORD>(buffer.size())))
-        throw WithWin32Reason(EFCreateError(FShown), ::GetLastError());
+    IO_STATUS_BLOCK status = {};
+    const NTSTATUS result =
+        ::NtSetInformationFile(file.get(), &status, rename, static_cast<ULONG>(buffer.size()),
+                               FileRenameInformation);
+    if (result < 0)
+        throw WithWin32Reason(EFCreateError(FShown), ::RtlNtStatusToDosError(result));
     FTemporaryName.clear();
 }
 

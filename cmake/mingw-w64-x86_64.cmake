@@ -21,3 +21,8 @@ find_program(TROVEL_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROO
 if(TROVEL_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${TROVEL_WINE})
 endif()
+
+# pkg-config finds the mingw tree's libraries, never the host's (ISA-L has no
+# mingw build in Debian, so the engine inflates with zlib there).
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${TROVEL_MINGW_TRIPLE}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

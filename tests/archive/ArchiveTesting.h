@@ -30,6 +30,16 @@ struct TLabelName
     }
 };
 
+// A message or path as the expectations write it: Windows puts "\\" where
+// they write "/".
+inline std::string WithSlashes(std::string Text)
+{
+#ifdef _WIN32
+    std::replace(Text.begin(), Text.end(), '\\', '/');
+#endif
+    return Text;
+}
+
 // Runs Action and checks that it raises exactly TError with the given
 // message, and with the given reason when one is given.
 template <typename TError>
@@ -43,11 +53,7 @@ void ExpectError(const std::function<void()> &Action, const std::string &Message
 #ifdef _WIN32
         // Paths there hold "\\" where the expectations write "/", and the
         // system words its reasons its own way: one must be there.
-        const auto generic = [](std::string Text) {
-            std::replace(Text.begin(), Text.end(), '\\', '/');
-            return Text;
-        };
-        EXPECT_EQ(generic(e.Message()), generic(Message));
+        EXPECT_EQ(WithSlashes(e.Message()), WithSlashes(Message));
         if (Reason) {
             EXPECT_EQ(e.Reason().empty(), Reason->empty()) << Message << ": " << e.Reason();
         }

@@ -44,7 +44,8 @@ class TCli final
 public:
     TCli(const fs::path &Folder, const std::vector<std::string> &Args, int StderrHandle = -1,
          int StdoutHandle = -1)
-        : FOut(Folder / "stdout"), FErr(Folder / "stderr"), FProcess(WithProgram(Args))
+        : FOut(BytesOf(Folder / "stdout")), FErr(BytesOf(Folder / "stderr")),
+          FProcess(WithProgram(Args))
     {
         if (StdoutHandle >= 0)
             FProcess.RedirectToHandle(STDOUT_FILENO, StdoutHandle);
