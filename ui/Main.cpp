@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "ArcPaths.h"
 #include "CentredPosition.h"
 #include "Collation.h"
 #include "DesignScale.h"
@@ -334,7 +335,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     {
         TUpdateBatch batch(tree);
         // The root is named after the archive's file, without its folder.
-        root = FFolderIndex.Build(*FReader, ExtractArcFileName(FileName));
+        root = FFolderIndex.Build(*FReader, FileName.substr(ExtractFilePath(FileName).size()));
         // The model shows views only as many levels as they can lay out.
         tree->expandAll();
     }

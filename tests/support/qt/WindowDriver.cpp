@@ -3,6 +3,7 @@
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
 #include "ModalDriver.h"
+#include "PathText.h"
 #include "StatusBar.h"
 #include "TempDir.h"
 #include "VeskaFolderDialog.h"
@@ -60,7 +61,7 @@ QFont FontOfLineHeight(int LineHeight)
 
 QByteArray ReadFile(const QString &Path)
 {
-    return QByteArray::fromStdString(ReadFile(fs::path(QFile::encodeName(Path).toStdString())));
+    return QByteArray::fromStdString(ReadFile(PathOf(PathBytes(Path))));
 }
 
 TArchiveBuilder SampleArchive()
