@@ -103,7 +103,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             const std::string path = target + relative;
             if (path.size() > MaxPathLength)
                 throw WithSystemReason(EFCreateError(path), ENAMETOOLONG);
-            if (clashes.Note(at, FileNameView(index), relative))
+            if (clashes.Note(at, FileNameView(index), PathKey(relative)))
                 throw EFCreateError(path);
             CheckNameCanBeMade(relative, hasFile, path);
             if (!hasFile) {

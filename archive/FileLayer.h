@@ -245,6 +245,21 @@ inline constexpr bool IsPathDelim(char Character)
 extern const std::size_t MaxPathLength;
 // The longest name of one file or folder, in the units NameLength counts.
 extern const std::size_t MaxNameLength;
+// Whether the file systems take names that differ only in case for one name,
+// as Windows' do.
+#ifdef _WIN32
+inline constexpr bool NamesIgnoreCase = true;
+// The form of Path under which the file system tells paths apart: its upper
+// case, as Windows' file systems compare names.
+std::string PathKey(std::string_view Path);
+#else
+inline constexpr bool NamesIgnoreCase = false;
+inline std::string PathKey(std::string_view Path)
+{
+    return std::string(Path);
+}
+#endif
+
 // The length of a name as the system limits it: in bytes on POSIX, in UTF-16
 // code units on Windows.
 #ifdef _WIN32

@@ -789,6 +789,21 @@ bool AllowUnnamedFiles(bool)
     return false;
 }
 
+std::string PathKey(std::string_view Path)
+{
+    // The invariant locale's upper case, without a language's rules: what
+    // NTFS and exFAT compare names by.
+    const std::wstring wide = WideFromUtf8(Path);
+    std::wstring upper(wide.size(), L'\0');
+    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(),
+                                       static_cast<int>(wide.size()), upper.data(),
+                                       static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    if (length <= 0)
+        return Utf8FromWide(wide);
+    upper.resize(static_cast<std::size_t>(length));
+    return Utf8FromWide(upper);
+}
+
 std::size_t NameLength(std::string_view Name)
 {
     return WideFromUtf8(Name).size();

@@ -157,7 +157,7 @@ void TExtractTest::initTestCase()
 
 void TExtractTest::extractsLikeAPerson()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QDir out(FOut.filePath("person"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
@@ -279,7 +279,7 @@ void TExtractTest::selectedFileDoesNothingWithoutRowOrName()
     QFETCH(int, dialogs);
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.StatusTexts.clear();
     const int runs = driver.Seam().RunCount();
     if (rowSelected) {
@@ -304,7 +304,7 @@ void TExtractTest::saveDialogRefusesMissingFolder()
     const QDir out(FOut.filePath("missing-folder"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     const QString refused = out.filePath("nowhere/readme.txt");
     driver.AnswerFileDialog(refused);
@@ -327,7 +327,7 @@ void TExtractTest::saveDialogOffersLastFolderThatWorked()
     const QDir failed(FOut.filePath("failed"));
     QVERIFY(worked.mkpath(".") && failed.mkpath("readme.txt"));
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     driver.AnswerFileDialog(worked.filePath("readme.txt"));
     driver.Action("Selectedfile1")->trigger();
@@ -348,7 +348,7 @@ void TExtractTest::selectedFileDrawsWindowBeforeWriting()
 {
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowExposed(&driver.Window()));
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     QCoreApplication::processEvents();
@@ -382,7 +382,7 @@ void TExtractTest::realSaveDialogConfirmsReplacing()
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -420,7 +420,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
     const QString refused = FOut.filePath("not-there/readme.txt");
     const QString target = FOut.filePath("there.txt");
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -459,7 +459,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
 // shows the chooser, and the test confirms the browser once it is up.
 void TExtractTest::allFilesThroughRealFolderChooser()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString target = FOut.filePath("chosen");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
@@ -504,7 +504,7 @@ void TExtractTest::allFilesWithNothingToDo()
     QFETCH(QStringList, trace);
     const QString target = FOut.filePath(QTest::currentDataTag());
     TWindowDriver driver;
-    OpenArchive(driver, emptyArchive ? TArchiveBuilder() : SampleArchive());
+    OpenArchive(driver, emptyArchive ? TArchiveBuilder() : WritableSampleArchive());
     if (answer == u"cancel")
         driver.CancelFolderChooser();
     else
@@ -571,7 +571,7 @@ void TExtractTest::cancelStopsBeforeShownEntry_data()
 void TExtractTest::cancelStopsBeforeShownEntry()
 {
     QFETCH(QString, how);
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString first = FOut.filePath("cancelled-" + how);
     const QString second = first + QStringLiteral("-again");
     TWindowDriver driver;
@@ -640,7 +640,7 @@ void TExtractTest::progressLabelKeepsFileNameOfLongEntry()
 // folder, layout) in the user's settings.
 void TExtractTest::dialogsLeaveNoSettingsOnDisk()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     TWindowDriver driver;
     OpenArchive(driver, archive);
     driver.SelectRow("readme.txt");
@@ -654,7 +654,7 @@ void TExtractTest::dialogsLeaveNoSettingsOnDisk()
 
 void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString target = FOut.filePath("blocked");
     // A folder where entry 3 wants its file.
     QVERIFY(QDir().mkpath(target + "/maps/b.txt"));
@@ -682,7 +682,7 @@ void TExtractTest::failedSelectedFileKeepsItsStatusText()
     const QString target = FOut.filePath("a-folder");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     driver.StatusTexts.clear();
@@ -713,7 +713,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns_data()
 void TExtractTest::commandsRefusedWhileAllFilesRuns()
 {
     QFETCH(QString, how);
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString target = FOut.filePath("refused-" + QString(QTest::currentDataTag()));
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
@@ -753,7 +753,7 @@ void TExtractTest::closingDuringRunStopsItAndCloses()
     const QString target = FOut.filePath("closed-" + how);
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     bool openWhileRunning = false;
     PostToRun(driver, [&] {
         if (how == u"exit")
@@ -779,7 +779,7 @@ void TExtractTest::panelCentredOnOuterSize()
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     const QSize frame = window.frameGeometry().size() - window.size();
     window.resize(QSize(744, 541) - frame);
     QTRY_COMPARE(window.frameGeometry().size(), QSize(744, 541));
