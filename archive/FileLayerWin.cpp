@@ -665,9 +665,9 @@ void TUnfinishedFile::Rename(const std::optional<TFileIdentity> &Keep)
             throw refused;
         }
     }
-    const TOwnedHandle file(
-        OpenRelative(folder, WideFromUtf8(FTemporaryName), DELETE | FILE_READ_ATTRIBUTES, 0,
-                     FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+    const TOwnedHandle file(OpenRelative(folder, WideFromUtf8(FTemporaryName),
+                                         DELETE | FILE_READ_ATTRIBUTES, 0, FILE_OPEN,
+                                         FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
     if (file.get() == INVALID_HANDLE_VALUE)
         throw WithWin32Reason(EFCreateError(FShown), ::GetLastError());
     // Renaming replaces the name itself, never what a reparse point at it
@@ -682,9 +682,8 @@ void TUnfinishedFile::Rename(const std::optional<TFileIdentity> &Keep)
     rename->FileNameLength = static_cast<ULONG>(nameBytes);
     std::memcpy(rename->FileName, name.data(), nameBytes);
     IO_STATUS_BLOCK status = {};
-    const NTSTATUS result =
-        ::NtSetInformationFile(file.get(), &status, rename, static_cast<ULONG>(buffer.size()),
-                               FileRenameInformation);
+    const NTSTATUS result = ::NtSetInformationFile(
+        file.get(), &status, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
     if (result < 0)
         throw WithWin32Reason(EFCreateError(FShown), ::RtlNtStatusToDosError(result));
     FTemporaryName.clear();

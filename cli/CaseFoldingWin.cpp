@@ -14,9 +14,9 @@ namespace {
 std::wstring Mapped(const std::wstring &Text, DWORD Casing)
 {
     std::wstring mapped(Text.size(), L'\0');
-    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, Casing, Text.data(),
-                                       static_cast<int>(Text.size()), mapped.data(),
-                                       static_cast<int>(mapped.size()), nullptr, nullptr, 0);
+    const int length =
+        ::LCMapStringEx(LOCALE_NAME_INVARIANT, Casing, Text.data(), static_cast<int>(Text.size()),
+                        mapped.data(), static_cast<int>(mapped.size()), nullptr, nullptr, 0);
     if (length <= 0)
         return Text;
     mapped.resize(static_cast<std::size_t>(length));

@@ -307,7 +307,7 @@ TEST_F(TExtractAllTest, namesWindowsCannotReachByPathAreRefused)
     const std::pair<std::string, bool> names[] = {
         {"a\\..\\b", true}, {"a..", false},        {".../b", false},    {"a/...", false},
         {"dot./x", false},  {"space ", false},     {"c:/x.txt", false}, {"x.txt:stream", false},
-        {"nul", false},     {"d/COM1.txt", false}, {"wild*", false},
+        {"nul", false},     {"d/COM1.txt", false}, {"wild*", false},    {"tab\there", false},
     };
     for (const auto &[name, leaves] : names) {
         TArchiveBuilder b;

@@ -50,13 +50,21 @@ const TClashCase ClashCases[] = {
      {1, 2}},
     {"raw names stay apart", "raw", {"x\x81\xff", "x\x85\x80"}, "x\x81\xff", 0, {}},
 #ifdef _WIN32 // one file there: the earlier is kept, the later refused
-    {"names apart only in case", "utf-8", {"maps/Alpha.map", "maps/alpha.map"}, "maps/alpha.map",
-     0, {1}},
+    {"names apart only in case",
+     "utf-8",
+     {"maps/Alpha.map", "maps/alpha.map"},
+     "maps/alpha.map",
+     0,
+     {1}},
     {"folders apart only in case", "utf-8", {"Maps/a", "maps/a"}, "maps/a", 0, {1}},
     {"other case again", "utf-8", {"a", "A", "A"}, "A", 0, {1, 2}},
 #else // two files
-    {"names apart only in case", "utf-8", {"maps/Alpha.map", "maps/alpha.map"}, "maps/alpha.map",
-     1, {}},
+    {"names apart only in case",
+     "utf-8",
+     {"maps/Alpha.map", "maps/alpha.map"},
+     "maps/alpha.map",
+     1,
+     {}},
     {"folders apart only in case", "utf-8", {"Maps/a", "maps/a"}, "maps/a", 1, {}},
 #endif
 };

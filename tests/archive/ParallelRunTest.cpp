@@ -79,7 +79,8 @@ protected:
     // handler before entry StopAt.
     TRunResult Extract(unsigned Jobs, int StopAt = -1)
     {
-        const std::string target = FDir / ("t" + std::to_string(Jobs) + "-" + std::to_string(StopAt));
+        const std::string target =
+            FDir / ("t" + std::to_string(Jobs) + "-" + std::to_string(StopAt));
         TRunResult result;
         FReader.SetJobs(Jobs);
         FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {

@@ -187,7 +187,10 @@ protected:
         return o;
     }
 #endif
-    std::string Path(const std::string &Name) const { return (FDir / Name).string(); }
+    std::string Path(const std::string &Name) const
+    {
+        return (FDir / Name).string();
+    }
     std::string Write(const TArchiveBuilder &B, const std::string &Name = "a.arc")
     {
         B.WriteTo(Path(Name));

@@ -30,9 +30,15 @@ void TCollationTest::collationSortsLikeDesktopFileLists_data()
     const QStringList apostrophe = {"can't", "cant", "cant2"};
 #endif
     const QList<QStringList> orders = {
-        {"a.txt", "A.txt", "b.txt"}, {"10.txt", "9.txt"},       hyphen,
-        apostrophe,                  {"file.txt", "file2.txt"}, {"a.txt", "alpha", "Alpha", "beta"},
-        {"_x", "1", "a", "Z"},       {"ab", "aB", "Ab", "AB"},  {"", "a"},
+        {"a.txt", "A.txt", "b.txt"},
+        {"10.txt", "9.txt"},
+        hyphen,
+        apostrophe,
+        {"file.txt", "file2.txt"},
+        {"a.txt", "alpha", "Alpha", "beta"},
+        {"_x", "1", "a", "Z"},
+        {"ab", "aB", "Ab", "AB"},
+        {"", "a"},
     };
     for (const char *locale : {"C", "en_US", "de_DE", "sv_SE"}) {
         for (const QStringList &order : orders)

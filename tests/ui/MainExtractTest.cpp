@@ -257,8 +257,9 @@ void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
     QCOMPARE(labels, (QStringList{"Gelände/Straße.tex", "../café"}));
     QCOMPARE(driver.Trace.last(),
              QStringLiteral("message:Eintrag ../café liegt außerhalb des Zielordners."));
-    QCOMPARE(TreeOnDisk(out.filePath("all")),
-             (QStringList{AsOnDisk("Gelände/"), FileLine(AsOnDisk("Gelände/Straße.tex"), "street")}));
+    QCOMPARE(
+        TreeOnDisk(out.filePath("all")),
+        (QStringList{AsOnDisk("Gelände/"), FileLine(AsOnDisk("Gelände/Straße.tex"), "street")}));
 }
 
 void TExtractTest::selectedFileDoesNothingWithoutRowOrName_data()
@@ -665,9 +666,8 @@ void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
     driver.AnswerMessageBox();
     driver.Action("Allfiles1")->trigger();
 
-    const QString message =
-        QStringLiteral("Datei %1 kann nicht erstellt werden.")
-            .arg(QDir::toNativeSeparators(target + "/maps/b.txt"));
+    const QString message = QStringLiteral("Datei %1 kann nicht erstellt werden.")
+                                .arg(QDir::toNativeSeparators(target + "/maps/b.txt"));
     QCOMPARE(driver.Trace, RunTrace + QStringList{"message:" + message});
     QCOMPARE(driver.Seen.last().Icon, QMessageBox::Critical);
     QStringList written = TreeOfEntries(archive, 3) + QStringList{"maps/", "maps/b.txt/"};
@@ -689,11 +689,9 @@ void TExtractTest::failedSelectedFileKeepsItsStatusText()
     driver.AnswerFileDialog(target);
     driver.AnswerMessageBox();
     driver.Action("Selectedfile1")->trigger();
-    QCOMPARE(
-        driver.Trace,
-        (QStringList{"file",
-                     QStringLiteral("message:Datei %1 kann nicht erstellt werden.")
-                         .arg(QDir::toNativeSeparators(target))}));
+    QCOMPARE(driver.Trace,
+             (QStringList{"file", QStringLiteral("message:Datei %1 kann nicht erstellt werden.")
+                                      .arg(QDir::toNativeSeparators(target))}));
     QCOMPARE(driver.StatusTexts, QStringList{"Extracting textures/grass.tex..."});
     QCOMPARE(driver.Status(), QStringLiteral("Extracting textures/grass.tex..."));
 }
