@@ -8,7 +8,6 @@
 #include <io.h>
 
 #include <atomic>
-#include <string>
 
 namespace trovel {
 
@@ -19,12 +18,6 @@ constexpr int ExitInterrupted = 130;
 std::atomic<bool> Requested{false};
 std::atomic<bool> EndsAtFirst{false};
 std::atomic<bool> ErasesLine{false};
-
-// The name of the entry in hand, in two slots: a name is written into the
-// slot that is not published and then published, so the handler always reads
-// a whole name.
-std::string Slots[2];
-std::atomic<int> Published{-1};
 
 void Put(std::string_view Text)
 {
@@ -42,12 +35,7 @@ void Put(std::string_view Text)
 {
     if (ErasesLine)
         Put("\r\033[K");
-    const int slot = Published.load(std::memory_order_acquire);
-    if (slot >= 0) {
-        Put("trovel-cli: ");
-        Put(Slots[slot]);
-        Put(": interrupted, left unfinished\n");
-    }
+    ReportEntryInHand(Put);
     ::ExitProcess(ExitInterrupted);
 }
 
@@ -72,18 +60,6 @@ void InstallInterruptHandler(TInterruptMode Mode, bool EraseProgressLine)
 bool InterruptRequested()
 {
     return Requested;
-}
-
-void SetEntryInHand(std::string_view Name)
-{
-    const int next = Published.load(std::memory_order_relaxed) == 0 ? 1 : 0;
-    Slots[next].assign(Name);
-    Published.store(next, std::memory_order_release);
-}
-
-void ClearEntryInHand()
-{
-    Published.store(-1, std::memory_order_release);
 }
 
 } // namespace trovel
