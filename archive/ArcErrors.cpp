@@ -1,8 +1,5 @@
 #include "ArcErrors.h"
 
-#include <cstring>
-#include <type_traits>
-
 namespace trovel {
 
 namespace {
@@ -31,18 +28,6 @@ std::string Exception::MessageWith(std::string_view Replacement) const
     if (FSubjectAt != std::string::npos)
         text.replace(FSubjectAt, FSubject.size(), Replacement);
     return text;
-}
-
-std::string SystemReason(int ErrorNumber)
-{
-    // strerror_r in either of its two forms; the buffer is used only by the
-    // XSI one.
-    char buffer[256] = {};
-    const auto result = ::strerror_r(ErrorNumber, buffer, sizeof buffer);
-    if constexpr (std::is_same_v<std::remove_const_t<decltype(result)>, char *>)
-        return result;
-    else
-        return buffer;
 }
 
 EFOpenError::EFOpenError(const std::string &FileName)

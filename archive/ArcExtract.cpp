@@ -67,7 +67,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
     // An empty target is the current folder, spelt out: appended to "", a
     // name that begins with "/" would become an absolute path.
     std::string target = Folder.empty() ? std::string(".") : Folder;
-    if (target.back() != PathDelim)
+    if (!IsPathDelim(target.back()))
         target += PathDelim;
 
     // The workers stop however the run ends.
@@ -103,7 +103,7 @@ void TArcReader::ExtractEach(const std::string &Folder, std::size_t Count, Index
             const std::string path = target + relative;
             if (path.size() > MaxPathLength)
                 throw WithSystemReason(EFCreateError(path), ENAMETOOLONG);
-            if (clashes.Note(at, FileNameView(index), relative))
+            if (clashes.Note(at, FileNameView(index), PathKey(relative)))
                 throw EFCreateError(path);
             CheckNameCanBeMade(relative, hasFile, path);
             if (!hasFile) {
@@ -187,7 +187,12 @@ const TFileFolderClashes &TArcReader::FileFolderClashes()
 
 bool TArcReader::HasFileToWrite(const std::string &Name) const
 {
-    if (LeavesTargetFolder(Name))
+    // On Windows "\\" separates too; it is looked for in the decoded name,
+    // since in a double-byte code page a "\\" byte may be the second half of
+    // a character.
+    const bool leaves = PathDelim == '/' ? LeavesTargetFolder(Name)
+                                         : LeavesTargetFolder(FNameCodec.ToPathText(Name));
+    if (leaves)
         throw EPathError(FNameCodec.ToText(Name));
     // A name that ends in "/" names a folder: it is made, and a file of that
     // name could not be.

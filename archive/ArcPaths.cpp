@@ -12,9 +12,9 @@ bool LeavesTargetFolder(std::string_view EntryName)
 {
     std::size_t start = 0;
     while (start <= EntryName.size()) {
-        std::size_t end = EntryName.find('/', start);
-        if (end == std::string_view::npos)
-            end = EntryName.size();
+        std::size_t end = start;
+        while (end < EntryName.size() && EntryName[end] != '/' && !IsPathDelim(EntryName[end]))
+            ++end;
         if (EntryName.substr(start, end - start) == "..")
             return true;
         start = end + 1;
@@ -30,8 +30,10 @@ std::string ToNativeSeparators(std::string EntryName)
 
 std::string ExtractFilePath(const std::string &Path)
 {
-    const std::size_t last = Path.rfind(PathDelim);
-    return last == std::string::npos ? std::string() : Path.substr(0, last + 1);
+    std::size_t end = Path.size();
+    while (end > 0 && !IsPathDelim(Path[end - 1]))
+        --end;
+    return Path.substr(0, end);
 }
 
 void CheckNameCanBeMade(std::string_view Relative, bool HasFile, const std::string &Shown)
@@ -41,7 +43,7 @@ void CheckNameCanBeMade(std::string_view Relative, bool HasFile, const std::stri
         std::size_t end = Relative.find(PathDelim, start);
         if (end == std::string_view::npos)
             end = Relative.size();
-        if (end - start > MaxNameLength)
+        if (NameLength(Relative.substr(start, end - start)) > MaxNameLength)
             throw WithSystemReason(EFCreateError(Shown), ENAMETOOLONG);
         if (HasFile && end == Relative.size() && Relative.substr(start) == ".")
             throw WithSystemReason(EFCreateError(Shown), EISDIR);
@@ -54,7 +56,7 @@ bool ForceDirectories(std::string Path)
     // All trailing separators go, not just one: a name that starts with "/"
     // doubles the separator after the target folder, and the walk must still
     // reach the target folder itself.
-    while (Path.size() > 1 && Path.back() == PathDelim)
+    while (Path.size() > 1 && IsPathDelim(Path.back()))
         Path.pop_back();
     if (Path.empty() || DirectoryExists(Path))
         return true;
@@ -67,9 +69,9 @@ bool ForceDirectories(std::string Path)
     std::size_t end = 0;
     while (end < Path.size()) {
         const std::size_t start = end;
-        while (end < Path.size() && Path[end] == PathDelim)
+        while (end < Path.size() && IsPathDelim(Path[end]))
             ++end;
-        while (end < Path.size() && Path[end] != PathDelim)
+        while (end < Path.size() && !IsPathDelim(Path[end]))
             ++end;
         level.append(Path, start, end - start);
         if (!creating && DirectoryExists(level))
@@ -120,9 +122,9 @@ const TFolder &TTargetFolder::MakeFolder(const std::string &Relative, const std:
     std::string key;
     std::size_t start = 0;
     while (start < Relative.size()) {
-        std::size_t end = Relative.find(PathDelim, start);
-        if (end == std::string::npos)
-            end = Relative.size();
+        std::size_t end = start;
+        while (end < Relative.size() && !IsPathDelim(Relative[end]))
+            ++end;
         const std::string name = Relative.substr(start, end - start);
         start = end + 1;
         if (name.empty() || name == ".")

@@ -11,7 +11,8 @@
 namespace trovel {
 
 // True when the name has a ".." component, so that appending it to a folder
-// could lead outside that folder.
+// could lead outside that folder. Components end at "/" and at the
+// platform's own separators.
 bool LeavesTargetFolder(std::string_view EntryName);
 
 // The entry name with its "/" separators turned into the platform's own.

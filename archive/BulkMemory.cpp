@@ -54,6 +54,8 @@ void ReleaseBulk(void *Memory, std::size_t Size) noexcept
         ::munmap(Memory, RoundedToHugePages(Size));
         return;
     }
+#else
+    (void)Size;
 #endif
     ::operator delete(Memory);
 }

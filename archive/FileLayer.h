@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The few file-system operations the archive engine needs. Each platform
-// provides them in a file of its own (FileLayerPosix.cpp here); paths are byte
-// strings passed to the system unchanged.
+// provides them in a file of its own (FileLayerPosix.cpp, FileLayerWin.cpp).
+// Paths are byte strings, passed to a POSIX system unchanged; on Windows they
+// are UTF-8.
 namespace trovel {
 
 // Tells whether two names lead to the same file (hard links and symbolic
@@ -223,13 +225,51 @@ bool FolderIsEmpty(const std::string &Path);
 // Creates one folder; its parent must exist. Reports success.
 bool CreateDir(const std::string &Path);
 
+#ifdef _WIN32
+// The native separator between folder names; Windows takes "/" as well.
+inline constexpr char PathDelim = '\\';
+inline constexpr bool IsPathDelim(char Character)
+{
+    return Character == '\\' || Character == '/';
+}
+#else
 // The native separator between folder names.
 inline constexpr char PathDelim = '/';
+inline constexpr bool IsPathDelim(char Character)
+{
+    return Character == '/';
+}
+#endif
 // The longest path, in bytes, that the system resolves; longer output paths
 // are refused, so that every file made can be reached by its path.
 extern const std::size_t MaxPathLength;
-// The longest name of one file or folder, in bytes.
+// The longest name of one file or folder, in the units NameLength counts.
 extern const std::size_t MaxNameLength;
+// Whether the file systems take names that differ only in case for one name,
+// as Windows' do.
+#ifdef _WIN32
+inline constexpr bool NamesIgnoreCase = true;
+// The form of Path under which the file system tells paths apart: its upper
+// case, as Windows' file systems compare names.
+std::string PathKey(std::string_view Path);
+#else
+inline constexpr bool NamesIgnoreCase = false;
+inline std::string PathKey(std::string_view Path)
+{
+    return std::string(Path);
+}
+#endif
+
+// The length of a name as the system limits it: in bytes on POSIX, in UTF-16
+// code units on Windows.
+#ifdef _WIN32
+std::size_t NameLength(std::string_view Name);
+#else
+inline std::size_t NameLength(std::string_view Name)
+{
+    return Name.size();
+}
+#endif
 
 // The call that closes an output file in TFileStream::Close and
 // TUnfinishedFile::Commit. A test puts a

@@ -106,35 +106,6 @@ TFileStream TFileStream::Create(const std::string &FileName,
     return stream;
 }
 
-TFileStream::TFileStream(TFileStream &&Other) noexcept
-    : FHandle(std::exchange(Other.FHandle, -1)), FPosition(Other.FPosition),
-      FSequential(Other.FSequential)
-{
-}
-
-TFileStream &TFileStream::operator=(TFileStream &&Other) noexcept
-{
-    if (this != &Other) {
-        Release();
-        FHandle = std::exchange(Other.FHandle, -1);
-        FPosition = Other.FPosition;
-        FSequential = Other.FSequential;
-    }
-    return *this;
-}
-
-TFileStream::~TFileStream()
-{
-    Release();
-}
-
-void TFileStream::Release() noexcept
-{
-    if (FHandle >= 0)
-        ::close(FHandle);
-    FHandle = -1;
-}
-
 void TFileStream::Close()
 {
     const int handle = std::exchange(FHandle, -1);
@@ -249,24 +220,6 @@ TFolderOpening TFolder::Open(const std::string &Path)
     else
         opening.Reason = SystemReason(errno);
     return opening;
-}
-
-TFolder::TFolder(TFolder &&Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
-
-TFolder &TFolder::operator=(TFolder &&Other) noexcept
-{
-    if (this != &Other) {
-        if (FHandle >= 0)
-            ::close(FHandle);
-        FHandle = std::exchange(Other.FHandle, -1);
-    }
-    return *this;
-}
-
-TFolder::~TFolder()
-{
-    if (FHandle >= 0)
-        ::close(FHandle);
 }
 
 TFolderOpening TFolder::OpenChild(const std::string &Name, TLinkRule Links) const
@@ -436,19 +389,6 @@ TUnfinishedFile TFolder::CreateUnfinished(const std::string &Name, const std::st
             throw WithSystemReason(EFCreateError(Shown), errno);
     }
     throw WithSystemReason(EFCreateError(Shown), EEXIST);
-}
-
-TUnfinishedFile::TUnfinishedFile(int Folder, TFileStream Stream, std::string Name,
-                                 std::string Shown, std::string TemporaryName)
-    : FFolder(Folder), FStream(std::move(Stream)), FName(std::move(Name)), FShown(std::move(Shown)),
-      FTemporaryName(std::move(TemporaryName))
-{
-}
-
-TUnfinishedFile::TUnfinishedFile(TUnfinishedFile &&Other) noexcept
-    : FFolder(Other.FFolder), FStream(std::move(Other.FStream)), FName(std::move(Other.FName)),
-      FShown(std::move(Other.FShown)), FTemporaryName(std::exchange(Other.FTemporaryName, {}))
-{
 }
 
 TUnfinishedFile::~TUnfinishedFile()

@@ -10,7 +10,10 @@ namespace trovel {
 // Entries whose stored names differ decode to one path when a name holds an
 // invalid sequence (it becomes U+FFFD) or a character two byte pairs give;
 // written out, the later entry would replace the earlier one's file, though
-// they are different files where the archive was made. This tells such an
+// they are different files where the archive was made. Where the file system
+// ignores case (Windows), names that differ only in case meet the same way;
+// the caller passes paths in the form the file system compares
+// (PathKey). This tells such an
 // entry apart from one that repeats an earlier entry's stored name, which
 // replaces the earlier file as it should.
 //

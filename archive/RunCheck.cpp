@@ -122,15 +122,17 @@ private:
 // path itself for "/" and ".".
 std::string ParentFolder(std::string Path)
 {
-    while (Path.size() > 1 && Path.back() == PathDelim)
+    while (Path.size() > 1 && IsPathDelim(Path.back()))
         Path.pop_back();
-    const std::size_t last = Path.rfind(PathDelim);
-    if (last == std::string::npos)
-        return ".";
+    std::size_t last = Path.size();
+    while (last > 0 && !IsPathDelim(Path[last - 1]))
+        --last;
     if (last == 0)
+        return ".";
+    if (last == 1)
         return std::string(1, PathDelim);
-    Path.resize(last);
-    while (Path.size() > 1 && Path.back() == PathDelim)
+    Path.resize(last - 1);
+    while (Path.size() > 1 && IsPathDelim(Path.back()))
         Path.pop_back();
     return Path;
 }
@@ -221,7 +223,7 @@ TRoomNeeded TRunCheck::RoomNeeded(std::span<const std::int32_t> Indices, const s
                                   std::optional<std::uint64_t> Device) const
 {
     std::string target = Folder.empty() ? std::string(".") : Folder;
-    if (target.back() != PathDelim)
+    if (!IsPathDelim(target.back()))
         target += PathDelim;
     // An empty or missing target has nothing an entry could replace: no
     // entry's place is looked at then.

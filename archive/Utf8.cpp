@@ -50,7 +50,8 @@ std::size_t SequenceAt(std::string_view Text, std::size_t &Bad)
     return trailing + 1;
 }
 
-// The length of the longest well-formed UTF-8 start of Text.
+} // namespace
+
 std::size_t Utf8Prefix(std::string_view Text)
 {
     std::size_t at = 0;
@@ -67,7 +68,13 @@ std::size_t Utf8Prefix(std::string_view Text)
     return at;
 }
 
-} // namespace
+std::size_t IllFormedPrefix(std::string_view Text)
+{
+    std::size_t bad = 0;
+    if (Text.empty() || SequenceAt(Text, bad) > 0)
+        return 0;
+    return bad;
+}
 
 std::size_t AsciiPrefix(std::string_view Text)
 {

@@ -13,6 +13,11 @@ std::size_t AsciiPrefix(std::string_view Text);
 bool IsAscii(std::string_view Text);
 // True when Text is well-formed UTF-8 (ASCII is).
 bool IsValidUtf8(std::string_view Text);
+// The length of the longest well-formed UTF-8 start of Text.
+std::size_t Utf8Prefix(std::string_view Text);
+// The length of the maximal ill-formed part Text starts with: 0 when it
+// starts with a well-formed sequence or is empty.
+std::size_t IllFormedPrefix(std::string_view Text);
 
 // Appends the UTF-8 form of Code, a Unicode scalar value. Inline: the code
 // pages' decoding calls it for every character.

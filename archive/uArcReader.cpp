@@ -115,11 +115,12 @@ void TArcReader::LoadDirectory()
             throw NotAnArchive(ERangeError(),
                                "not an archive: an entry's name lies outside the name table");
     }
-    // Well-formed UTF-8 decodes reversibly: no two names can clash.
+    // Well-formed UTF-8 decodes reversibly: no two names can clash, unless
+    // the file system ignores case.
     const bool utf8 = NamesAreUtf8();
     SetNameCodec(utf8 ? TNameCodec::Utf8() : TNameCodec::ForCodePage(SystemCodePage()));
     if (utf8)
-        FNamesMayClash = false;
+        FNamesMayClash = NamesIgnoreCase;
 }
 
 void TArcReader::SetNameCodec(TNameCodec Codec)
@@ -133,7 +134,8 @@ void TArcReader::SetNameCodec(TNameCodec Codec)
 bool TArcReader::NamesMayClash()
 {
     if (!FNamesMayClash) {
-        FNamesMayClash = false;
+        // Where the file system ignores case, any two names may meet.
+        FNamesMayClash = NamesIgnoreCase;
         for (std::int32_t index = 0; index < GetFileCount(); ++index) {
             if (!FNameCodec.IsReversible(FileNameView(index))) {
                 FNamesMayClash = true;
@@ -156,11 +158,12 @@ bool TArcReader::ClashesWithEarlier(std::int32_t Index, const std::string &Path)
             const std::string_view name = FileNameView(index);
             if (!LeavesTargetFolder(name))
                 clashes->Note(static_cast<std::size_t>(index), name,
-                              ToNativeSeparators(FNameCodec.ToPathText(name)));
+                              PathKey(ToNativeSeparators(FNameCodec.ToPathText(name))));
         }
         FTestClashes = std::move(clashes);
     }
-    return FTestClashes->ClashesBefore(static_cast<std::size_t>(Index), FileNameView(Index), Path);
+    return FTestClashes->ClashesBefore(static_cast<std::size_t>(Index), FileNameView(Index),
+                                       PathKey(Path));
 }
 
 bool TArcReader::NamesAreUtf8() const

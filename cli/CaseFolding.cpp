@@ -27,12 +27,4 @@ void AppendFolded(std::string_view Text, std::string &Out)
     }
 }
 
-std::string Folded(std::string_view Text)
-{
-    std::string out;
-    out.reserve(Text.size());
-    AppendFolded(Text, out);
-    return out;
-}
-
 } // namespace trovel

@@ -2,9 +2,9 @@
 
 #include "ArcErrors.h"
 #include "Commands.h"
+#include "TerminalText.h"
 
 #include <cerrno>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace trovel {
@@ -15,7 +15,7 @@ constexpr std::size_t BufferSize = 64 * 1024;
 
 } // namespace
 
-TFdStream::TFdStream(int Fd) : FFd(Fd), FTerminal(::isatty(Fd) == 1) {}
+TFdStream::TFdStream(int Fd) : FFd(Fd), FTerminal(trovel::IsTerminal(Fd)) {}
 
 TFdStream::~TFdStream()
 {
@@ -51,10 +51,7 @@ void TFdStream::Flush()
 
 int TFdStream::Columns() const
 {
-    winsize size{};
-    if (FTerminal && ::ioctl(FFd, TIOCGWINSZ, &size) == 0)
-        return size.ws_col;
-    return 0;
+    return FTerminal ? TerminalColumns(FFd) : 0;
 }
 
 void TFdStream::WriteAll(std::string_view Data)

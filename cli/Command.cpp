@@ -11,7 +11,7 @@
 #include "TerminalText.h"
 #include "TestCommand.h"
 
-#include <unistd.h>
+#include <thread>
 
 namespace trovel {
 
@@ -98,8 +98,9 @@ void TArchiveCommand::CheckSharedData(std::span<const std::int32_t> Indices) con
 
 void TArchiveCommand::UseJobs()
 {
-    long jobs = FOptions.Jobs ? *FOptions.Jobs : ::sysconf(_SC_NPROCESSORS_ONLN);
-    FReader.SetJobs(jobs > 0 ? static_cast<unsigned>(jobs) : 1);
+    // One per online CPU unless told: std::thread counts those.
+    const unsigned jobs = FOptions.Jobs ? *FOptions.Jobs : std::thread::hardware_concurrency();
+    FReader.SetJobs(jobs > 0 ? jobs : 1);
 }
 
 std::string TArchiveCommand::NameOf(std::int32_t Index) const

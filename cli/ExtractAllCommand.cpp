@@ -1,10 +1,9 @@
 #include "ExtractAllCommand.h"
 
 #include "Commands.h"
+#include "FileLayer.h"
 #include "RunCheck.h"
 #include "TerminalText.h"
-
-#include <sys/stat.h>
 
 namespace trovel {
 
@@ -14,10 +13,7 @@ namespace {
 // leads nowhere), a pipe.
 bool NameTaken(const std::string &Path)
 {
-    struct stat status
-    {
-    };
-    return ::lstat(Path.c_str(), &status) == 0;
+    return StandingAt(Path, false).Kind != TStanding::TKind::None;
 }
 
 } // namespace

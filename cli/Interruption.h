@@ -28,6 +28,9 @@ bool InterruptRequested();
 // none when nothing is left unfinished.
 void SetEntryInHand(std::string_view Name);
 void ClearEntryInHand();
+// For the handlers: writes "trovel-cli: NAME: interrupted, left unfinished"
+// through Put when an entry is in hand. Safe in a signal handler.
+void ReportEntryInHand(void (*Put)(std::string_view));
 
 // Holds the entry in hand for as long as it lives or until Release: whichever
 // way a command leaves an entry, a later Ctrl+C names no entry that is done.

@@ -3,9 +3,6 @@
 #include "CliStreams.h"
 #include "TerminalText.h"
 
-#include <cwchar>
-#include <cwctype>
-
 namespace trovel {
 
 namespace {
@@ -17,27 +14,21 @@ constexpr int DefaultWidth = 80;
 // it fits in the Columns left. Returns the columns used.
 int AppendFitting(std::string &Line, std::string_view Text, int Columns)
 {
-    std::mbstate_t state{};
     int used = 0;
     std::size_t at = 0;
     while (at < Text.size()) {
-        wchar_t wide = 0;
-        const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
-        int width = -1;
-        if (length != static_cast<std::size_t>(-1) && length != static_cast<std::size_t>(-2) &&
-            length != 0 && ShowsAsItself(wide))
-            width = ::wcwidth(wide);
+        const TTerminalChar character = TerminalCharAt(Text.substr(at));
+        int width = ShowsAsItself(character) ? character.Columns : -1;
         std::string_view piece;
         if (width < 0) {
             // An invalid or unprintable byte: one column, and a fresh start
             // after it.
-            state = std::mbstate_t{};
             piece = "?";
             width = 1;
             ++at;
         } else {
-            piece = Text.substr(at, length);
-            at += length;
+            piece = Text.substr(at, character.Length);
+            at += character.Length;
         }
         if (used + width > Columns)
             break;

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
-#include <cwctype>
 #include <iterator>
-#include <unistd.h>
 #include <utility>
 
 namespace trovel {
@@ -49,35 +46,32 @@ constexpr std::pair<char32_t, char32_t> Invisible[] = {
     {0xE0020, 0xE007F},
 };
 
-bool IsInvisible(wchar_t Character)
+bool IsInvisible(char32_t Code)
 {
-    const auto code = static_cast<char32_t>(Character);
     const auto *range = std::lower_bound(
-        std::begin(Invisible), std::end(Invisible), code,
+        std::begin(Invisible), std::end(Invisible), Code,
         [](const std::pair<char32_t, char32_t> &R, char32_t C) { return R.second < C; });
-    return range != std::end(Invisible) && range->first <= code;
+    return range != std::end(Invisible) && range->first <= Code;
 }
 
 // "\u202E", or "\U000E0001" beyond the first plane.
-void AppendCodeEscape(wchar_t Character, std::string &Out)
+void AppendCodeEscape(char32_t Code, std::string &Out)
 {
-    const auto code = static_cast<char32_t>(Character);
     char text[16];
-    std::snprintf(text, sizeof text, code > 0xFFFF ? "\\U%08X" : "\\u%04X",
-                  static_cast<unsigned>(code));
+    std::snprintf(text, sizeof text, Code > 0xFFFF ? "\\U%08X" : "\\u%04X",
+                  static_cast<unsigned>(Code));
     Out += text;
 }
 
 } // namespace
 
-bool ShowsAsItself(wchar_t Character)
+bool ShowsAsItself(const TTerminalChar &Character)
 {
-    return std::iswprint(static_cast<wint_t>(Character)) && !IsInvisible(Character);
+    return Character.Length != 0 && Character.Printable && !IsInvisible(Character.Code);
 }
 
 void AppendEscaped(std::string_view Text, std::string &Out)
 {
-    std::mbstate_t state{};
     std::size_t at = 0;
     while (at < Text.size()) {
         const unsigned char byte = static_cast<unsigned char>(Text[at]);
@@ -91,27 +85,23 @@ void AppendEscaped(std::string_view Text, std::string &Out)
             ++at;
             continue;
         }
-        wchar_t wide = 0;
-        const std::size_t length = std::mbrtowc(&wide, Text.data() + at, Text.size() - at, &state);
-        const bool decoded = length != static_cast<std::size_t>(-1) &&
-                             length != static_cast<std::size_t>(-2) && length != 0;
-        if (decoded && IsInvisible(wide)) {
-            AppendCodeEscape(wide, Out);
-            at += length;
+        const TTerminalChar character = TerminalCharAt(Text.substr(at));
+        if (character.Length != 0 && IsInvisible(character.Code)) {
+            AppendCodeEscape(character.Code, Out);
+            at += character.Length;
             continue;
         }
-        if (!decoded || !std::iswprint(static_cast<wint_t>(wide))) {
+        if (character.Length == 0 || !character.Printable) {
             // A whole unprintable character is escaped byte by byte, so that
             // a control of the upper half (U+009B, CSI) cannot slip through.
-            const std::size_t bytes = decoded ? length : 1;
+            const std::size_t bytes = character.Length != 0 ? character.Length : 1;
             for (std::size_t i = 0; i < bytes; ++i)
                 AppendByteEscape(static_cast<unsigned char>(Text[at + i]), Out);
             at += bytes;
-            state = std::mbstate_t{};
             continue;
         }
-        Out.append(Text, at, length);
-        at += length;
+        Out.append(Text, at, character.Length);
+        at += character.Length;
     }
 }
 
@@ -120,11 +110,6 @@ std::string Escaped(std::string_view Text)
     std::string out;
     AppendEscaped(Text, out);
     return out;
-}
-
-bool IsTerminal(int Fd)
-{
-    return ::isatty(Fd) == 1;
 }
 
 } // namespace trovel

@@ -1,5 +1,7 @@
 #include "ShortenPath.h"
 
+#include <QDir>
+
 namespace trovel {
 
 QString ShortenPath(const QString &Path, int MaxLen, QChar Separator)
@@ -44,6 +46,15 @@ QString WithHomeAsTilde(const QString &Path, const QString &Home)
     if (Path.startsWith(Home + u'/'))
         return u'~' + Path.mid(Home.size());
     return Path;
+}
+
+QString StatusPath(const QString &Path, int MaxLen)
+{
+#ifdef Q_OS_WIN
+    return ShortenPath(QDir::toNativeSeparators(Path), MaxLen, u'\\');
+#else
+    return ShortenPath(WithHomeAsTilde(Path, QDir::homePath()), MaxLen, u'/');
+#endif
 }
 
 } // namespace trovel

@@ -19,4 +19,9 @@ QString ShortenPath(const QString &Path, int MaxLen, QChar Separator);
 // "~/" and the rest. Other paths, and every path when Home is "/", unchanged.
 QString WithHomeAsTilde(const QString &Path, const QString &Home);
 
+// Path shortened to MaxLen for a status line, as the platform's users read
+// paths: on POSIX with the home folder as "~"; on Windows, which knows no
+// "~", with its own separators.
+QString StatusPath(const QString &Path, int MaxLen);
+
 } // namespace trovel

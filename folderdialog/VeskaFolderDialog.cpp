@@ -300,8 +300,7 @@ void TVeskaFolderDialog::BrowserSelectionChanged(TBrowserWindow &Wnd, const TBro
     FSelectedPath = Item.Path;
 
     if (FFlags.Contains(TBrowseInfoFlags::ShowPath)) {
-        QString status =
-            ShortenPath(WithHomeAsTilde(Item.Path, QDir::homePath()), StatusMaxLen, u'/');
+        QString status = StatusPath(Item.Path, StatusMaxLen);
         // An item outside the file system is shown, and worked with, by name.
         if (status.isEmpty()) {
             status = Item.DisplayName;

@@ -18,6 +18,8 @@ namespace trovel {
 //
 // Names are compared through sort keys: byte strings whose plain byte order
 // (memcmp) is the collation order, made once per name and compared many times.
+// The keys come from ICU (Collation.cpp) or, on Windows, from the system's own
+// comparison, the one lstrcmp makes (CollationWin.cpp).
 class TCollator final
 {
 public:
@@ -37,7 +39,8 @@ public:
     // Negative, zero or positive, as the sort keys compare.
     int Compare(QStringView Left, QStringView Right) const;
 
-    // The ICU locale the collator uses; empty for the neutral order.
+    // The locale the collator uses (ICU's, or Windows' name of it); empty for
+    // the neutral order.
     const std::string &LocaleId() const { return FLocaleId; }
 
 private:
@@ -45,7 +48,7 @@ private:
     {
         void operator()(UCollator *Collator) const;
     };
-    std::unique_ptr<UCollator, TCloser> FCollator;
+    std::unique_ptr<UCollator, TCloser> FCollator; // ICU's; none on Windows
     std::string FLocaleId;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ArcErrors.h"
 #include "NameText.h"
+#include "PathText.h"
 
 #include <QFile>
 #include <QLocale>
@@ -259,7 +260,7 @@ QVariant TFolderTreeModel::data(const QModelIndex &Index, int Role) const
     case Qt::DisplayRole: {
         const std::string_view text = Text(node);
         if (FNodes[node].Parent == NoFolderNode)
-            return QFile::decodeName(QByteArray(text.data(), std::ssize(text)));
+            return PathText(text);
         return NameText(FNameCodec, text);
     }
     case Qt::ToolTipRole: {

@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "ArcPaths.h"
 #include "CentredPosition.h"
 #include "Collation.h"
 #include "DesignScale.h"
@@ -8,6 +9,7 @@
 #include "MenuKeys.h"
 #include "MessageBoxes.h"
 #include "NameText.h"
+#include "PathText.h"
 #include "RunCheck.h"
 #include "VeskaFolderDialog.h"
 #include "ViewSupport.h"
@@ -333,7 +335,7 @@ void TfrmMain::LoadArchive(const std::string &FileName)
     {
         TUpdateBatch batch(tree);
         // The root is named after the archive's file, without its folder.
-        root = FFolderIndex.Build(*FReader, ExtractArcFileName(FileName));
+        root = FFolderIndex.Build(*FReader, FileName.substr(ExtractFilePath(FileName).size()));
         // The model shows views only as many levels as they can lay out.
         tree->expandAll();
     }
@@ -386,7 +388,7 @@ void TfrmMain::ffnen1Click()
     if (!OpenDialog1.Execute(this))
         return;
     const auto running = FRunning.Enter(TRunning::Load);
-    LoadArchive(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+    LoadArchive(PathBytes(OpenDialog1.FileName()));
 }
 
 void TfrmMain::Beenden1Click()
@@ -446,7 +448,7 @@ void TfrmMain::ExtractSelected()
     // No events run until the file is written: the status text, and what the
     // dialog covered, are drawn now.
     DrawNow(this);
-    FReader->ExtractFile(*index, QFile::encodeName(SaveDialog1.FileName()).toStdString());
+    FReader->ExtractFile(*index, PathBytes(SaveDialog1.FileName()));
     SaveDialog1.RememberFolder();
     UpdateStatus();
 }
@@ -464,7 +466,7 @@ void TfrmMain::ExtractAllFiles()
     }
     if (!ExecuteFolderDialog() || VeskaFolderDialog1->Folder().isEmpty())
         return;
-    const std::string folder = QFile::encodeName(VeskaFolderDialog1->Folder()).toStdString();
+    const std::string folder = PathBytes(VeskaFolderDialog1->Folder());
     if (!AllFilesMayRun(folder))
         return;
 

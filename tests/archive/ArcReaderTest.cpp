@@ -4,9 +4,13 @@
 #include "uArcReader.h"
 
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 using namespace trovel;
 using namespace trovel::testing;
@@ -21,10 +25,22 @@ std::string TwoEntryArchive()
     return b.Build();
 }
 
-std::size_t OpenFileCount()
+// The files this process holds open; on Windows, whether it holds Archive,
+// which the reader opens without letting others delete it.
+std::size_t OpenFileCount([[maybe_unused]] const fs::path &Archive)
 {
+#ifdef _WIN32
+    const HANDLE handle = ::CreateFileW(Archive.c_str(), DELETE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_SHARING_VIOLATION ? 1 : 0;
+    ::CloseHandle(handle);
+    return 0;
+#else
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+#endif
 }
 
 } // namespace
@@ -68,24 +84,24 @@ TEST(ArchiveReader, closeReleasesTheFileAndKeepsTheHandler)
 {
     TTempDir dir;
     WriteFile(dir / "a.arc", TwoEntryArchive());
-    const std::size_t filesBefore = OpenFileCount();
+    const std::size_t filesBefore = OpenFileCount(dir / "a.arc");
     int calls = 0;
     {
         TArcReader reader;
         reader.Close(); // closed already: nothing happens
         reader.SetOnProgress([&](TArcReader &, const std::string &) { return ++calls, false; });
         reader.Open(dir / "a.arc");
-        EXPECT_EQ(OpenFileCount(), filesBefore + 1);
+        EXPECT_EQ(OpenFileCount(dir / "a.arc"), filesBefore + 1);
         reader.Close();
         reader.Close();
-        EXPECT_EQ(OpenFileCount(), filesBefore);
+        EXPECT_EQ(OpenFileCount(dir / "a.arc"), filesBefore);
         EXPECT_EQ(reader.GetFileCount(), 0);
 
         reader.Open(dir / "a.arc");
         reader.ExtractAll(dir / "out");
         EXPECT_EQ(calls, 2);
     } // the destructor closes the open archive
-    EXPECT_EQ(OpenFileCount(), filesBefore);
+    EXPECT_EQ(OpenFileCount(dir / "a.arc"), filesBefore);
 }
 
 TEST(ArchiveReader, opensAnArchiveWithNoEntries)
@@ -213,11 +229,29 @@ TEST(ArchiveReader, archiveStaysOpenToOtherPrograms)
     TArcReader reader;
     reader.Open(dir / "a.arc");
 
+#ifdef _WIN32
+    // Others may read and write it; deleting or renaming it waits until it is
+    // closed, so it cannot be replaced under the reader.
+    const HANDLE other = ::CreateFileW((dir.Path() / "a.arc").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    OVERLAPPED start = {};
+    EXPECT_TRUE(
+        ::LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start));
+    EXPECT_TRUE(::UnlockFileEx(other, 0, 1, 0, &start));
+    EXPECT_TRUE(::WriteFile(other, "!", 1, &written, &start)); // a header word nobody reads
+    EXPECT_EQ(written, 1u);
+    ::CloseHandle(other);
+    EXPECT_FALSE(::DeleteFileW((dir.Path() / "a.arc").c_str()));
+#else
     const int other = ::open((dir / "a.arc").c_str(), O_RDWR);
     ASSERT_GE(other, 0);
     EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(::pwrite(other, "!", 1, 0), 1); // a header word nobody reads
     ::close(other);
+#endif
     EXPECT_EQ(reader.GetFileName(0), "a.txt");
 }
 

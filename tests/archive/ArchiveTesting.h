@@ -5,6 +5,7 @@
 #include "LocaleEnvironment.h"
 #include "TempDir.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <functional>
@@ -29,6 +30,16 @@ struct TLabelName
     }
 };
 
+// A message or path as the expectations write it: Windows puts "\\" where
+// they write "/".
+inline std::string WithSlashes(std::string Text)
+{
+#ifdef _WIN32
+    std::replace(Text.begin(), Text.end(), '\\', '/');
+#endif
+    return Text;
+}
+
 // Runs Action and checks that it raises exactly TError with the given
 // message, and with the given reason when one is given.
 template <typename TError>
@@ -39,10 +50,19 @@ void ExpectError(const std::function<void()> &Action, const std::string &Message
         Action();
         ADD_FAILURE() << "no error raised, expected: " << Message;
     } catch (const TError &e) {
+#ifdef _WIN32
+        // Paths there hold "\\" where the expectations write "/", and the
+        // system words its reasons its own way: one must be there.
+        EXPECT_EQ(WithSlashes(e.Message()), WithSlashes(Message));
+        if (Reason) {
+            EXPECT_EQ(e.Reason().empty(), Reason->empty()) << Message << ": " << e.Reason();
+        }
+#else
         EXPECT_EQ(e.Message(), Message);
         if (Reason) {
             EXPECT_EQ(e.Reason(), *Reason) << Message;
         }
+#endif
     } catch (const std::exception &e) {
         ADD_FAILURE() << "wrong error kind: " << e.what() << ", expected: " << Message;
     }

@@ -2,11 +2,15 @@
 // names that would leave the folder, and errors that end the run.
 #include "ArcErrors.h"
 #include "ArchiveTesting.h"
+#include "FileLayer.h"
 #include "uArcReader.h"
 
+#include <algorithm>
 #include <optional>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -295,8 +299,41 @@ INSTANTIATE_TEST_SUITE_P(ExtractAll, TPathTraversal,
                                            "new/../../x.txt", "new/../x.txt", "a/..", "/../a.txt",
                                            "a//../b", "a/../"));
 
+#ifdef _WIN32
+TEST_F(TExtractAllTest, namesWindowsCannotReachByPathAreRefused)
+{
+    // "\\" separates on Windows too; paths drop trailing dots and spaces,
+    // take a colon for a drive or a stream, and a device name for the device.
+    const std::pair<std::string, bool> names[] = {
+        {"a\\..\\b", true}, {"a..", false},        {".../b", false},    {"a/...", false},
+        {"dot./x", false},  {"space ", false},     {"c:/x.txt", false}, {"x.txt:stream", false},
+        {"nul", false},     {"d/COM1.txt", false}, {"wild*", false},    {"tab\there", false},
+    };
+    for (const auto &[name, leaves] : names) {
+        TArchiveBuilder b;
+        b.AddStored(name, name);
+        Open(b);
+        if (leaves)
+            EXPECT_THROW(FReader.ExtractAll(Target()), EPathError) << name;
+        else
+            EXPECT_THROW(FReader.ExtractAll(Target()), EFCreateError) << name;
+        fs::remove_all(Target());
+    }
+    EXPECT_EQ(TreeOf(FDir.Path()), TTree{"a.arc"});
+}
+#endif
+
 TEST_F(TExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
 {
+#ifdef _WIN32
+    TArchiveBuilder b;
+    for (const char *name : {"..a", "./c.txt", "d/./e", ".x/.y"})
+        b.AddStored(name, name);
+    Open(b);
+    FReader.ExtractAll(Target());
+    EXPECT_EQ(TreeOf(FDir.Path()),
+              (TTree{"a.arc", "t/", "t/..a", "t/c.txt", "t/d/", "t/d/e", "t/.x/", "t/.x/.y"}));
+#else
     TArchiveBuilder b;
     for (const char *name : {"..a", "a..", ".../b", "a/...", "a\\..\\b", "./c.txt", "d/./e"})
         b.AddStored(name, name);
@@ -306,6 +343,7 @@ TEST_F(TExtractAllTest, namesThatOnlyLookLikeParentsStayInside)
               (TTree{"a.arc", "t/", "t/..a", "t/a..", "t/.../", "t/.../b", "t/a/", "t/a/...",
                      "t/a\\..\\b", "t/c.txt", "t/d/", "t/d/e"}));
     EXPECT_EQ(ReadFile(Target() + "/a\\..\\b"), "a\\..\\b");
+#endif
 }
 
 namespace {
@@ -383,6 +421,9 @@ TEST_P(TFirstErrorEndsTheRun, keepsTheEntriesBefore)
         ADD_FAILURE() << "no error";
     } catch (const Exception &e) {
         std::string expected = GetParam().Message;
+        // The path of a file that cannot be made has the system's separators.
+        if (expected.starts_with("Datei %t"))
+            std::replace(expected.begin(), expected.end(), '/', PathDelim);
         if (const auto at = expected.find("%t"); at != std::string::npos)
             expected.replace(at, 2, Target());
         if (!expected.empty())
@@ -409,6 +450,7 @@ struct TInPlace
 };
 
 const TInPlace InPlaces[] = {
+#ifndef _WIN32 // links there need a privilege (and wine makes none); no FIFOs
     {"link to a file outside",
      [](const fs::path &Place, const fs::path &Outside) {
          fs::create_symlink(Outside / "victim.txt", Place);
@@ -417,14 +459,15 @@ const TInPlace InPlaces[] = {
      [](const fs::path &Place, const fs::path &Outside) {
          fs::create_symlink(Outside / "made.txt", Place);
      }},
-    {"hard link",
-     [](const fs::path &Place, const fs::path &Outside) {
-         fs::create_hard_link(Outside / "victim.txt", Place);
-     }},
     {"FIFO", [](const fs::path &Place, const fs::path &) { ::mkfifo(Place.c_str(), 0600); }},
     {"link to a folder outside",
      [](const fs::path &Place, const fs::path &Outside) {
          fs::create_directory_symlink(Outside, Place);
+     }},
+#endif
+    {"hard link",
+     [](const fs::path &Place, const fs::path &Outside) {
+         fs::create_hard_link(Outside / "victim.txt", Place);
      }},
 };
 
@@ -465,6 +508,9 @@ INSTANTIATE_TEST_SUITE_P(ExtractAll, TReplacedAtTheEntrysPlace, ::testing::Value
 
 TEST_F(TExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "links there need a privilege, and wine makes none";
+#else
     const fs::path outside = FDir.Path() / "o";
     fs::create_directories(outside / "real");
     fs::create_directories(FDir.Path() / "t");
@@ -487,6 +533,7 @@ TEST_F(TExtractAllTest, linksInPlaceOfFoldersAreFollowedOnlyWhereTheRunFoundThem
                                "a link in place of a folder this extraction made");
     EXPECT_EQ(ReadFile(outside / "real/x.txt"), "through the user's link");
     EXPECT_EQ(TreeOf(outside), (TTree{"real/", "real/x.txt"}));
+#endif
 }
 
 TEST_F(TExtractAllTest, neverReplacesTheOpenArchive)
@@ -547,6 +594,10 @@ const TNameCase NameCases[] = {
 TEST_P(TNamesOnDisk, areTheDecodedStoredNames)
 {
     const TNameCase &c = GetParam();
+#ifdef _WIN32
+    if (std::string_view(c.Locale) != "C.UTF-8")
+        GTEST_SKIP() << "Windows reports its code page itself, whatever the locale";
+#endif
     TLocaleEnvironment pinned(c.Locale);
     TArchiveBuilder b;
     for (const std::string &name : c.Names)
@@ -563,6 +614,8 @@ TEST_P(TNamesOnDisk, areTheDecodedStoredNames)
 
 INSTANTIATE_TEST_SUITE_P(ExtractAll, TNamesOnDisk, ::testing::ValuesIn(NameCases), TLabelName());
 
+// Links need a privilege on Windows, which wine does not grant.
+#ifndef _WIN32
 namespace {
 
 // Gives a link to another user, as a link planted in a shared folder belongs
@@ -686,9 +739,11 @@ TEST_F(TExtractAllTest, targetFolderIsTakenAsTheUserNamedItLinksAndAll)
     FReader.ExtractAll(Target() + "/");
     EXPECT_EQ(ReadFile(real / "d/x.txt"), "x");
 }
+#endif
 
 namespace {
 
+#ifndef _WIN32
 // Limits the size of any file this process writes; writing past it fails
 // with "File too large" instead of ending the process.
 class TFileSizeLimit final
@@ -712,6 +767,7 @@ private:
     rlimit FPrevious = {};
     sighandler_t FPreviousHandler;
 };
+#endif
 
 // An entry "f.bin" that fails after its file was begun.
 struct TFailedEntry
@@ -751,8 +807,10 @@ const TFailedEntry FailedEntries[] = {
          B.OverrideEntry(B.EntryCount() - 1, 3, 5000000);
      },
      "Stream-Lesefehler"},
+#ifndef _WIN32
     {"write that fails midway", [](TArchiveBuilder &B) { B.AddStored("f.bin", Big); },
      "Stream-Schreibfehler", [] { return Fault<TFileSizeLimit>(rlim_t{100000}); }},
+#endif
     {"close that reports lost data", [](TArchiveBuilder &B) { B.AddStored("f.bin", Big); },
      "Stream-Schreibfehler", [] { return Fault<TFailingClose>(); }},
 };
@@ -883,7 +941,8 @@ TEST_P(TNamesThatCannotBeMade, failTestFileAsTheyFailExtractAll)
             FReader.TestFile(i);
         } catch (const EFCreateError &e) {
             failing.push_back(i);
-            EXPECT_EQ(e.Message(), "Datei " + c.Names[i] + " kann nicht erstellt werden");
+            EXPECT_EQ(WithSlashes(e.Message()),
+                      "Datei " + c.Names[i] + " kann nicht erstellt werden");
             EXPECT_FALSE(e.Reason().empty()) << c.Names[i];
             if (failing.size() == 1)
                 firstReason = e.Reason();

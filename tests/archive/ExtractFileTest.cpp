@@ -307,6 +307,9 @@ TEST_F(TExtractFileTest, dataBeyondTheFileIsAReadError)
 
 TEST_F(TExtractFileTest, shortWritesAreWriteErrors)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device that refuses writes like /dev/full";
+#else
     // /dev/full accepts nothing: every write comes back short.
     TArchiveBuilder b;
     b.AddStored("s", "stored");
@@ -316,6 +319,7 @@ TEST_F(TExtractFileTest, shortWritesAreWriteErrors)
     for (int i = 0; i < 2; ++i)
         ExpectError<EWriteError>([&] { FReader.ExtractFile(i, "/dev/full"); },
                                  "Stream-Schreibfehler", "No space left on device");
+#endif
 }
 
 TEST_F(TExtractFileTest, failureReportedAtCloseIsAWriteError)
@@ -337,6 +341,9 @@ TEST_F(TExtractFileTest, failureReportedAtCloseIsAWriteError)
 
 TEST_F(TExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the peak memory is read from /proc";
+#else
     // A 4 GiB file that holds almost nothing: its one part claims the hole
     // before the directory, which reads as zeros, no zlib header.
     TArchiveBuilder b;
@@ -349,10 +356,14 @@ TEST_F(TExtractFileTest, partThatClaimsGigabytesFailsInBoundedMemory)
     ExpectError<EDataError>([&] { FReader.ExtractFile(0, FDir / "out"); },
                             "Daten von huge sind beschädigt");
     EXPECT_LT(StatusKib("VmHWM") - before, 16 * 1024);
+#endif
 }
 
 TEST_F(TExtractFileTest, writesToAPipe)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a pipe is reached by name through /proc";
+#else
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     TArchiveBuilder b;
@@ -365,6 +376,7 @@ TEST_F(TExtractFileTest, writesToAPipe)
     EXPECT_EQ(::read(ends[0], got, sizeof got), 14);
     EXPECT_STREQ(got, "through a pipe");
     ::close(ends[0]);
+#endif
 }
 
 TEST_F(TExtractFileTest, outputThatCannotBeCreatedIsACreateError)
@@ -387,10 +399,14 @@ TEST_F(TExtractFileTest, refusesToOverwriteTheOpenArchive)
     const std::string bytes = b.Build();
     WriteFile(FDir / "a.arc", bytes);
     fs::create_hard_link(FDir / "a.arc", FDir / "hard.arc");
+    std::vector<std::string> names = {FDir / "a.arc", FDir / "hard.arc",
+                                      FDir / "../" + FDir.Path().filename().string() + "/a.arc"};
+#ifndef _WIN32 // links there need a privilege, and wine makes none
     fs::create_symlink(FDir / "a.arc", FDir / "soft.arc");
+    names.push_back(FDir / "soft.arc");
+#endif
     FReader.Open(FDir / "a.arc");
-    for (const std::string &name : {FDir / "a.arc", FDir / "hard.arc", FDir / "soft.arc",
-                                    FDir / "../" + FDir.Path().filename().string() + "/a.arc"}) {
+    for (const std::string &name : names) {
         ExpectError<EFCreateError>([&] { FReader.ExtractFile(0, name); },
                                    "Datei " + name + " kann nicht erstellt werden");
         EXPECT_EQ(ReadFile(FDir / "a.arc"), bytes);

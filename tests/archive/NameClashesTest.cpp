@@ -3,7 +3,10 @@
 // TestFile alike.
 #include "ArcErrors.h"
 #include "ArchiveTesting.h"
+#include "FileLayer.h"
 #include "uArcReader.h"
+
+#include <algorithm>
 
 using namespace trovel;
 using namespace trovel::testing;
@@ -46,6 +49,24 @@ const TClashCase ClashCases[] = {
      0,
      {1, 2}},
     {"raw names stay apart", "raw", {"x\x81\xff", "x\x85\x80"}, "x\x81\xff", 0, {}},
+#ifdef _WIN32 // one file there: the earlier is kept, the later refused
+    {"names apart only in case",
+     "utf-8",
+     {"maps/Alpha.map", "maps/alpha.map"},
+     "maps/alpha.map",
+     0,
+     {1}},
+    {"folders apart only in case", "utf-8", {"Maps/a", "maps/a"}, "maps/a", 0, {1}},
+    {"other case again", "utf-8", {"a", "A", "A"}, "A", 0, {1, 2}},
+#else // two files
+    {"names apart only in case",
+     "utf-8",
+     {"maps/Alpha.map", "maps/alpha.map"},
+     "maps/alpha.map",
+     1,
+     {}},
+    {"folders apart only in case", "utf-8", {"Maps/a", "maps/a"}, "maps/a", 1, {}},
+#endif
 };
 
 class TNameClashesTest : public ::testing::TestWithParam<TClashCase>
@@ -67,8 +88,10 @@ protected:
     TArcReader FReader;
 };
 
-std::string CreateError(const std::string &Path)
+// The message for Path, "/" written as the system's separator.
+std::string CreateError(std::string Path)
 {
+    std::replace(Path.begin(), Path.end(), '/', PathDelim);
     return "Datei " + Path + " kann nicht erstellt werden";
 }
 
@@ -77,6 +100,10 @@ std::string CreateError(const std::string &Path)
 TEST_P(TNameClashesTest, laterEntryFailsAndTheFirstFileStays)
 {
     const TClashCase &c = GetParam();
+#ifdef _WIN32
+    if (std::string_view(c.Codec) == "raw")
+        GTEST_SKIP() << "a Windows path is text: raw bytes that are no UTF-8 name no file there";
+#endif
     Open(c);
     std::vector<int> refused;
     for (int i = 0; i < FReader.GetFileCount(); ++i) {

@@ -79,7 +79,8 @@ protected:
     // handler before entry StopAt.
     TRunResult Extract(unsigned Jobs, int StopAt = -1)
     {
-        const fs::path target = FDir / ("t" + std::to_string(Jobs) + "-" + std::to_string(StopAt));
+        const std::string target =
+            FDir / ("t" + std::to_string(Jobs) + "-" + std::to_string(StopAt));
         TRunResult result;
         FReader.SetJobs(Jobs);
         FReader.SetOnProgress([&](TArcReader &, const std::string &Name) {
@@ -93,7 +94,7 @@ protected:
         } catch (const Exception &e) {
             result.Error = e.Message();
         }
-        result.Tree = ContentsOf(target);
+        result.Tree = ContentsOf(PathOf(target));
         return result;
     }
 

@@ -2,11 +2,10 @@
 // share their data.
 #include "RunCheck.h"
 #include "ArchiveTesting.h"
+#include "FileLayer.h"
 #include "uArcReader.h"
 
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace trovel;
 using namespace trovel::testing;
@@ -162,9 +161,7 @@ TEST_F(TRunCheckTest, replacedFilesGiveTheirRoomBack)
     FReader.ExtractAll(target);
     const std::uint64_t device = FileSystemRoom(target)->Device;
     constexpr std::uint64_t File = 3 * Block;
-    struct stat info = {};
-    ASSERT_EQ(::stat((target + "/three").c_str(), &info), 0);
-    if (static_cast<std::uint64_t>(info.st_blocks) * 512 != File)
+    if (StandingAt(target + "/three", false).Bytes != File)
         GTEST_SKIP() << "this file system keeps 10,000 bytes in other than 12,288";
 
     const TRoomNeeded fresh = RoomNeeded(FDir / "new", device);
@@ -176,7 +173,7 @@ TEST_F(TRunCheckTest, replacedFilesGiveTheirRoomBack)
     EXPECT_EQ(again.Files, 2u);
 
     // A file with another name keeps its room; so does one on another device.
-    ASSERT_EQ(::link((target + "/d/one").c_str(), (target + "/one.link").c_str()), 0);
+    fs::create_hard_link(PathOf(target + "/d/one"), PathOf(target + "/one.link"));
     EXPECT_EQ(RoomNeeded(target, device).Files, 3u);
     EXPECT_EQ(RoomNeeded(target, device + 1).Files, 4u);
 }

@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/statvfs.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace trovel;
@@ -45,7 +47,7 @@ protected:
         outcome.Err = err.Text();
         return outcome;
     }
-    std::string Path(const std::string &Name) const { return (FDir / Name).string(); }
+    std::string Path(const std::string &Name) const { return BytesOf(FDir / Name); }
     std::string Write(const TArchiveBuilder &B, const std::string &Name = "a.arc")
     {
         B.WriteTo(Path(Name));
@@ -63,16 +65,28 @@ std::string UsageError(const std::string &Message)
     return "trovel-cli: " + Message + "\nTry 'trovel-cli --help' for more information.\n";
 }
 
+// A file's name as the file system tells names apart: Windows ignores the
+// case of (here: ASCII) letters, and a folder keeps the case it was made in.
+std::string AsFileName(std::string Name)
+{
+#ifdef _WIN32
+    for (char &c : Name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
+    return Name;
+}
+
 // A name that is not UTF-8, and its text in code page 1252, the page of the
 // C.UTF-8 locale the tests run in.
 const std::string OddName = "bytes/\x80\xFF\t tab";
 const std::string OddNameText = "bytes/\u20AC\u00FF\t tab";
 
-std::string ShownName(const std::string &Stored)
+[[maybe_unused]] std::string ShownName(const std::string &Stored)
 {
     return Stored == OddName ? OddNameText : Stored;
 }
 
+#ifndef _WIN32
 // 131,072 entries that each use the same 65,536 part records of 2^31 bytes:
 // 2^64 bytes claimed by an archive of 7.6 MB.
 void WriteWrappingArchive(const std::string &Path)
@@ -85,6 +99,7 @@ void WriteWrappingArchive(const std::string &Path)
         writer.AddEntry(3, 0, 0, 65536, 0, "e" + std::to_string(i));
     writer.Finish();
 }
+#endif
 
 TArchiveBuilder MixedArchive()
 {
@@ -186,6 +201,7 @@ TEST_F(TCliRunTest, extractChecksTheIndex)
     }
 }
 
+#ifndef _WIN32 // /dev/full and the system's reasons as POSIX words them
 TEST_F(TCliRunTest, failuresPrintTheMessage)
 {
     TArchiveBuilder damagedPart;
@@ -253,6 +269,7 @@ TEST_F(TCliRunTest, failuresPrintTheMessage)
     EXPECT_EQ(o.Err, "trovel-cli: standard output: Stream-Schreibfehler (No space left on "
                      "device)\n"); // tied to no entry
 }
+#endif
 
 TEST_F(TCliRunTest, patternsChooseTheSameEntriesForEveryCommand)
 {
@@ -304,7 +321,7 @@ TEST_F(TCliRunTest, patternsChooseTheSameEntriesForEveryCommand)
         for (const int i : c.Chosen) {
             listed += std::to_string(i) + "\t1\t1\t" + printed(i) + "\n";
             data += b.Expected(i);
-            files.insert(printed(i));
+            files.insert(AsFileName(printed(i)));
         }
         const TOutcome list = withPatterns({"list", archive});
         EXPECT_EQ(list.ExitCode, status);
@@ -327,7 +344,7 @@ TEST_F(TCliRunTest, patternsChooseTheSameEntriesForEveryCommand)
         std::set<std::string> written;
         for (const std::string &item : TreeOf(FDir / "out")) {
             if (!item.ends_with('/'))
-                written.insert(item);
+                written.insert(AsFileName(item));
         }
         EXPECT_EQ(written, files);
     }
@@ -359,6 +376,7 @@ TEST_F(TCliRunTest, testPrintsEachEntryThatWouldFailAndGoesOn)
     EXPECT_EQ(fine.Out + fine.Err, "");
 }
 
+#ifndef _WIN32 // statvfs
 TEST_F(TCliRunTest, extractAllRefusesWhatTheDiskCannotHold)
 {
     struct statvfs room = {};
@@ -405,6 +423,7 @@ TEST_F(TCliRunTest, extractAllRefusesWhatTheDiskCannotHold)
     EXPECT_EQ(unchecked.ExitCode, 0) << unchecked.Err;
     EXPECT_EQ(fs::file_size(target + "/e63"), 0u);
 }
+#endif
 
 // Entries that share compressed data would keep the run busy for hours on a
 // small archive: refused before anything is read or written, unless asked.
@@ -513,6 +532,7 @@ TEST_F(TCliRunTest, usageErrorsSayWhatIsWrongInOneLine)
     EXPECT_EQ(version.Err, "");
 }
 
+#ifndef _WIN32 // names with a tab, which Windows refuses
 TEST_F(TCliRunTest, extractAllIsSilentWhenNotOnATerminal)
 {
     const TArchiveBuilder b = MixedArchive();
@@ -529,7 +549,9 @@ TEST_F(TCliRunTest, extractAllIsSilentWhenNotOnATerminal)
         }
     }
 }
+#endif
 
+#ifndef _WIN32 // FIFOs, links and /dev/null
 TEST_F(TCliRunTest, extractWritesToTheNameGivenAsItStands)
 {
     TArchiveBuilder b;
@@ -552,6 +574,7 @@ TEST_F(TCliRunTest, extractWritesToTheNameGivenAsItStands)
     EXPECT_TRUE(fs::is_symlink(Path("link")));
     EXPECT_TRUE(fs::is_fifo(Path("fifo")));
 }
+#endif
 
 TEST_F(TCliRunTest, longListingShowsModesPackedSizesAndTotals)
 {
@@ -600,27 +623,35 @@ TEST_F(TCliRunTest, skipOldFilesLeavesTakenNamesAlone)
     fs::create_directories(out / "sub");
     fs::create_directory(out / "folder");
     WriteFile(out / "kept.txt", "old");
+#ifdef _WIN32
+    WriteFile(out / "link", "old"); // links need a privilege there
+#else
     fs::create_symlink("nowhere", out / "link"); // a link that leads nowhere takes a name too
+#endif
 
-    const TOutcome o = Run({"extract-all", "--skip-old-files", archive, out.string()});
+    const TOutcome o = Run({"extract-all", "--skip-old-files", archive, BytesOf(out)});
     EXPECT_EQ(o.ExitCode, 0) << o.Err;
     EXPECT_EQ(o.Out, "");
     EXPECT_EQ(o.Err, "trovel-cli: skipped 3 entries whose names are taken in " + out.string() +
                          " already\n");
     EXPECT_EQ(ReadFile(out / "kept.txt"), "old");
+#ifdef _WIN32
+    EXPECT_EQ(ReadFile(out / "link"), "old");
+#else
     EXPECT_EQ(fs::read_symlink(out / "link"), "nowhere");
+#endif
     EXPECT_EQ(ReadFile(out / "sub/new.txt"), "new");
     EXPECT_EQ(ReadFile(out / "sub/fresh.txt"), "fresh");
 
     // a second run finds every name taken; -q keeps the count to itself
-    const TOutcome again = Run({"extract-all", "--skip-old-files", archive, out.string()});
+    const TOutcome again = Run({"extract-all", "--skip-old-files", archive, BytesOf(out)});
     EXPECT_EQ(again.Err, "trovel-cli: skipped 5 entries whose names are taken in " + out.string() +
                              " already\n");
-    const TOutcome quiet = Run({"extract-all", "-q", "--skip-old-files", archive, out.string()});
+    const TOutcome quiet = Run({"extract-all", "-q", "--skip-old-files", archive, BytesOf(out)});
     EXPECT_EQ(quiet.ExitCode, 0);
     EXPECT_EQ(quiet.Out + quiet.Err, "");
     // without the option every entry is written
-    const TOutcome all = Run({"extract-all", archive, out.string(), "kept.txt"});
+    const TOutcome all = Run({"extract-all", archive, BytesOf(out), "kept.txt"});
     EXPECT_EQ(all.ExitCode, 0);
     EXPECT_EQ(ReadFile(out / "kept.txt"), "new");
 }

@@ -74,11 +74,17 @@ TEST(EntryPattern, everyMatchingPatternCountsAsUsed)
 TEST(EntryPattern, ignoringCaseFoldsNamesPatternsAndExclusions)
 {
     // Simple folding: one character stays one, even where its UTF-8 length
-    // changes (KELVIN SIGN to "k"); the unmatched pattern is told as given.
+    // changes (KELVIN SIGN to "k"; Windows' casing keeps that one apart);
+    // the unmatched pattern is told as given.
+#ifdef _WIN32
+    TEntrySelection selection({"MAPS", "\u00C9lan*", "STRASSE"}, {"*.BAK"}, true);
+    EXPECT_TRUE(selection.Choose("\u00E9LAN.txt"));
+#else
     TEntrySelection selection({"MAPS", "\u212Aelvin*", "STRASSE"}, {"*.BAK"}, true);
+    EXPECT_TRUE(selection.Choose("kELVIN.txt"));
+#endif
     EXPECT_TRUE(selection.Choose("maps/Alpha.map"));
     EXPECT_FALSE(selection.Choose("Maps/old.bak"));
-    EXPECT_TRUE(selection.Choose("kELVIN.txt"));
     EXPECT_FALSE(selection.Choose("stra\u00DFe"));
     EXPECT_EQ(selection.Unmatched(), std::vector<std::string>{"STRASSE"});
     EXPECT_FALSE(TEntrySelection({"MAPS"}).Choose("maps/Alpha.map"));

@@ -33,6 +33,8 @@ TEST(TerminalText, escapesWhatCouldDriveTheTerminal)
     };
     for (const auto &[text, shown] : cases)
         EXPECT_EQ(Escaped(text), shown);
+#ifndef _WIN32 // the console there shows UTF-8 whatever the locale
     std::setlocale(LC_CTYPE, "C");
     EXPECT_EQ(Escaped("Gel\xC3\xA4nde"), "Gel\\xC3\\xA4nde"); // ASCII only
+#endif
 }

@@ -114,6 +114,9 @@ void TFolderBrowserDialogTest::makesFolderThroughButtonAndReturnsIt()
 
 void TFolderBrowserDialogTest::opensAtHomeAmongThePlaces()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the places there are the known folders, not those of a home made for the test");
+#endif
     TFakeHome home;
     QVERIFY(home.IsValid());
     home.Folder("Desktop");
@@ -188,6 +191,9 @@ void TFolderBrowserDialogTest::cancelReturnsFalseWithoutStatusLine()
 
 void TFolderBrowserDialogTest::rootFolderIsTheOnlyTopItem()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the places there are the known folders, not those of a home made for the test");
+#endif
     TFakeHome home;
     QVERIFY(home.IsValid());
     home.Folder("Desktop/Unter");

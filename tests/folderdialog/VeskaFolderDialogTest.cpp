@@ -115,7 +115,7 @@ void TVeskaFolderDialogTest::confirmsSelectionAndStartsThereNextTime()
     QCOMPARE(c.Dialog.Folder(), target);
     QCOMPARE(initialized, 1);
     QCOMPARE(reported, QStringList{target});
-    QCOMPARE(status, ShortenPath(target, 50, u'/'));
+    QCOMPARE(status, StatusPath(target, 50));
     QCOMPARE(c.Browser->Infos.at(0).Title, QStringLiteral("Current folder:"));
     QCOMPARE(c.Browser->Infos.at(0).Flags, bifReturnOnlyFsDirs | bifStatusText);
     QCOMPARE(c.Browser->StartSelections.at(0), QString());
@@ -298,7 +298,7 @@ void TVeskaFolderDialogTest::enablesOkAndButtonByPath()
     QFETCH(bool, buttonEnabled);
     QFETCH(QString, status);
     QFETCH(QString, reported);
-    status.replace("<base>", FBase);
+    status.replace("<base>", StatusPath(FBase, 50));
     reported.replace("<base>", FBase);
 
     TChooser c;
@@ -326,6 +326,9 @@ void TVeskaFolderDialogTest::enablesOkAndButtonByPath()
 
 void TVeskaFolderDialogTest::showsHomeAsTildeAndFullPathAsToolTip()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows shows no \"~\"");
+#endif
     TFakeHome home;
     QVERIFY(home.IsValid());
     const QString target = home.Folder("Spiele");

@@ -32,10 +32,14 @@ public:
 private:
     static void Set(const char *Name, const std::string &Value)
     {
+#ifdef _WIN32
+        ::_putenv_s(Name, Value.c_str()); // an empty value unsets
+#else
         if (Value.empty())
             ::unsetenv(Name);
         else
             ::setenv(Name, Value.c_str(), 1);
+#endif
     }
 
     static constexpr const char *Names[] = {"LC_ALL", "LC_CTYPE", "LANG"};

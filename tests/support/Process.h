@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -47,6 +48,7 @@ private:
     std::vector<TRedirection> FRedirections;
     std::vector<std::pair<std::string, std::string>> FVariables;
     pid_t FPid = -1;
+    std::intptr_t FHandle = 0; // Windows: the child's process handle
 };
 
 // Runs the program to its end with stdout and stderr discarded; its exit

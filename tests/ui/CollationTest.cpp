@@ -20,10 +20,25 @@ void TCollationTest::collationSortsLikeDesktopFileLists_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("sorted");
+    // Windows' word sort weighs a hyphen and an apostrophe only where the
+    // names are otherwise equal, and then after them.
+#ifdef Q_OS_WIN
+    const QStringList hyphen = {"cook", "coop", "co-op", "coops"};
+    const QStringList apostrophe = {"cant", "can't", "cant2"};
+#else
+    const QStringList hyphen = {"cook", "co-op", "coop", "coops"};
+    const QStringList apostrophe = {"can't", "cant", "cant2"};
+#endif
     const QList<QStringList> orders = {
-        {"a.txt", "A.txt", "b.txt"}, {"10.txt", "9.txt"},       {"cook", "co-op", "coop", "coops"},
-        {"can't", "cant", "cant2"},  {"file.txt", "file2.txt"}, {"a.txt", "alpha", "Alpha", "beta"},
-        {"_x", "1", "a", "Z"},       {"ab", "aB", "Ab", "AB"},  {"", "a"},
+        {"a.txt", "A.txt", "b.txt"},
+        {"10.txt", "9.txt"},
+        hyphen,
+        apostrophe,
+        {"file.txt", "file2.txt"},
+        {"a.txt", "alpha", "Alpha", "beta"},
+        {"_x", "1", "a", "Z"},
+        {"ab", "aB", "Ab", "AB"},
+        {"", "a"},
     };
     for (const char *locale : {"C", "en_US", "de_DE", "sv_SE"}) {
         for (const QStringList &order : orders)

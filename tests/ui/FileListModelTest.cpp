@@ -39,8 +39,13 @@ void TFileListModelTest::fileRowsAreSortedOnce_data()
                           << QStringList{"a.txt", "A.txt", "b.txt"};
     QTest::newRow("digits as characters")
         << QStringList{"9.txt", "10.txt"} << QStringList{"10.txt", "9.txt"};
+#ifdef Q_OS_WIN // word sort: the hyphen decides only between otherwise equal names
+    QTest::newRow("hyphen counts for less") << QStringList{"coop", "cooler", "co-op", "copper"}
+                                            << QStringList{"cooler", "coop", "co-op", "copper"};
+#else
     QTest::newRow("hyphen counts for less") << QStringList{"coop", "cooler", "co-op", "copper"}
                                             << QStringList{"cooler", "co-op", "coop", "copper"};
+#endif
     QTest::newRow("punctuation before digits and letters")
         << QStringList{"file2.txt", "alpha", "file.txt", "a.txt"}
         << QStringList{"a.txt", "alpha", "file.txt", "file2.txt"};

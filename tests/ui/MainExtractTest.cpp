@@ -6,6 +6,7 @@
 #include "ArchiveBuilder.h"
 #include "FileDialog.h"
 #include "ModalDriver.h"
+#include "PathText.h"
 #include "TempDir.h"
 #include "VeskaFolderDialog.h"
 #include "WindowDriver.h"
@@ -37,13 +38,25 @@ QString FileLine(const QString &Path, const QByteArray &Bytes)
            QCryptographicHash::hash(Bytes, QCryptographicHash::Md5).toHex().left(8);
 }
 
+// A path below the target as the file system tells paths apart: Windows
+// ignores case, and the later of two entries that differ in case alone
+// replaces the earlier.
+QString AsOnDisk(const QString &Path)
+{
+#ifdef Q_OS_WIN
+    return Path.toLower();
+#else
+    return Path;
+#endif
+}
+
 // What lies below Root: "folder/" for each folder, "file:size:digest" for
 // each file, sorted. Empty when Root does not exist.
 QStringList TreeOnDisk(const QString &Root)
 {
     QStringList lines;
-    for (const std::string &item : TreeOf(QFile::encodeName(Root).toStdString())) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(item));
+    for (const std::string &item : TreeOf(PathOf(PathBytes(Root)))) {
+        const QString path = AsOnDisk(PathText(item));
         lines.append(path.endsWith(u'/') ? path : FileLine(path, ReadFile(Root + u'/' + path)));
     }
     lines.sort();
@@ -56,7 +69,7 @@ QStringList TreeOfEntries(const TArchiveBuilder &Archive, int Count)
     std::set<QString> folders;
     QMap<QString, QByteArray> files;
     for (int i = 0; i < Count; ++i) {
-        const QString name = QString::fromStdString(Archive.Name(i));
+        const QString name = AsOnDisk(QString::fromStdString(Archive.Name(i)));
         for (qsizetype slash = name.indexOf(u'/'); slash >= 0;
              slash = name.indexOf(u'/', slash + 1))
             folders.insert(name.left(slash) + u'/');
@@ -144,7 +157,7 @@ void TExtractTest::initTestCase()
 
 void TExtractTest::extractsLikeAPerson()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QDir out(FOut.filePath("person"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
@@ -244,8 +257,9 @@ void TExtractTest::codePageNamesAreShownAndWrittenDecoded()
     QCOMPARE(labels, (QStringList{"Gelände/Straße.tex", "../café"}));
     QCOMPARE(driver.Trace.last(),
              QStringLiteral("message:Eintrag ../café liegt außerhalb des Zielordners."));
-    QCOMPARE(TreeOnDisk(out.filePath("all")),
-             (QStringList{"Gelände/", FileLine("Gelände/Straße.tex", "street")}));
+    QCOMPARE(
+        TreeOnDisk(out.filePath("all")),
+        (QStringList{AsOnDisk("Gelände/"), FileLine(AsOnDisk("Gelände/Straße.tex"), "street")}));
 }
 
 void TExtractTest::selectedFileDoesNothingWithoutRowOrName_data()
@@ -266,7 +280,7 @@ void TExtractTest::selectedFileDoesNothingWithoutRowOrName()
     QFETCH(int, dialogs);
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.StatusTexts.clear();
     const int runs = driver.Seam().RunCount();
     if (rowSelected) {
@@ -291,7 +305,7 @@ void TExtractTest::saveDialogRefusesMissingFolder()
     const QDir out(FOut.filePath("missing-folder"));
     QVERIFY(out.mkpath("."));
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     const QString refused = out.filePath("nowhere/readme.txt");
     driver.AnswerFileDialog(refused);
@@ -314,7 +328,7 @@ void TExtractTest::saveDialogOffersLastFolderThatWorked()
     const QDir failed(FOut.filePath("failed"));
     QVERIFY(worked.mkpath(".") && failed.mkpath("readme.txt"));
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     driver.AnswerFileDialog(worked.filePath("readme.txt"));
     driver.Action("Selectedfile1")->trigger();
@@ -335,7 +349,7 @@ void TExtractTest::selectedFileDrawsWindowBeforeWriting()
 {
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowExposed(&driver.Window()));
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     QCoreApplication::processEvents();
@@ -369,7 +383,7 @@ void TExtractTest::realSaveDialogConfirmsReplacing()
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -407,7 +421,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
     const QString refused = FOut.filePath("not-there/readme.txt");
     const QString target = FOut.filePath("there.txt");
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectRow("readme.txt");
     driver.Seam().AnswerOthers({});
 
@@ -446,7 +460,7 @@ void TExtractTest::realSaveDialogAsksAgainForMissingFolder()
 // shows the chooser, and the test confirms the browser once it is up.
 void TExtractTest::allFilesThroughRealFolderChooser()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString target = FOut.filePath("chosen");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
@@ -491,7 +505,7 @@ void TExtractTest::allFilesWithNothingToDo()
     QFETCH(QStringList, trace);
     const QString target = FOut.filePath(QTest::currentDataTag());
     TWindowDriver driver;
-    OpenArchive(driver, emptyArchive ? TArchiveBuilder() : SampleArchive());
+    OpenArchive(driver, emptyArchive ? TArchiveBuilder() : WritableSampleArchive());
     if (answer == u"cancel")
         driver.CancelFolderChooser();
     else
@@ -558,7 +572,7 @@ void TExtractTest::cancelStopsBeforeShownEntry_data()
 void TExtractTest::cancelStopsBeforeShownEntry()
 {
     QFETCH(QString, how);
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString first = FOut.filePath("cancelled-" + how);
     const QString second = first + QStringLiteral("-again");
     TWindowDriver driver;
@@ -627,7 +641,7 @@ void TExtractTest::progressLabelKeepsFileNameOfLongEntry()
 // folder, layout) in the user's settings.
 void TExtractTest::dialogsLeaveNoSettingsOnDisk()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     TWindowDriver driver;
     OpenArchive(driver, archive);
     driver.SelectRow("readme.txt");
@@ -641,7 +655,7 @@ void TExtractTest::dialogsLeaveNoSettingsOnDisk()
 
 void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
 {
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString target = FOut.filePath("blocked");
     // A folder where entry 3 wants its file.
     QVERIFY(QDir().mkpath(target + "/maps/b.txt"));
@@ -652,8 +666,8 @@ void TExtractTest::failedEntryReachesErrorDisplayAfterPanel()
     driver.AnswerMessageBox();
     driver.Action("Allfiles1")->trigger();
 
-    const QString message =
-        QStringLiteral("Datei %1/maps/b.txt kann nicht erstellt werden.").arg(target);
+    const QString message = QStringLiteral("Datei %1 kann nicht erstellt werden.")
+                                .arg(QDir::toNativeSeparators(target + "/maps/b.txt"));
     QCOMPARE(driver.Trace, RunTrace + QStringList{"message:" + message});
     QCOMPARE(driver.Seen.last().Icon, QMessageBox::Critical);
     QStringList written = TreeOfEntries(archive, 3) + QStringList{"maps/", "maps/b.txt/"};
@@ -668,17 +682,16 @@ void TExtractTest::failedSelectedFileKeepsItsStatusText()
     const QString target = FOut.filePath("a-folder");
     QVERIFY(QDir().mkpath(target));
     TWindowDriver driver;
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     driver.SelectFolder("textures");
     driver.SelectRow("grass.tex");
     driver.StatusTexts.clear();
     driver.AnswerFileDialog(target);
     driver.AnswerMessageBox();
     driver.Action("Selectedfile1")->trigger();
-    QCOMPARE(
-        driver.Trace,
-        (QStringList{"file",
-                     QStringLiteral("message:Datei %1 kann nicht erstellt werden.").arg(target)}));
+    QCOMPARE(driver.Trace,
+             (QStringList{"file", QStringLiteral("message:Datei %1 kann nicht erstellt werden.")
+                                      .arg(QDir::toNativeSeparators(target))}));
     QCOMPARE(driver.StatusTexts, QStringList{"Extracting textures/grass.tex..."});
     QCOMPARE(driver.Status(), QStringLiteral("Extracting textures/grass.tex..."));
 }
@@ -698,7 +711,7 @@ void TExtractTest::commandsRefusedWhileAllFilesRuns_data()
 void TExtractTest::commandsRefusedWhileAllFilesRuns()
 {
     QFETCH(QString, how);
-    const TArchiveBuilder archive = SampleArchive();
+    const TArchiveBuilder archive = WritableSampleArchive();
     const QString target = FOut.filePath("refused-" + QString(QTest::currentDataTag()));
     TWindowDriver driver;
     QVERIFY(QTest::qWaitForWindowActive(&driver.Window()));
@@ -738,7 +751,7 @@ void TExtractTest::closingDuringRunStopsItAndCloses()
     const QString target = FOut.filePath("closed-" + how);
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     bool openWhileRunning = false;
     PostToRun(driver, [&] {
         if (how == u"exit")
@@ -764,7 +777,7 @@ void TExtractTest::panelCentredOnOuterSize()
     TWindowDriver driver;
     TfrmMain &window = driver.Window();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    OpenArchive(driver, SampleArchive());
+    OpenArchive(driver, WritableSampleArchive());
     const QSize frame = window.frameGeometry().size() - window.size();
     window.resize(QSize(744, 541) - frame);
     QTRY_COMPARE(window.frameGeometry().size(), QSize(744, 541));

@@ -183,8 +183,13 @@ void TMainWindowTest::windowLayoutFollowsFont()
     }
     QTreeView *list = driver.List();
     QHeaderView *header = list->header();
+#ifdef Q_OS_WIN
+    // Windows' header style asks more room for the caption and its sort mark.
+    QVERIFY(header->sectionSize(1) >= 80 * k);
+#else
     if (letterSpacing == 100)
         QCOMPARE(header->sectionSize(1), 80 * k);
+#endif
     QCOMPARE(header->sectionSize(0) + header->sectionSize(1), list->viewport()->width());
     QCOMPARE(driver.Tree()->indentation(), 19);
 
@@ -282,9 +287,15 @@ void TMainWindowTest::selectingFolderListsItsFiles_data()
     QTest::newRow("digits as characters")
         << QStringList{"m/9.txt", "m/10.txt"} << QList<quint32>{9, 10} << "m"
         << QStringList{"10.txt:10", "9.txt:9"};
+#ifdef Q_OS_WIN // word sort: the hyphen decides only between otherwise equal names
+    QTest::newRow("co-op next to coop")
+        << QStringList{"m/coop", "m/copper", "m/co-op", "m/cook"} << QList<quint32>{1, 2, 3, 4}
+        << "m" << QStringList{"cook:4", "coop:1", "co-op:3", "copper:2"};
+#else
     QTest::newRow("co-op next to coop")
         << QStringList{"m/coop", "m/copper", "m/co-op", "m/cook"} << QList<quint32>{1, 2, 3, 4}
         << "m" << QStringList{"cook:4", "co-op:3", "coop:1", "copper:2"};
+#endif
 }
 
 void TMainWindowTest::selectingFolderListsItsFiles()
@@ -404,7 +415,8 @@ void TMainWindowTest::failedOpenShowsErrorWithPeriodAndEmptiesTree()
     QCOMPARE(driver.Seen.size(), 3);
     const auto &error = driver.Seen.last();
     QCOMPARE(error.Kind, QStringLiteral("message"));
-    QCOMPARE(error.Text, QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(missing));
+    QCOMPARE(error.Text, QStringLiteral("Datei %1 kann nicht geöffnet werden.")
+                             .arg(QDir::toNativeSeparators(missing)));
     QCOMPARE(error.Icon, QMessageBox::Critical);
     QCOMPARE(error.Title, ApplicationTitle());
     QCOMPARE(driver.TreeDump(), QString());

@@ -8,9 +8,11 @@
 
 int main(int argc, char **argv)
 {
+#ifdef SIGPIPE
     // A FIFO chosen as the output file whose reader goes away gives a write
     // error on the screen, not the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     QApplication application(argc, argv);
     // Docks and software centres match the window to its desktop entry by
     // this name (the Wayland app id; X11 goes by the entry's StartupWMClass).

@@ -3,6 +3,7 @@
 #include "ArchiveBuilder.h"
 #include "FolderTreeModel.h"
 #include "ModalDriver.h"
+#include "PathText.h"
 #include "StatusBar.h"
 #include "TempDir.h"
 #include "VeskaFolderDialog.h"
@@ -60,10 +61,12 @@ QFont FontOfLineHeight(int LineHeight)
 
 QByteArray ReadFile(const QString &Path)
 {
-    return QByteArray::fromStdString(ReadFile(fs::path(QFile::encodeName(Path).toStdString())));
+    return QByteArray::fromStdString(ReadFile(PathOf(PathBytes(Path))));
 }
 
-TArchiveBuilder SampleArchive()
+namespace {
+
+TArchiveBuilder SampleWith(const std::string &LowerCaseA)
 {
     TArchiveBuilder archive;
     archive.AddStored("readme.txt", "hello");
@@ -71,9 +74,25 @@ TArchiveBuilder SampleArchive()
     archive.AddCompressed("textures/sky/clouds.tex", {"cloud", "cloud"});
     archive.AddStored("maps/b.txt", "bb");
     archive.AddStored("maps/A.txt", "A");
-    archive.AddStored("maps/a.txt", "a");
+    archive.AddStored(LowerCaseA, "a");
     archive.AddStored("config.ini", "");
     return archive;
+}
+
+} // namespace
+
+TArchiveBuilder SampleArchive()
+{
+    return SampleWith("maps/a.txt");
+}
+
+TArchiveBuilder WritableSampleArchive()
+{
+#ifdef Q_OS_WIN
+    return SampleWith("maps/c.txt");
+#else
+    return SampleArchive();
+#endif
 }
 
 TWindowDriver::TWindowDriver() : FWindow(std::make_unique<TfrmMain>())

@@ -57,6 +57,10 @@ private:
 // textures/sky/clouds.tex (compressed, two parts), maps/b.txt, maps/A.txt,
 // maps/a.txt and the empty config.ini.
 TArchiveBuilder SampleArchive();
+// The sample as every file system writes it whole: Windows takes names that
+// differ in case alone for one file and refuses the later one, so there
+// "maps/a.txt" is "maps/c.txt".
+TArchiveBuilder WritableSampleArchive();
 
 // What a person saw in a dialog that the seam answered.
 struct TSeenDialog

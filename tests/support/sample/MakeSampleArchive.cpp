@@ -28,8 +28,10 @@ int main(int argc, char **argv)
     archive.AddStored("maps/coop.map", "coop");
     archive.AddStored("maps/10.map", "ten");
     archive.AddStored("maps/9.map", "nine");
+    // Case orders the list, but no two names differ in case alone: Windows
+    // would take them for one file.
     archive.AddStored("maps/Alpha.map", "A");
-    archive.AddStored("maps/alpha.map", "a");
+    archive.AddStored("maps/alpha2.map", "a");
     archive.AddStored("config.ini", "[game]\nlevel=1\n");
     archive.ScatterData(7);
     try {
