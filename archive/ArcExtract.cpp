@@ -180,6 +180,9 @@ const TFileFolderClashes &TArcReader::FileFolderClashes()
                 } catch (const EFCreateError &) {
                     entry.Skip = true;
                 }
+                // Where the file system ignores case, "a" and "A/b" meet too.
+                if constexpr (NamesIgnoreCase)
+                    entry.Relative = PathKey(entry.Relative);
                 return entry;
             });
     return *FFileFolderClashes;

@@ -918,6 +918,13 @@ const TUnmakeableNames UnmakeableNames[] = {
      {std::string(256, 'n'), std::string(255, 'm'), "d/" + std::string(256, 'n') + "/x"},
      {0, 2}},
     {"path longer than a path may be", {"short", LongPath()}, {1}},
+#ifdef _WIN32 // names that differ in case alone are one name there
+    {"file, then a folder of its name in another case", {"a", "A/b.txt"}, {1}},
+    {"folder, then a file of its name in another case", {"A/b.txt", "a"}, {1}},
+#else
+    {"file, then a folder of its name in another case", {"a", "A/b.txt"}, {}},
+    {"folder, then a file of its name in another case", {"A/b.txt", "a"}, {}},
+#endif
 };
 
 class TNamesThatCannotBeMade : public TExtractAllTest,
