@@ -309,18 +309,29 @@ void TFileStream::Close()
     }
 }
 
-std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+namespace {
+
+// A transfer at Position of the file, whatever the handle's own position.
+OVERLAPPED At(std::uint64_t Position)
 {
-    const HANDLE handle = SystemHandle(FHandle);
+    OVERLAPPED place = {};
+    place.Offset = static_cast<DWORD>(Position);
+    place.OffsetHigh = static_cast<DWORD>(Position >> 32);
+    return place;
+}
+
+// Reads up to Count bytes at Position; fewer only at the end of the file or
+// on an error, which TransferError then tells. Every read names its position,
+// so threads may read one handle at once.
+std::size_t ReadFrom(HANDLE Handle, std::int64_t Position, void *Buffer, std::size_t Count)
+{
     auto *target = static_cast<char *>(Buffer);
     std::size_t done = 0;
     while (done < Count) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(FPosition);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(FPosition) >> 32);
+        OVERLAPPED place = At(static_cast<std::uint64_t>(Position) + done);
         const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
         DWORD got = 0;
-        if (!::ReadFile(handle, target + done, ask, &got, &at)) {
+        if (!::ReadFile(Handle, target + done, ask, &got, &place)) {
             const DWORD error = ::GetLastError();
             SetTransferError(error == ERROR_HANDLE_EOF ? 0 : error);
             break;
@@ -330,8 +341,16 @@ std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
             break;
         }
         done += got;
-        FPosition += got;
     }
+    return done;
+}
+
+} // namespace
+
+std::size_t TFileStream::Read(void *Buffer, std::size_t Count)
+{
+    const std::size_t done = ReadFrom(SystemHandle(FHandle), FPosition, Buffer, Count);
+    FPosition += static_cast<std::int64_t>(done);
     return done;
 }
 
@@ -341,9 +360,7 @@ std::size_t TFileStream::Write(const void *Buffer, std::size_t Count)
     const auto *source = static_cast<const char *>(Buffer);
     std::size_t done = 0;
     while (done < Count) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(FPosition);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(FPosition) >> 32);
+        OVERLAPPED at = At(static_cast<std::uint64_t>(FPosition));
         const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
         DWORD put = 0;
         // A pipe or console has no positions; output to it goes in order.
@@ -363,26 +380,8 @@ void TFileStream::ReadBuffer(void *Buffer, std::size_t Count)
 
 void TFileStream::ReadBufferAt(std::int64_t Position, void *Buffer, std::size_t Count) const
 {
-    // Every read names its position, so the handle's own position is never
-    // used and threads may read at once.
-    const HANDLE handle = SystemHandle(FHandle);
-    auto *target = static_cast<char *>(Buffer);
-    std::size_t done = 0;
-    while (done < Count) {
-        const auto at = static_cast<std::uint64_t>(Position) + done;
-        OVERLAPPED place = {};
-        place.Offset = static_cast<DWORD>(at);
-        place.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(Count - done, MaxTransfer));
-        DWORD got = 0;
-        if (!::ReadFile(handle, target + done, ask, &got, &place)) {
-            const DWORD error = ::GetLastError();
-            throw WithWin32Reason(EReadError(), error == ERROR_HANDLE_EOF ? 0 : error);
-        }
-        if (got == 0)
-            throw EReadError(); // the file ends before the block
-        done += got;
-    }
+    if (ReadFrom(SystemHandle(FHandle), Position, Buffer, Count) != Count)
+        throw WithWin32Reason(EReadError(), TransferError);
 }
 
 void TFileStream::WriteBuffer(const void *Buffer, std::size_t Count)
